@@ -1,0 +1,77 @@
+#pragma once
+// The mail store as the analysis sees it: folders with 1-based items and
+// subfolders, items with the few values the analysis reads. The platform layer
+// serves these from Maildir, mbox and .eml trees; tests serve them from memory.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brisk {
+
+// Raised when a store, a folder or an item cannot be delivered or read. The
+// caller reports it and goes on; it never ends the process.
+class StoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One item of a folder. Values are worked out on first use and kept, so an
+// item that is never asked for its body never has its body decoded. Every
+// accessor may throw StoreError.
+class MailItem {
+public:
+    virtual ~MailItem() = default;
+    // "MailItem" for mail messages; "ReportItem", "MeetingItem" otherwise.
+    virtual const std::string& typeName() = 0;
+    // Date value (days since 30 December 1899, local time).
+    virtual double receivedTime() = 0;
+    // UTF-8 text; the item's default value.
+    virtual const std::string& subject() = 0;
+    // Plain text as a mail client shows it, UTF-8, lines ended by CR LF.
+    virtual const std::string& body() = 0;
+    // Bytes of the raw message as stored.
+    virtual std::int64_t size() = 0;
+    virtual int attachmentCount() = 0;
+    // Display names of To, then Cc, then Bcc recipients (groups expanded).
+    virtual const std::vector<std::string>& recipients() = 0;
+    virtual const std::string& senderName() = 0;
+};
+
+class MailFolder {
+public:
+    virtual ~MailFolder() = default;
+    // Display name ("Archive", not ".Sent.Archive"); the folder's default value.
+    virtual const std::string& name() const = 0;
+    // Names from the store root joined by "/", empty for the root itself.
+    virtual std::string path() const = 0;
+    virtual MailFolder* parent() const = 0;
+    // Items.Count: known without parsing any message.
+    virtual long itemCount() = 0;
+    // Items(index), 1-based. Throws StoreError when the item cannot be read.
+    virtual std::unique_ptr<MailItem> item(long index) = 0;
+    // Direct subfolders in the store's order (sorted by name, code values).
+    virtual const std::vector<MailFolder*>& folders() = 0;
+};
+
+class MailStore {
+public:
+    virtual ~MailStore() = default;
+    virtual MailFolder& root() = 0;
+    // Default folder 5: Sent Items (the first folder, depth-first, with one of
+    // the usual sent-mail names; else the root).
+    virtual MailFolder& defaultFolder() = 0;
+    // Display name of the person whose store it is.
+    virtual std::string currentUser() const = 0;
+    // Where the store lives (a path), for messages and for reopening.
+    virtual std::string location() const = 0;
+
+    // The folder at a "/"-separated path from the root ("" is the root), or
+    // nullptr when there is none.
+    MailFolder* findFolder(std::string_view path);
+};
+
+} // namespace brisk

@@ -1,0 +1,3 @@
+// Results export: filled in by the export work.
+namespace brisk {
+}

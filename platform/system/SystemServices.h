@@ -1,0 +1,30 @@
+#pragma once
+// The real clock and desktop, for the command-line program. The window uses
+// Qt's desktop services instead.
+
+#include "engine/Services.h"
+
+namespace brisk {
+
+class SystemClock : public Clock {
+public:
+    double now() override;
+    void sleepFor(double seconds) override;
+};
+
+// Opens files and addresses with xdg-open, detached, without waiting.
+class XdgDesktop : public Desktop {
+public:
+    void openUrl(const std::string& url) override;
+    void openFile(const std::filesystem::path& file) override;
+    void openInTextEditor(const std::filesystem::path& file) override;
+};
+
+// Prints messages to standard error; questions are answered No.
+class StreamPrompts : public Prompts {
+public:
+    void message(const std::string& text, const std::string& title) override;
+    bool askYesNo(const std::string& text, const std::string& title) override;
+};
+
+} // namespace brisk

@@ -1,0 +1,91 @@
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace brisk::test {
+
+void RecordingPrompts::message(const std::string& text, const std::string& title)
+{
+    shown.push_back({text, title, false});
+}
+
+bool RecordingPrompts::askYesNo(const std::string& text, const std::string& title)
+{
+    shown.push_back({text, title, true});
+    if (answers.empty())
+        return false;
+    const bool answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+}
+
+std::vector<std::string> RecordingPrompts::texts() const
+{
+    std::vector<std::string> out;
+    for (const auto& s : shown)
+        out.push_back(s.text);
+    return out;
+}
+
+TempDir::TempDir()
+{
+    std::random_device rd;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("brisk-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(candidate)) {
+            m_path = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Read-only files or folders made by a test must not stop the clean-up.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::filesystem::path sourceDir() { return BRISK_SOURCE_DIR; }
+std::filesystem::path buildDir() { return BRISK_BUILD_DIR; }
+
+std::optional<std::filesystem::path> corporaDir()
+{
+    const auto dir = sourceDir() / ".." / "shared" / "corpora";
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec))
+        return std::nullopt;
+    return std::filesystem::weakly_canonical(dir);
+}
+
+std::filesystem::path sampleStoreDir() { return buildDir() / "data" / "sample-store"; }
+
+void writeFile(const std::filesystem::path& file, const std::string& content)
+{
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out)
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+std::string readFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+} // namespace brisk::test

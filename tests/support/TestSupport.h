@@ -1,0 +1,81 @@
+#pragma once
+// Helpers every test layer shares: prompts that record instead of showing,
+// a clock that only moves when told, a desktop that records what it was asked
+// to open, temporary folders, and the paths of the shared corpora.
+
+#include "engine/Services.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brisk::test {
+
+class RecordingPrompts : public Prompts {
+public:
+    struct Shown {
+        std::string text;
+        std::string title;
+        bool question = false;
+    };
+    void message(const std::string& text, const std::string& title) override;
+    bool askYesNo(const std::string& text, const std::string& title) override;
+
+    std::vector<Shown> shown;
+    // Answers handed out in order to askYesNo; when empty, No.
+    std::vector<bool> answers;
+    std::vector<std::string> texts() const;
+};
+
+class FakeClock : public Clock {
+public:
+    explicit FakeClock(double start) : current(start) {}
+    double now() override { return current; }
+    void sleepFor(double seconds) override { current += seconds / 86400.0; }
+    void advanceSeconds(double seconds) { current += seconds / 86400.0; }
+    double current;
+};
+
+class RecordingDesktop : public Desktop {
+public:
+    void openUrl(const std::string& url) override { urls.push_back(url); }
+    void openFile(const std::filesystem::path& file) override { files.push_back(file); }
+    void openInTextEditor(const std::filesystem::path& file) override { textFiles.push_back(file); }
+    std::vector<std::string> urls;
+    std::vector<std::filesystem::path> files;
+    std::vector<std::filesystem::path> textFiles;
+};
+
+// A fresh, empty folder removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::filesystem::path sourceDir();
+std::filesystem::path buildDir();
+// ../shared/corpora beside the repository, or nullopt when it is absent.
+std::optional<std::filesystem::path> corporaDir();
+// The bundled sample store made by the build.
+std::filesystem::path sampleStoreDir();
+
+void writeFile(const std::filesystem::path& file, const std::string& content);
+std::string readFile(const std::filesystem::path& file);
+
+} // namespace brisk::test
+
+// Skips the current test, with a clear message, when the shared corpora are absent.
+#define BRISK_REQUIRE_CORPORA(var)                                                       \
+    const auto var##_opt = ::brisk::test::corporaDir();                                   \
+    if (!var##_opt)                                                                      \
+        GTEST_SKIP() << "../shared/corpora is absent; corpus tests need it beside the repository"; \
+    const std::filesystem::path var = *var##_opt
