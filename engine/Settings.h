@@ -1,0 +1,22 @@
+#pragma once
+// The four installation settings, fixed when the program is built, plus the
+// folder the program runs from (where the log template and the workbook
+// template lie). Tests construct the settings they need.
+
+#include <filesystem>
+#include <string>
+
+namespace brisk {
+
+struct Settings {
+    // Folder for usage logs and shared results; a path ending in "/".
+    std::string SharedOutputFolder;
+    // Mail-store display name of the administrator user.
+    std::string AdminUserName;
+    std::string ProductHomePageUrl;
+    std::string HowItWorksPageUrl;
+    // The application's folder: log.txt and the workbook template lie here.
+    std::filesystem::path applicationFolder;
+};
+
+} // namespace brisk
