@@ -1,0 +1,235 @@
+#include "platform/dates/DateValue.h"
+#include "shell/UsageReport.h"
+#include "tests/shell/usage_ScopedEnv.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace brisk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeClock;
+using test::readFile;
+using test::RecordingDesktop;
+using test::RecordingPrompts;
+using test::ScopedEnv;
+using test::TempDir;
+using test::writeFile;
+
+TEST(UsageReportRow, DurationRunsFromTheFirstStampToTheLastLinesStamp)
+{
+    const struct {
+        std::vector<std::string> lines;
+        std::string row;
+    } cases[] = {
+        {{}, "o,0,"},
+        {{"05-12-26 09:08:12,launch"}, "o,0,05-12-26 09:08:12,launch,"},
+        {{"05-12-26 09:08:12,launch", "05-12-26 09:20:00,end"},
+         "o,12,05-12-26 09:08:12,launch,05-12-26 09:20:00,end,"},
+        // Minute boundaries crossed, not whole minutes elapsed.
+        {{"05-12-26 09:08:59,launch", "05-12-26 09:09:01,end"}, "o,1,05-12-26 09:08:59,launch,05-12-26 09:09:01,end,"},
+        {{"05-12-26 23:58:30,launch", "06-12-26 00:03:10,end"}, "o,5,05-12-26 23:58:30,launch,06-12-26 00:03:10,end,"},
+        {{"30-11-26 09:00:00,launch", "02-12-26 09:01:00,end"}, "o,2881,30-11-26 09:00:00,launch,02-12-26 09:01:00,end,"},
+        // A log still being written runs to its latest entry.
+        {{"05-12-26 09:00:00,launch", "05-12-26 09:05:00,Start", "05-12-26 09:07:00,Pause"},
+         "o,7,05-12-26 09:00:00,launch,05-12-26 09:05:00,Start,05-12-26 09:07:00,Pause,"},
+        // Text files that are no logs keep their text and get duration 0.
+        {{"hello", "world"}, "o,0,hello,world,"},
+        {{"Dear Bob, hi", "bye"}, "o,0,Dear Bob, hi,bye,"},
+        {{"05-12-26 09:08:12,launch", "garbage"}, "o,0,05-12-26 09:08:12,launch,garbage,"},
+        {{"5-12-26 9:08:12,launch", "05-12-26 09:20:00,end"}, "o,0,5-12-26 9:08:12,launch,05-12-26 09:20:00,end,"},
+        {{"32-12-26 09:08:12,launch", "05-12-26 09:20:00,end"}, "o,0,32-12-26 09:08:12,launch,05-12-26 09:20:00,end,"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(usageReportRow("o", c.lines), c.row);
+}
+
+std::string ownAccount()
+{
+    const passwd* pw = ::getpwuid(::geteuid());
+    return pw ? pw->pw_name : std::to_string(::geteuid());
+}
+
+TEST(FileOwnerName, NamesTheAccountThatOwnsTheFile)
+{
+    TempDir dir;
+    writeFile(dir / "a.txt", "");
+    EXPECT_EQ(fileOwnerName(dir / "a.txt"), ownAccount());
+    EXPECT_EQ(fileOwnerName(dir / "missing.txt"), "");
+}
+
+// A shared folder of logs and an empty report folder, with a clock at
+// 5 December 2026 09:30:00.
+struct ReportFixture : ::testing::Test {
+    ReportFixture()
+    {
+        fs::create_directory(shared);
+        fs::create_directory(reports);
+    }
+    std::optional<fs::path> build() { return buildUsageReport(shared.string() + "/", reports, clock, prompts); }
+
+    TempDir dir;
+    fs::path shared = dir / "shared";
+    fs::path reports = dir / "reports";
+    fs::path expectedReport = reports / "BMAusageAsOn05-12-26 09-30-00.csv";
+    FakeClock clock{makeDate(2026, 12, 5, 9, 30, 0)};
+    RecordingPrompts prompts;
+    RecordingDesktop desktop;
+    std::string owner = ownAccount();
+};
+
+TEST_F(ReportFixture, AnEmptyFolderGivesTheHeaderOnly)
+{
+    EXPECT_EQ(build(), expectedReport);
+    EXPECT_EQ(readFile(expectedReport), "Owner,Duration(min),Time,Action,Time,Action,...\r\n");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ReportFixture, OneRowPerTxtFileInNameOrderOthersIgnored)
+{
+    writeFile(shared / "05-12-26 09-08-12 log.txt", "05-12-26 09:08:12,launch\r\n05-12-26 09:20:00,end\r\n");
+    writeFile(shared / "06-12-26 08-00-00 log.TXT", "06-12-26 08:00:00,launch\r\n");
+    writeFile(shared / "07-12-26 08-00-00 log.txt", "");
+    writeFile(shared / "Results Jane.xlsm", "PK");
+    writeFile(shared / "old.txt.bak", "05-12-26 09:08:12,launch\r\n");
+    writeFile(shared / "notes.tx", "x\r\n");
+    fs::create_directory(shared / "folder.txt");
+    ASSERT_EQ(build(), expectedReport);
+    EXPECT_EQ(readFile(expectedReport), "Owner,Duration(min),Time,Action,Time,Action,...\r\n" +
+                                            owner + ",12,05-12-26 09:08:12,launch,05-12-26 09:20:00,end,\r\n" +
+                                            owner + ",0,06-12-26 08:00:00,launch,\r\n" +
+                                            owner + ",0,\r\n");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ReportFixture, LinesEndedByLfOnlyOrMissingTheLastBreakReadTheSame)
+{
+    writeFile(shared / "a.txt", "05-12-26 09:08:12,launch\n05-12-26 09:10:00,end");
+    build();
+    EXPECT_EQ(readFile(expectedReport), "Owner,Duration(min),Time,Action,Time,Action,...\r\n" + owner +
+                                            ",2,05-12-26 09:08:12,launch,05-12-26 09:10:00,end,\r\n");
+}
+
+TEST_F(ReportFixture, SingleByteTextComesThroughUnchanged)
+{
+    writeFile(shared / "a.txt", "caf\xE9 \xFF\r\n");
+    build();
+    EXPECT_EQ(readFile(expectedReport),
+              "Owner,Duration(min),Time,Action,Time,Action,...\r\n" + owner + ",0,caf\xE9 \xFF,\r\n");
+}
+
+TEST_F(ReportFixture, AnUnreadableTxtGetsAnEmptyRowAndTheReportGoesOn)
+{
+    // A link that leads nowhere is listed but cannot be opened, for root too.
+    fs::create_symlink(dir / "gone", shared / "a broken.txt");
+    writeFile(shared / "b.txt", "05-12-26 09:08:12,launch\r\n");
+    if (::geteuid() != 0) {
+        writeFile(shared / "c locked.txt", "05-12-26 09:08:12,launch\r\n");
+        fs::permissions(shared / "c locked.txt", fs::perms::none);
+    }
+    ASSERT_EQ(build(), expectedReport);
+    std::string expected = "Owner,Duration(min),Time,Action,Time,Action,...\r\n" + owner + ",0,\r\n" + owner +
+                           ",0,05-12-26 09:08:12,launch,\r\n";
+    if (::geteuid() != 0)
+        expected += owner + ",0,\r\n";
+    EXPECT_EQ(readFile(expectedReport), expected);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ReportFixture, IsOpenedInTheTextEditor)
+{
+    Settings settings;
+    settings.SharedOutputFolder = shared.string() + "/";
+    runUsageReport(settings, reports, clock, prompts, desktop);
+    EXPECT_EQ(desktop.textFiles, std::vector<fs::path>{expectedReport});
+    EXPECT_TRUE(fs::exists(expectedReport));
+    EXPECT_TRUE(desktop.files.empty());
+}
+
+TEST_F(ReportFixture, AnUnreachableSharedFolderDoesNothingAtAll)
+{
+    fs::remove(shared);
+    Settings settings;
+    settings.SharedOutputFolder = shared.string() + "/";
+    runUsageReport(settings, reports, clock, prompts, desktop);
+    EXPECT_EQ(build(), std::nullopt);
+    EXPECT_TRUE(fs::is_empty(reports));
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_TRUE(desktop.textFiles.empty());
+}
+
+TEST_F(ReportFixture, LinesThatCannotBeWrittenAreReportedAndTheEditorStillOpens)
+{
+    writeFile(shared / "a.txt", "05-12-26 09:08:12,launch\r\n");
+    Settings settings;
+    settings.SharedOutputFolder = shared.string() + "/";
+    const fs::path missing = dir / "no-such-folder";
+    runUsageReport(settings, missing, clock, prompts, desktop);
+    const fs::path report = missing / "BMAusageAsOn05-12-26 09-30-00.csv";
+    const std::string message = "BRISK Vezoriv Rizovave: Error writing to file: " + report.string();
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{message, message}));
+    EXPECT_EQ(desktop.textFiles, std::vector<fs::path>{report});
+}
+
+TEST_F(ReportFixture, CommandPrintsTheReportPath)
+{
+    writeFile(shared / "a.txt", "05-12-26 09:08:12,launch\r\n");
+    // Both spellings of the options; the output folder is created.
+    const fs::path outs[] = {dir / "new" / "one", dir / "new" / "two"};
+    const std::vector<std::string> cases[] = {
+        {"--usage-report", "--shared-folder", shared.string(), "--out", outs[0].string()},
+        {"--out=" + outs[1].string(), "--shared-folder=" + shared.string()},
+    };
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto& args = cases[i];
+        const fs::path& out = outs[i];
+        std::ostringstream stdOut, stdErr;
+        EXPECT_EQ(usageReportCommand(args, stdOut, stdErr), 0);
+        const fs::path printed = stdOut.str().substr(0, stdOut.str().size() - 1);
+        EXPECT_EQ(stdOut.str().back(), '\n');
+        EXPECT_EQ(printed.parent_path(), out);
+        EXPECT_TRUE(printed.filename().string().starts_with("BMAusageAsOn"));
+        EXPECT_TRUE(readFile(printed).ends_with(owner + ",0,05-12-26 09:08:12,launch,\r\n"));
+        EXPECT_EQ(stdErr.str(), "");
+    }
+}
+
+TEST_F(ReportFixture, CommandWritesToTheDocumentsFolderByDefault)
+{
+    ScopedEnv home("HOME", dir.path().string());
+    ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+    std::ostringstream stdOut, stdErr;
+    EXPECT_EQ(usageReportCommand({"--shared-folder", shared.string()}, stdOut, stdErr), 0);
+    EXPECT_EQ(fs::path(stdOut.str()).parent_path(), dir / "Documents");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "Documents"), fs::directory_iterator()), 1);
+}
+
+TEST_F(ReportFixture, CommandRefusesBadArgumentsAndAnUnreachableFolderWithOneLine)
+{
+    const std::vector<std::string> cases[] = {
+        {"--shared-folder"},
+        {"--out", "x", "--shared-folder="},
+        {"--colour", "red"},
+        {"--usage-report", "stray"},
+        {"--shared-folder", (dir / "missing").string(), "--out", reports.string()},
+    };
+    for (const auto& args : cases) {
+        std::ostringstream stdOut, stdErr;
+        EXPECT_EQ(usageReportCommand(args, stdOut, stdErr), 2) << args.back();
+        EXPECT_EQ(stdOut.str(), "");
+        const std::string err = stdErr.str();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_TRUE(err.starts_with("brisk-cli --usage-report: ")) << err;
+    }
+    EXPECT_TRUE(fs::is_empty(reports));
+}
+
+} // namespace
+} // namespace brisk
