@@ -1,8 +1,123 @@
 #include "shell/Cli.h"
 
+#include "engine/UsageLog.h"
+#include "platform/dates/DateText.h"
+#include "platform/mailstore/OpenStore.h"
+#include "shell/CliAnalysis.h"
+#include "shell/CliProgress.h"
+#include "engine/HeadlessWindow.h"
+#include "shell/Inspect.h"
+#include "shell/UsageReport.h"
+
 #include <iostream>
+#include <optional>
+#include <unistd.h>
 
 namespace brisk {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brisk-cli [--folder PATH] [--from DD/MM/YY --to DD/MM/YY] [--json] STORE\n"
+    "       brisk-cli --list-folders STORE\n"
+    "       brisk-cli --dump N STORE\n"
+    "       brisk-cli --usage-report [--shared-folder DIR] [--out DIR]\n";
+
+struct Options {
+    std::string store;
+    std::string folder;
+    std::optional<std::string> from, to;
+    bool json = false;
+    bool listFolders = false;
+    std::optional<long> dump;
+};
+
+// Parses the words after the program name; returns an error text or "".
+std::string parse(const std::vector<std::string>& args, Options& o)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& target) {
+            if (i + 1 >= args.size())
+                return false;
+            target = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--json") {
+            o.json = true;
+        } else if (a == "--list-folders") {
+            o.listFolders = true;
+        } else if (a == "--folder") {
+            if (!value(o.folder))
+                return "--folder needs a folder path";
+        } else if (a == "--from" || a == "--to") {
+            if (!value(v))
+                return a + " needs a date";
+            (a == "--from" ? o.from : o.to) = v;
+        } else if (a == "--dump") {
+            if (!value(v))
+                return "--dump needs an item number";
+            try {
+                std::size_t used = 0;
+                o.dump = std::stol(v, &used);
+                if (used != v.size() || *o.dump < 1)
+                    throw std::invalid_argument(v);
+            } catch (const std::exception&) {
+                return "--dump needs an item number from 1, not " + v;
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            return "unknown option " + a;
+        } else if (o.store.empty()) {
+            o.store = a;
+        } else {
+            return "more than one store given: " + a;
+        }
+    }
+    if (o.store.empty())
+        return "no store given";
+    if (o.from.has_value() != o.to.has_value())
+        return "--from and --to go together";
+    return "";
+}
+
+int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& err)
+{
+    MailFolder* folder = o.folder.empty() ? &app.session.oNameSpace->defaultFolder()
+                                          : app.session.oNameSpace->findFolder(o.folder);
+    if (!folder) {
+        err << "brisk-cli: no folder " << o.folder << " in " << o.store << '\n';
+        return 2;
+    }
+    app.session.oPickedFolder = folder;
+    CliPrompts prompts(err);
+    NoUsageLog log;
+    HeadlessWindow window(app, prompts, log);
+    if (o.from) {
+        window.dates = {true, *o.from, *o.to};
+        for (const std::string* text : {&*o.from, &*o.to}) {
+            if (!parseDateText(*text)) {
+                err << "Invalid date!\n";
+                return 2;
+            }
+        }
+    }
+    std::optional<CliProgress> progress;
+    if (isatty(STDERR_FILENO) && &err == &std::cerr) {
+        progress.emplace(*folder, app.analysis, err);
+        window.onYield = [&] { progress->tick(); };
+    }
+    window.ResetLabels();
+    window.controller().StartButton_Click();
+    if (progress)
+        progress->finish();
+    if (o.json)
+        printJsonResults(app, window, prompts.texts, out);
+    else
+        printTextResults(app, window, out);
+    return 0;
+}
+
+} // namespace
 
 int runCli(int argc, char** argv)
 {
@@ -12,12 +127,46 @@ int runCli(int argc, char** argv)
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    (void)out;
-    if (args.empty()) {
-        err << "usage: brisk-cli [options] STORE\n";
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        out << kUsage;
+        return 0;
+    }
+    if (!args.empty() && args[0] == "--usage-report")
+        return usageReportCommand(args, out, err);
+    Options o;
+    if (const std::string problem = parse(args, o); !problem.empty()) {
+        err << "brisk-cli: " << problem << '\n' << kUsage;
         return 2;
     }
-    return 0;
+    AppState app;
+    try {
+        app.session.oNameSpace = openMailStore(o.store);
+        app.session.vUserName = app.session.oNameSpace->currentUser();
+    } catch (const std::exception& e) {
+        err << "brisk-cli: " << e.what() << '\n';
+        return 2;
+    }
+    MailStore& store = *app.session.oNameSpace;
+    if (o.listFolders) {
+        printFolderTree(store, out);
+        return 0;
+    }
+    if (o.dump) {
+        MailFolder* folder = o.folder.empty() ? &store.defaultFolder() : store.findFolder(o.folder);
+        if (!folder) {
+            err << "brisk-cli: no folder " << o.folder << " in " << o.store << '\n';
+            return 2;
+        }
+        try {
+            auto item = folder->item(*o.dump);
+            printItem(*item, out);
+        } catch (const std::exception& e) {
+            err << "brisk-cli: item " << *o.dump << " of " << folder->name() << ": " << e.what() << '\n';
+            return 2;
+        }
+        return 0;
+    }
+    return analyse(o, app, out, err);
 }
 
 } // namespace brisk

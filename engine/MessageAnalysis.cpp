@@ -1,0 +1,259 @@
+#include "engine/MessageAnalysis.h"
+
+#include "engine/MailStore.h"
+#include "engine/Services.h"
+#include "platform/dates/DateText.h"
+#include "stats/Rounding.h"
+#include "stats/Text.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace brisk {
+namespace {
+
+// Runs one step; an error in it is shown and the analysis goes on.
+template <typename Step>
+bool guarded(const AnalysisState& state, Prompts& prompts, Step&& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception&) {
+        prompts.error(errorText("ProcessMessage", state.lEmailsProcessed));
+        return false;
+    }
+}
+
+// A test that fails with an error counts as passed: the next step is the
+// first one inside it.
+template <typename Test>
+bool guardedTest(const AnalysisState& state, Prompts& prompts, Test&& test)
+{
+    try {
+        return test();
+    } catch (const std::exception&) {
+        prompts.error(errorText("ProcessMessage", state.lEmailsProcessed));
+        return true;
+    }
+}
+
+bool containsIgnoringCase(std::string_view text, std::string_view needle)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::search(text.begin(), text.end(), needle.begin(), needle.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
+}
+
+std::uint32_t countName(RankedCounter& counter, const std::string& name)
+{
+    // Slots hold id + 1, so that 0 stays the empty text.
+    const std::uint32_t id = counter.intern(name);
+    counter.add(id);
+    return id + 1;
+}
+
+struct ItemTime {
+    int h = 0, w = 0, m = 0;
+};
+
+} // namespace
+
+DateFilter DateFilter::fromState(const DateFilterState& state)
+{
+    DateFilter filter;
+    filter.active = state.DateFilterRadio;
+    if (filter.active) {
+        if (auto from = parseDateText(state.FromDatePickerText))
+            filter.from = datePart(*from);
+        if (auto to = parseDateText(state.ToDatePickerText))
+            filter.to = datePart(*to);
+    }
+    return filter;
+}
+
+bool isReplyOrForward(const std::string& subject)
+{
+    return containsIgnoringCase(subject, "re:") || containsIgnoringCase(subject, "fw");
+}
+
+std::optional<DateValue> quotedSentTime(const std::string& body)
+{
+    static constexpr std::string_view kSent = "Sent: ";
+    const std::string_view text(body);
+    const auto first = text.find(kSent);
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    std::string_view piece = text.substr(first + kSent.size());
+    piece = piece.substr(0, piece.find(kSent));
+    const auto lf = piece.find('\n');
+    if (lf == std::string_view::npos)
+        return std::nullopt;
+    return parseDateText(piece.substr(0, lf));
+}
+
+std::string_view ownText(const std::string& body)
+{
+    const std::string_view text(body);
+    return text.substr(0, text.find("From:"));
+}
+
+std::int64_t countWords(std::string_view own)
+{
+    const auto first = own.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return 1;
+    const auto last = own.find_last_not_of(' ');
+    const auto trimmed = own.substr(first, last - first + 1);
+    return std::count(trimmed.begin(), trimmed.end(), ' ') + 1;
+}
+
+void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, Prompts& prompts)
+{
+    auto step = [&](auto&& body) { return guarded(s, prompts, body); };
+    auto test = [&](auto&& body) { return guardedTest(s, prompts, body); };
+    auto need = [&]() -> MailItem& {
+        if (!item)
+            throw StoreError("no item");
+        return *item;
+    };
+
+    // 1. Every item counts as processed and owns the next slot.
+    step([&] { checkedAdd(s.lEmailsProcessed, 1); });
+    const std::int64_t slot = static_cast<std::int64_t>(s.lEmailsProcessed) - 1;
+    step([&] { s.items.ensureSlot(slot); });
+    auto at = [&](auto& array) -> auto& {
+        if (slot < 0 || slot >= static_cast<std::int64_t>(array.size()))
+            throw std::out_of_range("item slot out of range");
+        return array[static_cast<std::size_t>(slot)];
+    };
+
+    // 2. Only mail items are analysed. A failing type test stops here too.
+    bool notMail = true;
+    try {
+        notMail = !item || need().typeName() != "MailItem";
+    } catch (const std::exception&) {
+        prompts.error(errorText("ProcessMessage", s.lEmailsProcessed));
+    }
+    if (notMail)
+        return;
+
+    // 3-5. The received time, the user's period and the fixed window.
+    DateValue d = 0;
+    step([&] { d = need().receivedTime(); });
+    if (filter.active && test([&] {
+            if (!filter.from || !filter.to)
+                throw std::invalid_argument("date filter text is not a date");
+            return d < *filter.from || d > *filter.to;
+        }))
+        return;
+    if (d < s.vWindowStart || d > s.vWindowEnd)
+        return;
+
+    // 6. Date bounds.
+    if (d < s.dFirstEmailDate)
+        s.dFirstEmailDate = d;
+    if (d > s.dLastEmailDate)
+        s.dLastEmailDate = d;
+
+    // 7. Time buckets.
+    ItemTime t;
+    const DateParts parts = splitDate(d);
+    t.h = parts.hour + 1;
+    t.w = weekdayOf(d);
+    t.m = parts.month;
+    step([&] { checkedAdd(s.vHourCount(t.h), 1); });
+    step([&] { checkedAdd(s.vWeekdayCount(t.w), 1); });
+    step([&] { checkedAdd(s.vMonthCount(t.m), 1); });
+    step([&] { at(s.items.vItemHour) = static_cast<std::int8_t>(t.h); });
+    step([&] { at(s.items.vItemWeekday) = static_cast<std::int8_t>(t.w); });
+    step([&] { at(s.items.vItemMonth) = static_cast<std::int8_t>(t.m); });
+
+    // 8. The calendar day.
+    step([&] {
+        const std::int64_t dd = daysBetween(s.vWindowStart, d);
+        auto& cell = s.vDayCount.at(static_cast<std::size_t>(dd));
+        checkedAdd(cell, 1);
+        s.dayCountMax = std::max(s.dayCountMax, cell);
+    });
+
+    // 9. Reply or forward: the response time from the quoted "Sent: " line.
+    if (test([&] { return isReplyOrForward(need().subject()); })) {
+        step([&] {
+            const auto sent = quotedSentTime(need().body());
+            if (!sent)
+                return;
+            checkedAdd(s.lResponseCount, 1);
+            const std::int32_t minutes = toCounter(minutesBetween(*sent, d));
+            at(s.items.vItemResponseHours) = toCounter(hoursBetween(*sent, d));
+            at(s.items.vItemResponseMinutes) = minutes;
+            s.responseMinutes.insert(minutes);
+        });
+    }
+
+    // 10. Words and characters of the item's own text.
+    step([&] {
+        const std::string& body = need().body();
+        const std::string_view own = ownText(body);
+        if (!body.empty()) {
+            step([&] { at(s.items.vItemWords) = toCounter(countWords(own)); });
+            step([&] {
+                const std::int32_t words = at(s.items.vItemWords);
+                checkedAdd(s.lTotalWords, words);
+                checkedAdd(s.vHourWords(t.h), words);
+                checkedAdd(s.vWeekdayWords(t.w), words);
+                checkedAdd(s.vMonthWords(t.m), words);
+            });
+        }
+        step([&] { checkedAdd(s.lTotalChars, static_cast<std::int64_t>(utf16Length(own))); });
+    });
+
+    // 11. Size in KB, halves to even.
+    step([&] { at(s.items.vItemSizeKB) = toCounter(static_cast<std::int64_t>(roundHalfEven(need().size() / 1000.0))); });
+    step([&] { checkedAdd(s.lTotalSizeKB, at(s.items.vItemSizeKB)); });
+
+    // 12. Attachments.
+    step([&] { at(s.items.vItemAttachments) = need().attachmentCount(); });
+    step([&] {
+        if (at(s.items.vItemAttachments) > 0) {
+            step([&] { checkedAdd(s.vHourWithAtt(t.h), 1); });
+            step([&] { checkedAdd(s.vWeekdayWithAtt(t.w), 1); });
+            step([&] { checkedAdd(s.vMonthWithAtt(t.m), 1); });
+            step([&] { checkedAdd(s.lTotalSizeWithAttKB, at(s.items.vItemSizeKB)); });
+        } else {
+            step([&] { checkedAdd(s.lTotalSizeWoAttKB, at(s.items.vItemSizeKB)); });
+        }
+    });
+
+    // 13. Recipients.
+    step([&] { at(s.items.vItemRecipients) = toCounter(static_cast<std::int64_t>(need().recipients().size())); });
+    step([&] {
+        const std::int32_t count = at(s.items.vItemRecipients);
+        step([&] { checkedAdd(s.vHourRecipients(t.h), count); });
+        step([&] { checkedAdd(s.vWeekdayRecipients(t.w), count); });
+        step([&] { checkedAdd(s.vMonthRecipients(t.m), count); });
+        if (count == 1) {
+            step([&] { checkedAdd(s.lOneToOneEmails, 1); });
+            step([&] { checkedAdd(s.vHourOneToOne(t.h), 1); });
+            step([&] { checkedAdd(s.vWeekdayOneToOne(t.w), 1); });
+            step([&] { checkedAdd(s.vMonthOneToOne(t.m), 1); });
+        }
+    });
+
+    // 14-15. Sender and first recipient, counted by name for the top lists.
+    step([&] {
+        const std::string& sender = need().senderName();
+        at(s.items.vItemSender) = sender.empty() ? 0 : countName(s.names.senders, sender);
+    });
+    step([&] {
+        if (at(s.items.vItemRecipients) > 0) {
+            const std::string& receiver = need().recipients().front();
+            at(s.items.vItemReceiver) = receiver.empty() ? 0 : countName(s.names.receivers, receiver);
+        }
+    });
+
+    // 16.
+    step([&] { checkedAdd(s.lEmailsAnalysed, 1); });
+}
+
+} // namespace brisk

@@ -1,0 +1,99 @@
+#pragma once
+// Running an analysis: the Start/Pause/Resume button, the depth-first walk
+// over the picked folder and its subfolders, pause and resume positions, and
+// the close request during a run. The window (or the command line) is seen
+// only through RunView; the walk yields to it after every item.
+
+#include "engine/AnalysisState.h"
+#include "engine/MessageAnalysis.h"
+
+#include <string>
+#include <string_view>
+
+namespace brisk {
+
+class MailFolder;
+class Prompts;
+class UsageLog;
+
+inline constexpr std::string_view kCaptionStart = "Start";
+inline constexpr std::string_view kCaptionPause = "Pause";
+inline constexpr std::string_view kCaptionResume = "Resume";
+
+// The controls that a run disables and enables.
+enum class RunControl {
+    ExportButton,
+    PickFolderButton,
+    IgnoreDateFilterRadio,
+    DateFilterRadio,
+    FromDatePickerText,
+    ToDatePickerText,
+};
+
+class RunView {
+public:
+    virtual ~RunView() = default;
+    // StartButton's caption, the only record of the run state.
+    virtual std::string startCaption() const = 0;
+    virtual void setStartCaption(std::string_view caption) = 0;
+    virtual void setControlEnabled(RunControl control, bool enabled) = 0;
+    virtual bool ignoreDateFilterSelected() const = 0;
+    virtual void selectIgnoreDateFilter() = 0;
+    virtual DateFilterState dateFilter() const = 0;
+    virtual void focusControl(RunControl control) = 0;
+
+    // The panel and the lists (the window's methods).
+    virtual void ResetLabels() = 0;
+    virtual bool UpdateLabels() = 0;
+    virtual void UpdateSenderReceiverList() = 0;
+    // The number ProgressNumMaxLabel shows (the picked folder's item count).
+    virtual double progressNumMax() const = 0;
+    virtual void showCurrentFolder(const std::string& name) = 0;
+    virtual void showCurrentMessage(const std::string& subject) = 0;
+
+    virtual void repaint() = 0;
+    // Serves pending events (clicks, close requests, repaints).
+    virtual void yield() = 0;
+    // Form_Terminate: shutdown in order; the program ends after it.
+    virtual void terminate() = 0;
+};
+
+// The objects a run works on, owned by the application object.
+struct RunContext {
+    AnalysisState& state;
+    RunPosition& position;
+    MailFolder*& oPickedFolder;
+    RunView& view;
+    Prompts& prompts;
+    UsageLog& usageLog;
+};
+
+class RunController {
+public:
+    explicit RunController(RunContext context) : m(context) {}
+
+    // The button's click handler, by its caption.
+    void StartButton_Click();
+    // The close request; returns true to refuse the close.
+    bool Form_QueryUnload();
+    // Walks one folder and its subfolders.
+    void ProcessFolder(MailFolder& folder, long startMsgIndex);
+
+    // True once the program was ended from inside the walk.
+    bool terminated() const { return m_terminated; }
+
+private:
+    void start();
+    void resume();
+    void disableRunControls();
+    void endRun();
+    void walkItems(MailFolder& folder, long startMsgIndex);
+    bool paused() const;
+
+    RunContext m;
+    DateFilter m_filter;
+    int m_depth = 0;
+    bool m_terminated = false;
+};
+
+} // namespace brisk

@@ -1,0 +1,33 @@
+#pragma once
+// The analysis run of brisk-cli: a whole run through the headless window,
+// then the panel's figures, the top lists and the distributions as text or
+// as one JSON object.
+
+#include "engine/Session.h"
+#include "engine/HeadlessWindow.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace brisk {
+
+// Prompts of the command line: every message goes to standard error and is
+// kept in order for the JSON output; questions are answered No.
+class CliPrompts : public Prompts {
+public:
+    explicit CliPrompts(std::ostream& err) : m_err(err) {}
+    void message(const std::string& text, const std::string& title) override;
+    bool askYesNo(const std::string& text, const std::string& title) override;
+    std::vector<std::string> texts;
+
+private:
+    std::ostream& m_err;
+};
+
+void printTextResults(const AppState& app, const HeadlessWindow& window, std::ostream& out);
+void printJsonResults(const AppState& app, const HeadlessWindow& window, const std::vector<std::string>& errors,
+                      std::ostream& out);
+std::string jsonString(std::string_view text);
+
+} // namespace brisk
