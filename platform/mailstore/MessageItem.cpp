@@ -1,0 +1,181 @@
+#include "platform/mailstore/MessageItem.h"
+
+#include "platform/dates/DateValue.h"
+#include "platform/mailstore/AddressList.h"
+#include "platform/mailstore/FileAccess.h"
+#include "platform/mailstore/MboxIndex.h"
+#include "platform/mailstore/MessageParts.h"
+#include "platform/mailstore/TextConvert.h"
+
+#include <cstring>
+
+namespace brisk::mailstore {
+namespace {
+
+std::optional<std::int64_t> parseDate(const char* text)
+{
+    if (!text)
+        return std::nullopt;
+    GDateTime* date = g_mime_utils_header_decode_date(text);
+    if (!date)
+        return std::nullopt;
+    const std::int64_t seconds = g_date_time_to_unix(date);
+    g_date_time_unref(date);
+    return seconds;
+}
+
+// RFC 5321 section 4.4: each relay prepends a Received: line whose date
+// follows the last ";", so the topmost one tells when the message arrived.
+std::optional<std::int64_t> receivedDate(GMimeObject* message)
+{
+    const char* received = g_mime_object_get_header(message, "Received");
+    if (received) {
+        const char* semicolon = std::strrchr(received, ';');
+        if (semicolon) {
+            if (auto seconds = parseDate(semicolon + 1))
+                return seconds;
+        }
+    }
+    return parseDate(g_mime_object_get_header(message, "Date"));
+}
+
+} // namespace
+
+MessageItem::MessageItem(ItemLocation where) : m_where(std::move(where))
+{
+    if (m_where.length)
+        m_size = *m_where.length;
+}
+
+std::string MessageItem::describe() const
+{
+    if (!m_where.length)
+        return m_where.file.string();
+    return m_where.file.string() + " (message at byte " + std::to_string(m_where.offset) + ")";
+}
+
+GPtr<GMimeStream> MessageItem::openStream()
+{
+    ReadOnlyFile file(m_where.file);
+    const FileInfo info = file.info();
+    m_fileTime = info.mtime;
+    const std::int64_t length = m_where.length.value_or(info.size - m_where.offset);
+    if (!m_size)
+        m_size = length;
+    if (length > inMemoryLimit && !m_where.mboxQuoted) {
+        const int fd = file.release();
+        return GPtr<GMimeStream>(g_mime_stream_fs_new_with_bounds(fd, m_where.offset, m_where.offset + length));
+    }
+    // Read straight into the array the memory stream takes over: one copy.
+    GByteArray* bytes = g_byte_array_sized_new(static_cast<guint>(length));
+    g_byte_array_set_size(bytes, static_cast<guint>(length));
+    try {
+        file.readInto(reinterpret_cast<char*>(bytes->data), m_where.offset, length);
+    } catch (...) {
+        g_byte_array_unref(bytes);
+        throw;
+    }
+    if (m_where.mboxQuoted)
+        g_byte_array_set_size(bytes, static_cast<guint>(unquoteFromLines(reinterpret_cast<char*>(bytes->data), bytes->len)));
+    return GPtr<GMimeStream>(g_mime_stream_mem_new_with_byte_array(bytes));
+}
+
+void MessageItem::ensureParsed()
+{
+    if (m_message)
+        return;
+    ensureGMime();
+    GPtr<GMimeStream> stream = openStream();
+    GPtr<GMimeMessage> message = parseMessage(stream.get(), describe());
+    m_message = std::move(message);
+    readHeaders();
+    scanParts();
+}
+
+void MessageItem::readHeaders()
+{
+    GMimeObject* object = GMIME_OBJECT(m_message.get());
+    m_receivedTime = fromUnixTime(receivedDate(object).value_or(m_fileTime));
+    const char* subject = g_mime_message_get_subject(m_message.get());
+    m_subject = subject ? toUtf8(subject, {}) : std::string();
+    for (const char* header : {"To", "Cc", "Bcc"}) {
+        std::vector<std::string> names = addressNames(m_message.get(), header);
+        m_recipients.insert(m_recipients.end(), std::make_move_iterator(names.begin()),
+                            std::make_move_iterator(names.end()));
+    }
+    std::vector<std::string> senders = addressNames(m_message.get(), "From");
+    if (!senders.empty())
+        m_senderName = std::move(senders.front());
+}
+
+void MessageItem::scanParts()
+{
+    const PartSummary parts = summariseParts(m_message.get());
+    m_attachmentCount = parts.attachments;
+    m_bodyPart = parts.plainText ? parts.plainText : parts.html;
+    m_bodyIsHtml = !parts.plainText && parts.html;
+    if (parts.report)
+        m_typeName = "ReportItem";
+    else if (parts.meeting)
+        m_typeName = "MeetingItem";
+    else
+        m_typeName = "MailItem";
+}
+
+const std::string& MessageItem::typeName()
+{
+    ensureParsed();
+    return m_typeName;
+}
+
+double MessageItem::receivedTime()
+{
+    ensureParsed();
+    return m_receivedTime;
+}
+
+const std::string& MessageItem::subject()
+{
+    ensureParsed();
+    return m_subject;
+}
+
+const std::string& MessageItem::body()
+{
+    ensureParsed();
+    if (!m_bodyDone) {
+        m_bodyDone = true;
+        if (m_bodyPart) {
+            const std::string text = decodedText(m_bodyPart);
+            m_body = toCrLf(m_bodyIsHtml ? htmlToText(text) : text);
+        }
+    }
+    return m_body;
+}
+
+std::int64_t MessageItem::size()
+{
+    if (!m_size)
+        m_size = fileInfo(m_where.file).size - m_where.offset;
+    return *m_size;
+}
+
+int MessageItem::attachmentCount()
+{
+    ensureParsed();
+    return m_attachmentCount;
+}
+
+const std::vector<std::string>& MessageItem::recipients()
+{
+    ensureParsed();
+    return m_recipients;
+}
+
+const std::string& MessageItem::senderName()
+{
+    ensureParsed();
+    return m_senderName;
+}
+
+} // namespace brisk::mailstore

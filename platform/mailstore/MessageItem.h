@@ -1,0 +1,65 @@
+#pragma once
+// One message of a folder, read from a file or from a byte range of an mbox
+// file. The message is parsed once, on the first accessor call; the cheap
+// header values are worked out then, the body only when body() is called.
+
+#include "engine/MailStore.h"
+#include "platform/mailstore/GMimeSupport.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace brisk::mailstore {
+
+struct ItemLocation {
+    std::filesystem::path file;
+    std::int64_t offset = 0;
+    // Bytes of the message; nullopt for the whole file.
+    std::optional<std::int64_t> length;
+    // Lines quoted as ">From " in an mbox are unquoted before parsing.
+    bool mboxQuoted = false;
+};
+
+class MessageItem : public MailItem {
+public:
+    explicit MessageItem(ItemLocation where);
+
+    const std::string& typeName() override;
+    double receivedTime() override;
+    const std::string& subject() override;
+    const std::string& body() override;
+    std::int64_t size() override;
+    int attachmentCount() override;
+    const std::vector<std::string>& recipients() override;
+    const std::string& senderName() override;
+
+    // Messages up to this size are read into memory in one go; larger ones
+    // are parsed from the file so their attachments are never loaded.
+    static constexpr std::int64_t inMemoryLimit = 4 << 20;
+
+private:
+    void ensureParsed();
+    GPtr<GMimeStream> openStream();
+    void readHeaders();
+    void scanParts();
+    std::string describe() const;
+
+    ItemLocation m_where;
+    GPtr<GMimeMessage> m_message;
+    GMimeObject* m_bodyPart = nullptr; // owned by m_message
+    bool m_bodyIsHtml = false;
+    bool m_bodyDone = false;
+    std::int64_t m_fileTime = 0;
+    std::optional<std::int64_t> m_size;
+
+    std::string m_typeName;
+    double m_receivedTime = 0;
+    std::string m_subject;
+    std::string m_body;
+    int m_attachmentCount = 0;
+    std::vector<std::string> m_recipients;
+    std::string m_senderName;
+};
+
+} // namespace brisk::mailstore

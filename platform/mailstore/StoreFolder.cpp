@@ -1,0 +1,114 @@
+#include "platform/mailstore/StoreFolder.h"
+
+#include "platform/mailstore/FolderScan.h"
+#include "platform/mailstore/MessageItem.h"
+
+#include <algorithm>
+
+namespace brisk::mailstore {
+
+StoreFolder::StoreFolder(std::string name, StoreFolder* parent, FolderSource source)
+    : m_name(std::move(name)), m_parent(parent), m_source(std::move(source))
+{
+}
+
+std::string StoreFolder::path() const
+{
+    if (!m_parent)
+        return {};
+    const std::string above = m_parent->path();
+    return above.empty() ? m_name : above + "/" + m_name;
+}
+
+void StoreFolder::loadItems()
+{
+    if (m_itemsLoaded)
+        return;
+    switch (m_source.kind) {
+    case FolderKind::Directory: {
+        const std::vector<DirEntry> entries = listDirectory(m_source.location);
+        m_files = isMaildir(entries) ? maildirMessages(m_source.location)
+                                     : emlMessages(m_source.location, entries);
+        break;
+    }
+    case FolderKind::MaildirPlus:
+        m_files = maildirMessages(m_source.location);
+        break;
+    case FolderKind::Mbox:
+        m_mbox = indexMboxFile(m_source.location);
+        break;
+    case FolderKind::Virtual:
+        break;
+    }
+    m_itemsLoaded = true;
+}
+
+long StoreFolder::itemCount()
+{
+    loadItems();
+    return static_cast<long>(m_source.kind == FolderKind::Mbox ? m_mbox.size() : m_files.size());
+}
+
+std::unique_ptr<MailItem> StoreFolder::item(long index)
+{
+    const long count = itemCount();
+    if (index < 1 || index > count)
+        throw StoreError("no item " + std::to_string(index) + " in folder \"" + m_name + "\" of "
+                         + std::to_string(count) + " items");
+    const auto at = static_cast<size_t>(index - 1);
+    if (m_source.kind != FolderKind::Mbox)
+        return std::make_unique<MessageItem>(ItemLocation{m_files[at], 0, std::nullopt, false});
+    return std::make_unique<MessageItem>(
+        ItemLocation{m_source.location, m_mbox[at].offset, m_mbox[at].length, true});
+}
+
+StoreFolder& StoreFolder::addChild(std::string name, FolderSource source)
+{
+    m_children.push_back(std::make_unique<StoreFolder>(std::move(name), this, std::move(source)));
+    return *m_children.back();
+}
+
+void StoreFolder::loadChildren()
+{
+    if (m_childrenLoaded)
+        return;
+    if (!m_source.childDir.empty())
+        addSubfolders(*this, m_source.childDir);
+    // Byte order of the names, as the store lists them.
+    std::stable_sort(m_children.begin(), m_children.end(),
+                     [](const auto& a, const auto& b) { return a->name() < b->name(); });
+    m_view.clear();
+    for (const auto& child : m_children)
+        m_view.push_back(child.get());
+    m_childrenLoaded = true;
+}
+
+const std::vector<MailFolder*>& StoreFolder::folders()
+{
+    loadChildren();
+    return m_view;
+}
+
+std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path)
+{
+    std::filesystem::path clean = path.lexically_normal();
+    if (!clean.has_filename() && clean.has_parent_path() && clean != clean.root_path())
+        clean = clean.parent_path();
+    const std::string name = clean.filename().empty() ? clean.string() : clean.filename().string();
+    if (isDirectory(clean)) {
+        listDirectory(clean); // reports an unreadable directory as such
+        if (!holdsMail(clean, 4))
+            return nullptr;
+        return std::make_unique<StoreFolder>(name, nullptr, FolderSource{FolderKind::Directory, clean, clean});
+    }
+    ReadOnlyFile file(clean); // reports a missing or unreadable file
+    file.info();
+    if (!isMboxFile(clean, false))
+        return nullptr;
+    std::filesystem::path sbd = clean;
+    sbd += ".sbd";
+    return std::make_unique<StoreFolder>(name, nullptr,
+                                         FolderSource{FolderKind::Mbox, clean, isDirectory(sbd) ? sbd : std::filesystem::path()});
+}
+
+} // namespace brisk::mailstore

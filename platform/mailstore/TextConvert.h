@@ -1,0 +1,23 @@
+#pragma once
+// Text as a mail client shows it: bytes in a declared (or guessed) charset
+// turned into UTF-8, HTML turned into plain text, line ends made CR LF.
+// Pure functions without GMime objects, so tests can feed them bytes.
+
+#include <string>
+#include <string_view>
+
+namespace brisk::mailstore {
+
+// Converts `bytes` labelled `charset` (may be empty or unknown) to UTF-8.
+// When the label is missing or wrong: the bytes as they are if they are valid
+// UTF-8, else read as windows-1252, else invalid sequences replaced by U+FFFD.
+std::string toUtf8(std::string_view bytes, std::string_view charset);
+
+// Plain text of an HTML document (UTF-8 in and out): script and style
+// dropped, block elements end lines, runs of blanks collapsed.
+std::string htmlToText(std::string_view html);
+
+// Every lone LF and lone CR becomes CR LF; CR LF stays.
+std::string toCrLf(std::string_view text);
+
+} // namespace brisk::mailstore
