@@ -149,10 +149,13 @@ void CountDistinct(const Array& texts, Array& values, Array& counts)
 {
     const long lower = texts.lower();
     const Array sorted = SortArray(texts, false);
-    values = Array(lower, std::max(texts.upper(), lower));
+    if (sorted.size() == 0 || sorted[lower].isBlankText()) {
+        values = Array(lower, lower); // no text at all: one empty slot
+        counts = values;
+        return;
+    }
+    values = Array(lower, texts.upper());
     counts = values;
-    if (sorted.size() == 0 || sorted[lower].isBlankText())
-        return; // no text at all: one empty slot
     // Runs of equal texts follow each other in the sorted copy; slot r holds
     // the current run's text and its length so far.
     long r = lower;

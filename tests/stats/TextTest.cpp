@@ -1,0 +1,161 @@
+#include "stats/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace brisk {
+namespace {
+
+// Independent encoders, so that the order under test is checked against
+// plain lexicographic order of real UTF-16 strings.
+std::string toUtf8(const std::vector<char32_t>& codes)
+{
+    std::string out;
+    for (char32_t c : codes) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string toUtf16(const std::vector<char32_t>& codes)
+{
+    std::u16string out;
+    for (char32_t c : codes) {
+        if (c < 0x10000) {
+            out += static_cast<char16_t>(c);
+        } else {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return out;
+}
+
+int sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
+
+TEST(Utf16Length, CountsUnitsOfEachCharacterAndOnePerInvalidByte)
+{
+    struct Case {
+        std::string text;
+        std::size_t units;
+    };
+    const std::vector<Case> cases = {
+        {"", 0},
+        {"abc", 3},
+        {"J\xC3\xBCrgen", 6},                   // ü: two bytes, one unit
+        {"\xE2\x82\xAC" "5", 2},                // €5
+        {"\xEF\xBC\xA1", 1},                    // U+FF21 fullwidth A
+        {"hi \xF0\x9F\x98\x80", 5},             // emoji: four bytes, a surrogate pair
+        {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80", 4},
+        {"a\xFF" "b", 3},                       // invalid byte
+        {"\xE2\x82", 2},                        // truncated sequence: two invalid bytes
+        {"\xC0\xAF", 2},                        // overlong '/'
+        {"\xED\xA0\x80", 3},                    // encoded surrogate
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(utf16Length(c.text), c.units) << c.text;
+}
+
+TEST(CompareUtf16, OrdersByCodeUnitsCaseSensitivelyWithPrefixesFirst)
+{
+    struct Case {
+        std::string a, b;
+        int expected;
+    };
+    const std::string emoji = "\xF0\x9F\x98\x80";   // U+1F600, units D83D DE00
+    const std::string fullwidth = "\xEF\xBC\xA1";   // U+FF21
+    const std::string privateUse = "\xEE\x80\x80";  // U+E000
+    const std::string hangul = "\xED\x9F\xBB";      // U+D7FB, just below the surrogates
+    const std::vector<Case> cases = {
+        {"", "", 0},
+        {"", "a", -1},
+        {"Z", "a", -1},
+        {"abc", "abd", -1},
+        {"ab", "abc", -1},
+        {"b", "abc", 1},
+        {"\xC3\xA9", "z", 1},                 // é after every ASCII letter
+        {emoji, fullwidth, -1},               // byte order says the opposite
+        {emoji, privateUse, -1},
+        {"x" + emoji, "x" + fullwidth, -1},
+        {hangul, emoji, -1},                  // below D800 byte order holds
+        {emoji, emoji + "a", -1},
+        {"\xF0\x9F\x98\x81", emoji, 1},       // same high surrogate
+        {"a\xFF", "a\xFE", 1},                // invalid bytes by value
+        {"\xE2\x82", "\xE2\x82\xAC", 1},      // a broken euro sign is not its prefix
+        {"a\x80", "a\xC3\xA9", 1},            // stray continuation byte
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(sign(compareUtf16(c.a, c.b)), c.expected) << c.a << " vs " << c.b;
+        EXPECT_EQ(sign(compareUtf16(c.b, c.a)), -c.expected) << c.b << " vs " << c.a;
+    }
+}
+
+TEST(CompareUtf16, AgreesWithUtf16StringOrderOnRandomTexts)
+{
+    // Characters on both sides of the surrogate range, where byte order and
+    // UTF-16 order part.
+    const std::vector<char32_t> alphabet = {U'a', U'B', U'\u00E9', U'\u20AC', U'\uD7FF',
+                                            U'\uE000', U'\uFF21', U'\U0001F600',
+                                            U'\U0001F601', U'\U00010000'};
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 4);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<char32_t> a, b;
+        for (int k = length(random); k > 0; --k)
+            a.push_back(alphabet[pick(random)]);
+        b = a; // a shared beginning makes the interesting cases frequent
+        b.resize(static_cast<std::size_t>(length(random)) % (a.size() + 1));
+        for (int k = length(random); k > 0; --k)
+            b.push_back(alphabet[pick(random)]);
+        const int expected = sign(toUtf16(a).compare(toUtf16(b)));
+        ASSERT_EQ(sign(compareUtf16(toUtf8(a), toUtf8(b))), expected)
+            << toUtf8(a) << " vs " << toUtf8(b);
+        ASSERT_EQ(utf16Length(toUtf8(a)), toUtf16(a).size());
+    }
+}
+
+TEST(LeftUtf16, TakesWholeCharactersUpToTheUnitCount)
+{
+    struct Case {
+        std::string text;
+        std::size_t units;
+        std::string expected;
+    };
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    const std::vector<Case> cases = {
+        {"abcdef", 3, "abc"},
+        {"abc", 15, "abc"},
+        {"abc", 0, ""},
+        {"J\xC3\xBCrgen", 2, "J\xC3\xBC"},
+        {"ab" + emoji + "c", 3, "ab"},          // the pair is not split
+        {"ab" + emoji + "c", 4, "ab" + emoji},
+        {"a\xFF" "bc", 2, "a\xFF"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(leftUtf16(c.text, c.units), c.expected) << c.text << " / " << c.units;
+}
+
+} // namespace
+} // namespace brisk
