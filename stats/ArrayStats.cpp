@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
+#include <string_view>
 
 namespace brisk {
 namespace {
@@ -40,10 +41,30 @@ std::vector<std::size_t> exchangeOrder(const std::vector<Cell>& cells, bool asce
     return order;
 }
 
-// An array holding numbers, texts and empty cells at once: an empty cell ties
-// with 0 and with the empty text, which differ, so there is no total order
-// and only the exchange passes define the result.
-bool lacksTotalOrder(const std::vector<Cell>& cells)
+// Stable sort of positions by keys taken out of the cells once.
+template <typename Key, typename Compare>
+std::vector<std::size_t> stableOrder(const std::vector<Key>& keys, bool ascending, Compare compare)
+{
+    std::vector<std::size_t> order(keys.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int result = compare(keys[a], keys[b]);
+        return ascending ? result < 0 : result > 0;
+    });
+    return order;
+}
+
+int compareNumbers(double a, double b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// Exchange passes over a total order leave equal cells in their first order
+// and strictly ordered ones sorted: the result of any stable sort. An array
+// holding numbers, texts and empty cells at once has no total order (an empty
+// cell ties with 0 and with the empty text, which differ), so there only the
+// passes themselves define the result.
+std::vector<std::size_t> sortedOrder(const std::vector<Cell>& cells, bool ascending)
 {
     bool number = false, text = false, empty = false;
     for (const Cell& cell : cells) {
@@ -51,21 +72,23 @@ bool lacksTotalOrder(const std::vector<Cell>& cells)
         text = text || cell.isText();
         empty = empty || cell.isEmpty();
     }
-    return number && text && empty;
-}
-
-// Exchange passes over a total order leave equal cells in their first order
-// and strictly ordered ones sorted: the result of any stable sort.
-std::vector<std::size_t> sortedOrder(const std::vector<Cell>& cells, bool ascending)
-{
-    if (lacksTotalOrder(cells))
-        return exchangeOrder(cells, ascending);
-    std::vector<std::size_t> order(cells.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return misordered(cells[b], cells[a], ascending);
-    });
-    return order;
+    if (!text) {
+        std::vector<double> keys;
+        keys.reserve(cells.size());
+        for (const Cell& cell : cells)
+            keys.push_back(cell.number());
+        return stableOrder(keys, ascending, compareNumbers);
+    }
+    if (!number) {
+        std::vector<std::string_view> keys;
+        keys.reserve(cells.size());
+        for (const Cell& cell : cells)
+            keys.push_back(cell.textIf() ? std::string_view(*cell.textIf()) : std::string_view());
+        return stableOrder(keys, ascending, compareUtf16);
+    }
+    if (!empty)
+        return stableOrder(cells, ascending, compareCells);
+    return exchangeOrder(cells, ascending);
 }
 
 Array permuted(const Array& source, const std::vector<std::size_t>& order)
@@ -75,6 +98,16 @@ Array permuted(const Array& source, const std::vector<std::size_t>& order)
     for (std::size_t from : order)
         cells.push_back(source.cells()[from]);
     return Array(source.lower(), std::move(cells));
+}
+
+// The companion is changed in place, so its cells can be moved.
+void permuteInPlace(Array& array, const std::vector<std::size_t>& order)
+{
+    std::vector<Cell> cells;
+    cells.reserve(order.size());
+    for (std::size_t from : order)
+        cells.push_back(std::move(array.cells()[from]));
+    array.cells() = std::move(cells);
 }
 
 } // namespace
@@ -130,7 +163,7 @@ Array SortArray(const Array& values, bool ascending, Array* companion, const Rep
     }
     const std::vector<std::size_t> order = sortedOrder(values.cells(), ascending);
     if (companion)
-        *companion = permuted(*companion, order);
+        permuteInPlace(*companion, order);
     return permuted(values, order);
 }
 

@@ -45,7 +45,10 @@ int compareCells(const Cell& a, const Cell& b)
             return -1;
         if (b.isNumber())
             return 1;
-        return compareUtf16(a.text(), b.text());
+        const std::string* textA = a.textIf();
+        const std::string* textB = b.textIf();
+        return compareUtf16(textA ? std::string_view(*textA) : std::string_view(),
+                            textB ? std::string_view(*textB) : std::string_view());
     }
     const double x = a.number();
     const double y = b.number();

@@ -32,6 +32,8 @@ public:
     // Arithmetic value: an empty cell counts as 0; a text throws
     // std::invalid_argument (a type mismatch of the caller).
     double number() const;
+    // The stored text of a text cell, else null; no copy.
+    const std::string* textIf() const { return std::get_if<std::string>(&m_value); }
     // Text value: an empty cell is the empty text; a number is written as
     // plain decimal text with at most 15 significant digits.
     std::string text() const;

@@ -81,6 +81,12 @@ int compareUtf16(std::string_view a, std::string_view b)
     // and so does the end of a text.
     const auto diff = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
     std::size_t pos = static_cast<std::size_t>(diff.first - a.begin());
+    if (pos < a.size() && pos < b.size()) {
+        const auto byteA = static_cast<unsigned char>(a[pos]);
+        const auto byteB = static_cast<unsigned char>(b[pos]);
+        if (byteA < 0x80 && byteB < 0x80) // two ASCII characters decide it
+            return byteA < byteB ? -1 : 1;
+    }
     const auto continuesAt = [](std::string_view text, std::size_t at) {
         return at < text.size() && isContinuation(static_cast<unsigned char>(text[at]));
     };
