@@ -1,6 +1,6 @@
 """Message formats for make-sample-store: dates as mail headers and Outlook
 quote blocks write them, addresses with RFC 2047 names, MIME parts and the
-assembly of a whole message from its spec."""
+assembly of a whole message from its draft."""
 import base64
 import binascii
 import calendar
@@ -199,78 +199,78 @@ def serialise(headers, bodyHeaders, body):
     return head.encode("ascii") + body
 
 
-def composeBody(rng, spec, text):
-    """Header lines and bytes of the body for a message spec: plain, alternative
+def composeBody(rng, draft, text):
+    """Header lines and bytes of the body for a message draft: plain, alternative
     or HTML-only text, with attachments wrapped in multipart/mixed."""
-    seq = spec["seq"]
-    if spec["layout"] == "html":
+    seq = draft["seq"]
+    if draft["layout"] == "html":
         headers, body = textPart(htmlOf(text), "utf-8", "html")
-    elif spec["layout"] == "alternative":
+    elif draft["layout"] == "alternative":
         headers, body = multipart("alternative", f"----=_NextPart_001_{seq:04X}_01D5A3C2",
-                                  [textPart(text, spec["charset"]),
+                                  [textPart(text, draft["charset"]),
                                    textPart(htmlOf(text), "utf-8", "html")])
     else:
-        headers, body = textPart(text, spec["charset"])
-    if not spec["attachments"]:
+        headers, body = textPart(text, draft["charset"])
+    if not draft["attachments"]:
         return headers, body
-    parts = [(headers, body)] + [attachmentPart(kind, rng, name) for kind, name in spec["attachments"]]
+    parts = [(headers, body)] + [attachmentPart(kind, rng, name) for kind, name in draft["attachments"]]
     return multipart("mixed", f"----=_NextPart_000_{seq:04X}_01D5A3C1", parts)
 
 
-def meetingBody(rng, spec, topic):
+def meetingBody(rng, draft, topic):
     """A meeting request: text/calendar; method=REQUEST inside multipart/alternative
     (RFC 5546 section 3.2.2)."""
-    start = wallClock(spec["when"] + DAY * rng.randrange(1, 9), 0)
+    start = wallClock(draft["when"] + DAY * rng.randrange(1, 9), 0)
     start = start.replace(hour=rng.randrange(9, 17), minute=0, second=0)
     while start.weekday() >= 5:
         start += dt.timedelta(days=1)
-    stamp = f"{wallClock(spec['when'], 0):%Y%m%dT%H%M%SZ}"
+    stamp = f"{wallClock(draft['when'], 0):%Y%m%dT%H%M%SZ}"
     ics = CRLF.join(["BEGIN:VCALENDAR", "PRODID:-//Microsoft Corporation//Outlook 16.0 MIMEDIR//EN",
                      "VERSION:2.0", "METHOD:REQUEST", "BEGIN:VEVENT",
-                     f'ORGANIZER;CN="{spec["from"][0]}":mailto:{spec["from"][1]}',
+                     f'ORGANIZER;CN="{draft["from"][0]}":mailto:{draft["from"][1]}',
                      f"DTSTART:{start:%Y%m%dT%H%M%SZ}",
                      f"DTEND:{start + dt.timedelta(hours=1):%Y%m%dT%H%M%SZ}", f"DTSTAMP:{stamp}",
-                     f"UID:{spec['seq']:06d}-{rng.getrandbits(48):012x}@example.com",
+                     f"UID:{draft['seq']:06d}-{rng.getrandbits(48):012x}@example.com",
                      f"SUMMARY:{topic}", "LOCATION:Meeting Room 3", "END:VEVENT",
                      "END:VCALENDAR"]) + CRLF
     text = f"When: {start:%A, %d %B %Y %H:%M}-{start.hour + 1:02d}:00{CRLF}Where: Meeting Room 3{CRLF}"
-    return multipart("alternative", f"----=_NextPart_002_{spec['seq']:04X}_01D5A3C3",
+    return multipart("alternative", f"----=_NextPart_002_{draft['seq']:04X}_01D5A3C3",
                      [textPart(text, "us-ascii"),
                       (['Content-Type: text/calendar; method=REQUEST; charset="utf-8"',
                         "Content-Transfer-Encoding: " + ("7bit" if ics.isascii() else "8bit")], ics.encode())])
 
 
-def reportBody(spec, failedTo, subject):
+def reportBody(draft, failedTo, subject):
     """A delivery status notification (RFC 3464) as multipart/report."""
     human = (f"Delivery has failed to these recipients or groups:{CRLF}{CRLF}{failedTo}{CRLF}"
              f"The e-mail address you entered couldn't be found.{CRLF}")
     status = (f"Reporting-MTA: dns;mx1.example.com{CRLF}{CRLF}Final-Recipient: rfc822;{failedTo}"
               f"{CRLF}Action: failed{CRLF}Status: 5.1.1{CRLF}")
     original = f"From: {OWNER[0]} <{OWNER[1]}>{CRLF}To: {failedTo}{CRLF}Subject: {subject}{CRLF}"
-    return multipart("report", f"----=_NextPart_003_{spec['seq']:04X}_01D5A3C4",
+    return multipart("report", f"----=_NextPart_003_{draft['seq']:04X}_01D5A3C4",
                      [textPart(human, "us-ascii"),
                       (["Content-Type: message/delivery-status"], status.encode()),
                       (["Content-Type: text/rfc822-headers"], original.encode())],
                      params=" report-type=delivery-status;")
 
 
-def buildMessage(rng, spec):
-    """The bytes of one message from its spec (see folderPlan)."""
+def buildMessage(rng, draft):
+    """The bytes of one message from its draft (see folderPlan)."""
     headers = []
-    if spec["received"]:
-        headers += receivedHeaders(rng, spec["when"], spec["received"], spec["from"] == OWNER)
-    headers += [f"Date: {rfc5322Date(spec['when'], spec['zone'], spec['padDay'])}",
-                f"From: {mailbox(spec['from'])}",
-                f"To: {spec['to']}"]
-    if spec["cc"]:
-        headers.append(f"Cc: {spec['cc']}")
-    headers += [f"Subject: {spec['subject']}",
-                f"Message-ID: <{spec['seq']:06d}.{rng.getrandbits(48):012x}@example.com>"]
-    headers += spec["extra"]
-    if spec["kind"] == "meeting":
-        bodyHeaders, body = meetingBody(rng, spec, spec["topic"])
-    elif spec["kind"] == "report":
-        bodyHeaders, body = reportBody(spec, spec["failedTo"], spec["topic"])
+    if draft["received"]:
+        headers += receivedHeaders(rng, draft["when"], draft["received"], draft["from"] == OWNER)
+    headers += [f"Date: {rfc5322Date(draft['when'], draft['zone'], draft['padDay'])}",
+                f"From: {mailbox(draft['from'])}",
+                f"To: {draft['to']}"]
+    if draft["cc"]:
+        headers.append(f"Cc: {draft['cc']}")
+    headers += [f"Subject: {draft['subject']}",
+                f"Message-ID: <{draft['seq']:06d}.{rng.getrandbits(48):012x}@example.com>"]
+    headers += draft["extra"]
+    if draft["kind"] == "meeting":
+        bodyHeaders, body = meetingBody(rng, draft, draft["topic"])
+    elif draft["kind"] == "report":
+        bodyHeaders, body = reportBody(draft, draft["failedTo"], draft["topic"])
     else:
-        bodyHeaders, body = composeBody(rng, spec, spec["text"])
+        bodyHeaders, body = composeBody(rng, draft, draft["text"])
     return serialise(headers, bodyHeaders, body)
