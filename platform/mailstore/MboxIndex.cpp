@@ -23,7 +23,7 @@ std::int64_t withoutTrailingBlankLine(std::string_view data, size_t offset, size
         size_t lineStart = end - 1;
         if (lineStart > offset && data[lineStart - 1] == '\r')
             --lineStart;
-        if (lineStart > offset && data[lineStart - 1] == '\n')
+        if (lineStart >= offset && data[lineStart - 1] == '\n')
             return static_cast<std::int64_t>(lineStart - offset);
     }
     return static_cast<std::int64_t>(end - offset);

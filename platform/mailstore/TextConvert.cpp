@@ -85,8 +85,20 @@ public:
         m_out += '\n';
         m_pendingSpace = false;
     }
+    // Starts a new line unless the text is at a line start already.
+    void endLine()
+    {
+        if (!m_out.empty() && m_out.back() != '\n')
+            m_out += '\n';
+        m_pendingSpace = false;
+    }
     void separate() { m_pendingSpace = !m_out.empty() && m_out.back() != '\n'; }
-    std::string take() { return std::move(m_out); }
+    std::string take()
+    {
+        while (!m_out.empty() && m_out.back() == '\n')
+            m_out.pop_back();
+        return std::move(m_out);
+    }
 
 private:
     std::string m_out;
@@ -109,10 +121,10 @@ void walk(const xmlNode* node, TextWriter& writer)
         }
         const bool block = isNamed(node, {"p", "div", "li", "tr", "h1", "h2", "h3", "h4", "h5", "h6"});
         if (block)
-            writer.lineBreak();
+            writer.endLine();
         walk(node->children, writer);
         if (block)
-            writer.lineBreak();
+            writer.endLine();
         else if (isNamed(node, {"td", "th"}))
             writer.separate();
     }
