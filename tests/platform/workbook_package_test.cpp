@@ -150,6 +150,35 @@ TEST_F(WorkbookPackage, CalculationChainIsRemovedWithItsReferences)
     }
 }
 
+TEST_F(WorkbookPackage, InsertedRowsAndCellsKeepTheSheetInOrder)
+{
+    auto book = Workbook::open(resultsTemplatePath());
+    Worksheet& detailed = book->sheet("DetailedResults");
+    // A new column at the end of a row, a cell before the first, a new row
+    // between rows 10 and 13, and rows after the last.
+    for (const char* address : {"AD3", "A1", "J12", "E200", "E11", "B2", "C150"})
+        detailed.setCell(address, 1.0);
+    book->saveCopyAs(copy);
+
+    pugi::xml_document sheet;
+    ASSERT_TRUE(sheet.load_string(zipEntries(copy).at(kDetailedPart).data.c_str()));
+    unsigned lastRow = 0;
+    for (pugi::xml_node row : sheet.document_element().child("sheetData").children("row")) {
+        EXPECT_GT(row.attribute("r").as_uint(), lastRow);
+        lastRow = row.attribute("r").as_uint();
+        std::string lastCell;
+        for (pugi::xml_node cell : row.children("c")) {
+            std::string name = cell.attribute("r").value();
+            name = name.substr(0, name.find_first_of("0123456789"));
+            const auto key = std::to_string(name.size()) + name;
+            EXPECT_GT(key, lastCell) << "row " << lastRow;
+            lastCell = key;
+        }
+    }
+    EXPECT_EQ(lastRow, 200u);
+    EXPECT_STREQ(sheet.document_element().child("dimension").attribute("ref").value(), "A1:AD200");
+}
+
 TEST_F(WorkbookPackage, ACopyWithoutEditsIsTheSameFile)
 {
     const auto source = templateWithCalcChain(dir);
