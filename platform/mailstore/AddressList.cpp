@@ -49,19 +49,52 @@ std::string decodeWords(const std::string& text)
     return decoded ? toUtf8(decoded.get(), {}) : text;
 }
 
-void addEntry(std::string_view token, std::vector<LooseAddress>& out)
+// The address part of one entry: the text inside "<...>", else the bare
+// token without comments.
+std::string addressOf(std::string_view token)
 {
     const auto open = token.find('<');
-    LooseAddress entry;
-    if (open != std::string_view::npos) {
-        const auto close = token.find('>', open);
-        entry.name = decodeWords(stripSyntax(token.substr(0, open), true));
-        entry.address = trim(token.substr(open + 1, close == std::string_view::npos ? close : close - open - 1));
-    } else {
-        entry.address = stripSyntax(token, false);
+    if (open == std::string_view::npos)
+        return stripSyntax(token, false);
+    const auto close = token.find('>', open);
+    return trim(token.substr(open + 1, close == std::string_view::npos ? close : close - open - 1));
+}
+
+// Calls `entry` with each comma- or semicolon-separated token of a header,
+// group display names ("Team:") skipped.
+template <typename Entry>
+void forEachToken(std::string_view header, Entry entry)
+{
+    bool quoted = false;
+    int comment = 0;
+    bool angle = false;
+    size_t start = 0;
+    for (size_t i = 0; i < header.size(); ++i) {
+        const char c = header[i];
+        if (c == '\\' && (quoted || comment)) {
+            ++i;
+        } else if (c == '"' && !comment && !angle) {
+            quoted = !quoted;
+        } else if (quoted) {
+            continue;
+        } else if (c == '(' && !angle) {
+            ++comment;
+        } else if (c == ')' && comment) {
+            --comment;
+        } else if (comment) {
+            continue;
+        } else if (c == '<') {
+            angle = true;
+        } else if (c == '>') {
+            angle = false;
+        } else if (!angle && c == ':') {
+            start = i + 1; // a group's display name: its members follow
+        } else if (!angle && (c == ',' || c == ';')) {
+            entry(header.substr(start, i - start));
+            start = i + 1;
+        }
     }
-    if (!entry.address.empty())
-        out.push_back(std::move(entry));
+    entry(header.substr(start));
 }
 
 void collectNames(InternetAddressList* list, std::vector<std::string>& names)
@@ -97,36 +130,15 @@ GMimeAddressType addressType(std::string_view header)
 std::vector<LooseAddress> splitAddressesLoosely(std::string_view header)
 {
     std::vector<LooseAddress> out;
-    bool quoted = false;
-    int comment = 0;
-    bool angle = false;
-    size_t start = 0;
-    for (size_t i = 0; i < header.size(); ++i) {
-        const char c = header[i];
-        if (c == '\\' && (quoted || comment)) {
-            ++i;
-        } else if (c == '"' && !comment && !angle) {
-            quoted = !quoted;
-        } else if (quoted) {
-            continue;
-        } else if (c == '(' && !angle) {
-            ++comment;
-        } else if (c == ')' && comment) {
-            --comment;
-        } else if (comment) {
-            continue;
-        } else if (c == '<') {
-            angle = true;
-        } else if (c == '>') {
-            angle = false;
-        } else if (!angle && c == ':') {
-            start = i + 1; // a group's display name: its members follow
-        } else if (!angle && (c == ',' || c == ';')) {
-            addEntry(header.substr(start, i - start), out);
-            start = i + 1;
-        }
-    }
-    addEntry(header.substr(start), out);
+    forEachToken(header, [&](std::string_view token) {
+        std::string address = addressOf(token);
+        if (address.empty())
+            return;
+        const auto open = token.find('<');
+        std::string name = open == std::string_view::npos ? std::string()
+                                                          : decodeWords(stripSyntax(token.substr(0, open), true));
+        out.push_back({std::move(name), toUtf8(address, {})});
+    });
     return out;
 }
 
@@ -137,9 +149,12 @@ std::vector<std::string> addressNames(GMimeMessage* message, const char* header)
     const char* raw = g_mime_object_get_header(GMIME_OBJECT(message), header);
     if (!raw || !*raw)
         return names;
-    std::vector<LooseAddress> loose = splitAddressesLoosely(raw);
-    if (loose.size() <= names.size())
+    // Counting first keeps the common case (GMime kept everything) cheap.
+    size_t entries = 0;
+    forEachToken(raw, [&](std::string_view token) { entries += addressOf(token).empty() ? 0 : 1; });
+    if (entries <= names.size())
         return names;
+    std::vector<LooseAddress> loose = splitAddressesLoosely(raw);
     names.clear();
     for (LooseAddress& entry : loose)
         names.push_back(entry.name.empty() ? std::move(entry.address) : std::move(entry.name));
