@@ -150,6 +150,9 @@ pugi::xml_node ensureCell(pugi::xml_document& sheet, CellRef ref)
     return cell;
 }
 
+// FIXME: overwriting the master cell of a shared formula (<f t="shared"
+// ref=...>) leaves the other cells of its group without their formula text;
+// the template holds none.
 void writeCellValue(pugi::xml_node cell, const CellValue& value)
 {
     removeChildren(cell);

@@ -76,7 +76,9 @@ public:
     const std::filesystem::path& path() const;
     std::vector<std::string> sheetNames() const;
     bool hasSheet(std::string_view name) const;
-    // Throws WorkbookError when no sheet has that name.
+    // Worksheets by name, ignoring ASCII case as the spreadsheet application
+    // does; chart sheets are not listed. Throws WorkbookError when no
+    // worksheet has that name.
     Worksheet& sheet(std::string_view name);
 
     // Labels are workbook-level defined names that point at one cell
