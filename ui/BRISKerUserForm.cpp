@@ -1,0 +1,198 @@
+#include "ui/BRISKerUserForm.h"
+
+#include "platform/dates/DateText.h"
+#include "ui/DesignMetrics.h"
+#include "ui/HelpDialog.h"
+#include "ui/LiveChartView.h"
+#include "ui_BRISKerUserForm.h"
+
+#include <QKeyEvent>
+
+#include <array>
+
+namespace brisk {
+
+namespace {
+
+// Controls without an entry use the window's font.
+constexpr DesignFont kWindowFont{"BRISKerUserForm", "MS Sans Serif", 8.25};
+constexpr std::array kControlFonts{
+    DesignFont{"PickedFolderLabel", "Tahoma", 8.25, true},
+    DesignFont{"FromDatePickerText", "Tahoma", 8.25},
+    DesignFont{"ToDatePickerText", "Tahoma", 8.25},
+    DesignFont{"DailyEmailsAvgLabel", "Tahoma", 8.25, true},
+    DesignFont{"DailyEmailsMaxLabel", nullptr, 8.25, true},
+    DesignFont{"OneToOneEmailPCLabel", nullptr, 8.25, true},
+    DesignFont{"ReAndFwdPercentLabel", nullptr, 8.25, true},
+    DesignFont{"EmailLgtWordsLabel", nullptr, 8.25, true},
+    DesignFont{"EmailSizeKBLabel", nullptr, 8.25, true},
+    DesignFont{"MedianResponseHrLabel", nullptr, 8.25, true},
+    DesignFont{"MedianResponseMinLabel", nullptr, 8.25, true},
+    DesignFont{"TopSendersCombo", "Courier New", 8.25},
+    DesignFont{"TopReceiversCombo", "Courier New", 8.25},
+    DesignFont{"ChartTitleLabel", "Tahoma", 9.75},
+    DesignFont{"ProgressNumLabel", nullptr, 8.25, true},
+    DesignFont{"ProgressNumMaxLabel", nullptr, 8.25, true},
+    DesignFont{"CurtMsgLabel", "Tahoma", 8.25},
+    DesignFont{"CurtFolderLabel", "Tahoma", 8.25},
+    DesignFont{"HelpButton", "Lucida Console", 11.25, true},
+    DesignFont{"StartButton", "Tahoma", 9},
+    DesignFont{"ExportButton", "Tahoma", 9},
+};
+
+} // namespace
+
+BRISKerUserForm::BRISKerUserForm(const UiServices& services, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::BRISKerUserForm>()), m_services(services),
+      m_workbook(std::make_unique<chart::ChartWorkbook>()), m_liveChart(services.clock),
+      m_chartValues(chart::zeroChartValues())
+{
+    ui->setupUi(this);
+    applyDesign();
+    m_chartView = std::make_unique<LiveChartView>(
+        *ui->BRISKChartOLE, m_workbook->ActiveSheet().ChartObjects(1).Chart);
+    connectHandlers();
+    BindChartWorkbook();
+    RefreshChart();
+}
+
+BRISKerUserForm::~BRISKerUserForm() = default;
+
+void BRISKerUserForm::applyDesign()
+{
+    applyDesignFonts(*this, kWindowFont, kControlFonts);
+    scaleToScreen(*this);
+    centreOnScreen(*this);
+}
+
+void BRISKerUserForm::connectHandlers()
+{
+    connect(ui->TimeOfDayOptionButton, &QRadioButton::clicked, this,
+            &BRISKerUserForm::TimeOfDayOptionButton_Click);
+    connect(ui->DayOfWeekOptionButton, &QRadioButton::clicked, this,
+            &BRISKerUserForm::DayOfWeekOptionButton_Click);
+    connect(ui->MonthOfYearOptionButton, &QRadioButton::clicked, this,
+            &BRISKerUserForm::MonthOfYearOptionButton_Click);
+    connect(ui->IgnoreDateFilterRadio, &QRadioButton::clicked, this,
+            &BRISKerUserForm::IgnoreDateFilterRadio_Click);
+    connect(ui->DateFilterRadio, &QRadioButton::clicked, this, &BRISKerUserForm::DateFilterRadio_Click);
+    // textEdited, not textChanged: only the user's changes are checked, so a
+    // text set by the program never raises a message.
+    connect(ui->FromDatePickerText, &QLineEdit::textEdited, this,
+            &BRISKerUserForm::FromDatePickerText_Change);
+    connect(ui->ToDatePickerText, &QLineEdit::textEdited, this, &BRISKerUserForm::ToDatePickerText_Change);
+    connect(ui->HelpButton, &QPushButton::clicked, this, &BRISKerUserForm::HelpButton_Click);
+}
+
+void BRISKerUserForm::setChartValuesSource(chart::ChartValuesSource source)
+{
+    m_chartValues = source ? std::move(source) : chart::zeroChartValues();
+}
+
+void BRISKerUserForm::BindChartWorkbook()
+{
+    m_liveChart.bind(m_workbook->Parent(), m_workbook->ActiveSheet());
+}
+
+chart::ChartMode BRISKerUserForm::selectedChartMode() const
+{
+    return chart::chartModeOf(ui->DayOfWeekOptionButton->isChecked(), ui->MonthOfYearOptionButton->isChecked());
+}
+
+std::vector<double> BRISKerUserForm::SelectChartData()
+{
+    return m_liveChart.SelectChartData(selectedChartMode(), m_chartValues);
+}
+
+bool BRISKerUserForm::WriteChartValues(const std::vector<double>& values)
+{
+    return m_liveChart.WriteChartValues(values);
+}
+
+void BRISKerUserForm::RefreshChart()
+{
+    const std::vector<double> values = SelectChartData();
+    WriteChartValues(values);
+}
+
+void BRISKerUserForm::SetChartSource()
+{
+    const chart::ChartMode mode = selectedChartMode();
+    ui->ChartTitleLabel->setText(QString::fromUtf8(chart::chartModeInfo(mode).title));
+    m_liveChart.SetChartSource(mode);
+}
+
+void BRISKerUserForm::chartModeClicked()
+{
+    SetChartSource();
+    RefreshChart();
+}
+
+void BRISKerUserForm::TimeOfDayOptionButton_Click()
+{
+    chartModeClicked();
+}
+
+void BRISKerUserForm::DayOfWeekOptionButton_Click()
+{
+    chartModeClicked();
+}
+
+void BRISKerUserForm::MonthOfYearOptionButton_Click()
+{
+    chartModeClicked();
+}
+
+void BRISKerUserForm::applyDateFilterEnabling()
+{
+    ui->FromDatePickerText->setEnabled(!ui->IgnoreDateFilterRadio->isChecked());
+    ui->ToDatePickerText->setEnabled(!ui->IgnoreDateFilterRadio->isChecked());
+}
+
+void BRISKerUserForm::IgnoreDateFilterRadio_Click()
+{
+    applyDateFilterEnabling();
+}
+
+void BRISKerUserForm::DateFilterRadio_Click()
+{
+    applyDateFilterEnabling();
+}
+
+void BRISKerUserForm::complainUnlessDate(QLineEdit& box)
+{
+    if (parseDateText(box.text().toStdString()))
+        return;
+    m_services.prompts.inform("Invalid date!");
+    box.setFocus();
+}
+
+void BRISKerUserForm::FromDatePickerText_Change()
+{
+    complainUnlessDate(*ui->FromDatePickerText);
+}
+
+void BRISKerUserForm::ToDatePickerText_Change()
+{
+    complainUnlessDate(*ui->ToDatePickerText);
+}
+
+void BRISKerUserForm::HelpButton_Click()
+{
+    // A fresh dialog per click, deleted when closed: every opening loads it anew.
+    auto* dialog = new HelpDialog(m_services.desktop, m_services.settings, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->exec();
+}
+
+void BRISKerUserForm::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && ui->StartButton->isVisible() && ui->StartButton->isEnabled()) {
+        ui->StartButton->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace brisk

@@ -1,0 +1,111 @@
+#include "ui/DesignMetrics.h"
+
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QScreen>
+
+#include <cmath>
+#include <array>
+
+namespace brisk {
+
+namespace {
+
+constexpr double kDesignDpi = 96.0;
+constexpr double kTwipsPerPixel = 15.0;
+
+bool isMonospaceDesign(const QString& family)
+{
+    return family.compare("Courier New", Qt::CaseInsensitive) == 0
+        || family.compare("Lucida Console", Qt::CaseInsensitive) == 0;
+}
+
+bool installed(const QString& family)
+{
+    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
+
+// Group boxes carry designed controls; other widgets' children are their own.
+void scaleChildren(QWidget& container, double factor)
+{
+    for (QObject* object : container.children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (child == nullptr || child->isWindow())
+            continue;
+        const QRect g = child->geometry();
+        child->setGeometry(static_cast<int>(std::lround(g.x() * factor)),
+                           static_cast<int>(std::lround(g.y() * factor)),
+                           static_cast<int>(std::lround(g.width() * factor)),
+                           static_cast<int>(std::lround(g.height() * factor)));
+        if (qobject_cast<QGroupBox*>(child) != nullptr)
+            scaleChildren(*child, factor);
+    }
+}
+
+} // namespace
+
+QString installedFamily(const QString& designFamily)
+{
+    if (installed(designFamily))
+        return designFamily;
+    // Liberation fonts share the widths of the Windows core fonts, so the
+    // designed sizes still hold their captions; DejaVu is wider.
+    static constexpr std::array<const char*, 2> kMonospace{"Liberation Mono", "DejaVu Sans Mono"};
+    static constexpr std::array<const char*, 2> kSansSerif{"Liberation Sans", "DejaVu Sans"};
+    for (const char* candidate : isMonospaceDesign(designFamily) ? kMonospace : kSansSerif)
+        if (installed(candidate))
+            return candidate;
+    return isMonospaceDesign(designFamily) ? QFontDatabase::systemFont(QFontDatabase::FixedFont).family()
+                                           : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+QFont designFont(const QString& family, double points, bool bold, bool underline)
+{
+    QFont font(installedFamily(family));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setUnderline(underline);
+    if (isMonospaceDesign(family))
+        font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+void applyDesignFonts(QWidget& root, const DesignFont& rootFont, std::span<const DesignFont> fonts)
+{
+    root.setFont(designFont(rootFont.family, rootFont.points, rootFont.bold, rootFont.underline));
+    for (const DesignFont& entry : fonts) {
+        auto* control = root.findChild<QWidget*>(entry.control);
+        if (control == nullptr)
+            continue;
+        const char* family = entry.family != nullptr ? entry.family : rootFont.family;
+        control->setFont(designFont(family, entry.points, entry.bold, entry.underline));
+    }
+}
+
+double designScale(const QWidget& widget)
+{
+    return widget.logicalDpiX() / kDesignDpi;
+}
+
+int twipsToPixels(const QWidget& widget, double twips)
+{
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel * designScale(widget)));
+}
+
+void scaleToScreen(QWidget& root)
+{
+    const double factor = designScale(root);
+    const QSize designed = root.size();
+    if (std::abs(factor - 1.0) > 0.01)
+        scaleChildren(root, factor);
+    root.setFixedSize(static_cast<int>(std::lround(designed.width() * factor)),
+                      static_cast<int>(std::lround(designed.height() * factor)));
+}
+
+void centreOnScreen(QWidget& window)
+{
+    if (QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+}
+
+} // namespace brisk

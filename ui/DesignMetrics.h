@@ -1,0 +1,45 @@
+#pragma once
+// The windows are designed in twips at 96 dots per inch (15 twips to a
+// pixel) with Windows fonts. These helpers pick the closest installed font
+// and scale the designed geometry to the screen's resolution.
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+#include <span>
+
+namespace brisk {
+
+// One control's designed font; a null family keeps the window's family.
+struct DesignFont {
+    const char* control;
+    const char* family;
+    double points;
+    bool bold = false;
+    bool underline = false;
+};
+
+// The designed family when installed, else the closest installed one of the
+// same kind (sans-serif for Tahoma and MS Sans Serif, monospace for Courier
+// New and Lucida Console).
+QString installedFamily(const QString& designFamily);
+QFont designFont(const QString& family, double points, bool bold = false, bool underline = false);
+
+// Sets the root's own font (the controls without an entry keep it), then each
+// listed control's font, found by object name below the root.
+void applyDesignFonts(QWidget& root, const DesignFont& rootFont, std::span<const DesignFont> fonts);
+
+// Logical dots per inch of the root's screen ÷ 96.
+double designScale(const QWidget& widget);
+// A designed length in twips as pixels on the widget's screen.
+int twipsToPixels(const QWidget& widget, double twips);
+
+// Scales the designed geometry of every control (the children of the root
+// and of its group boxes) by designScale, and fixes the root's client size.
+void scaleToScreen(QWidget& root);
+
+// Centres a top-level window on its screen's available area.
+void centreOnScreen(QWidget& window);
+
+} // namespace brisk

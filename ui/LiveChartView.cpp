@@ -1,0 +1,113 @@
+#include "ui/LiveChartView.h"
+
+#include "platform/chart/LiveChart.h"
+
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QValueAxis>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace brisk {
+
+namespace {
+
+constexpr double kFallbackRefreshHz = 60.0;
+
+int frameIntervalMs(const QWidget& view)
+{
+    const QScreen* screen = view.screen();
+    const double hz = screen != nullptr && screen->refreshRate() > 1 ? screen->refreshRate() : kFallbackRefreshHz;
+    return std::max(1, static_cast<int>(std::lround(1000.0 / hz)));
+}
+
+} // namespace
+
+LiveChartView::LiveChartView(QChartView& view, chart::Chart& source, QObject* parent)
+    : QObject(parent), m_source(source), m_chart(new QChart),
+      m_series(new QBarSeries), m_set(new QBarSet(QString())),
+      m_categories(new QBarCategoryAxis), m_values(new QValueAxis)
+{
+    m_chart->legend()->hide();
+    m_chart->setAnimationOptions(QChart::NoAnimation);
+    m_chart->setBackgroundRoundness(0);
+    // The title label of the window lies over the chart's top edge.
+    m_chart->setMargins(QMargins(2, 22, 6, 2));
+    m_set->setColor(QColor(128, 128, 255));
+    m_series->append(m_set);
+    m_chart->addSeries(m_series);
+    m_chart->addAxis(m_categories, Qt::AlignBottom);
+    m_chart->addAxis(m_values, Qt::AlignLeft);
+    m_series->attachAxis(m_categories);
+    m_series->attachAxis(m_values);
+    m_values->setLabelFormat("%d");
+    m_values->setGridLineVisible(true);
+    m_values->setMinorGridLineVisible(false);
+    m_values->setTickType(QValueAxis::TicksDynamic);
+    m_values->setTickAnchor(0);
+    view.setChart(m_chart);
+    view.setRenderHint(QPainter::Antialiasing);
+
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(frameIntervalMs(view));
+    connect(&m_timer, &QTimer::timeout, this, &LiveChartView::redrawNow);
+    m_source.setChangeObserver([this] { scheduleRedraw(); });
+    redrawNow();
+}
+
+LiveChartView::~LiveChartView()
+{
+    m_source.setChangeObserver(nullptr);
+}
+
+void LiveChartView::scheduleRedraw()
+{
+    if (!m_timer.isActive())
+        m_timer.start();
+}
+
+void LiveChartView::redrawNow()
+{
+    m_timer.stop();
+    const chart::ChartSeriesData data = m_source.seriesData();
+    updateValues(data.values);
+    updateCategories(data.categories);
+    ++m_redrawCount;
+}
+
+void LiveChartView::updateCategories(const std::vector<std::string>& categories)
+{
+    QStringList texts;
+    for (const auto& category : categories)
+        texts.append(QString::fromStdString(category));
+    if (texts != m_categories->categories())
+        m_categories->setCategories(texts);
+}
+
+// The bar set is kept and changed in place: replacing only the values that
+// moved repaints only what changed.
+void LiveChartView::updateValues(const std::vector<double>& values)
+{
+    const int count = static_cast<int>(values.size());
+    if (m_set->count() > count)
+        m_set->remove(count, m_set->count() - count);
+    while (m_set->count() < count)
+        m_set->append(0.0);
+    for (int i = 0; i < count; ++i) {
+        const double value = values[static_cast<std::size_t>(i)];
+        if (m_set->at(i) != value)
+            m_set->replace(i, value);
+    }
+    const chart::AxisScale scale = chart::wholeNumberAxis(values);
+    if (m_values->max() != scale.maximum || m_values->min() != 0)
+        m_values->setRange(0, scale.maximum);
+    if (m_values->tickInterval() != scale.tickInterval)
+        m_values->setTickInterval(scale.tickInterval);
+}
+
+} // namespace brisk

@@ -1,0 +1,55 @@
+#pragma once
+// Draws the chart workbook's chart in a QChartView: one clustered column
+// series whose categories and values are the cells of the chart's source
+// range. Cell changes only mark the drawing dirty; the redraw follows at the
+// screen's refresh rate, so a run that writes after every item pays for a
+// repaint only a few dozen times a second.
+
+#include "platform/chart/ChartWorkbook.h"
+
+#include <QObject>
+#include <QTimer>
+
+class QBarCategoryAxis;
+class QBarSeries;
+class QBarSet;
+class QChart;
+class QChartView;
+class QValueAxis;
+
+namespace brisk {
+
+class LiveChartView : public QObject {
+    Q_OBJECT
+
+public:
+    LiveChartView(QChartView& view, chart::Chart& source, QObject* parent = nullptr);
+    ~LiveChartView() override;
+    LiveChartView(const LiveChartView&) = delete;
+    LiveChartView& operator=(const LiveChartView&) = delete;
+
+    // Brings the drawing up to date with the cells at once.
+    void redrawNow();
+    bool redrawPending() const { return m_timer.isActive(); }
+    int redrawCount() const { return m_redrawCount; }
+
+    QBarSet* barSet() const { return m_set; }
+    QBarCategoryAxis* categoryAxis() const { return m_categories; }
+    QValueAxis* valueAxis() const { return m_values; }
+
+private:
+    void scheduleRedraw();
+    void updateCategories(const std::vector<std::string>& categories);
+    void updateValues(const std::vector<double>& values);
+
+    chart::Chart& m_source;
+    QChart* m_chart;
+    QBarSeries* m_series;
+    QBarSet* m_set;
+    QBarCategoryAxis* m_categories;
+    QValueAxis* m_values;
+    QTimer m_timer;
+    int m_redrawCount = 0;
+};
+
+} // namespace brisk

@@ -1,0 +1,36 @@
+#pragma once
+// Prompts and desktop of the real program: Qt message boxes and
+// QDesktopServices.
+
+#include "engine/Services.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace brisk {
+
+class QtPrompts : public Prompts {
+public:
+    explicit QtPrompts(QWidget* owner = nullptr) : m_owner(owner) {}
+    // The window the boxes are centred on and modal to.
+    void setOwner(QWidget* owner) { m_owner = owner; }
+
+    // A box with the given title and an OK button only.
+    void message(const std::string& text, const std::string& title) override;
+    // Yes and No, with the question icon.
+    bool askYesNo(const std::string& text, const std::string& title) override;
+
+private:
+    QPointer<QWidget> m_owner;
+};
+
+// Hands addresses and files to the desktop's default applications; none of
+// the calls waits for the application or reports its result.
+class QtDesktop : public Desktop {
+public:
+    void openUrl(const std::string& url) override;
+    void openFile(const std::filesystem::path& file) override;
+    void openInTextEditor(const std::filesystem::path& file) override;
+};
+
+} // namespace brisk
