@@ -94,7 +94,11 @@ int twipsToPixels(const QWidget& widget, double twips)
 
 void scaleToScreen(QWidget& root)
 {
-    const double factor = designScale(root);
+    scaleDesign(root, designScale(root));
+}
+
+void scaleDesign(QWidget& root, double factor)
+{
     const QSize designed = root.size();
     if (std::abs(factor - 1.0) > 0.01)
         scaleChildren(root, factor);

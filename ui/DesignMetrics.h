@@ -36,7 +36,9 @@ double designScale(const QWidget& widget);
 int twipsToPixels(const QWidget& widget, double twips);
 
 // Scales the designed geometry of every control (the children of the root
-// and of its group boxes) by designScale, and fixes the root's client size.
+// and of its group boxes) by a factor, and fixes the root's client size.
+void scaleDesign(QWidget& root, double factor);
+// The same by designScale of the root's screen.
 void scaleToScreen(QWidget& root);
 
 // Centres a top-level window on its screen's available area.
