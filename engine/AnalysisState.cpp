@@ -26,6 +26,7 @@ void PerItemArrays::recreate(std::int64_t capacity)
     renew(vItemRecipients, 0);
     renew(vItemSender, 0);
     renew(vItemReceiver, 0);
+    renew(responded, false);
     exists = true;
 }
 
@@ -52,6 +53,7 @@ void PerItemArrays::ensureSlot(std::int64_t slot)
     grow(vItemRecipients, 0);
     grow(vItemSender, 0);
     grow(vItemReceiver, 0);
+    grow(responded, false);
     exists = true;
 }
 

@@ -49,6 +49,9 @@ struct PerItemArrays {
     std::vector<std::int32_t> vItemAttachments, vItemRecipients;         // fill 0
     // Name ids of the run's name pools (0 = the empty text).
     std::vector<std::uint32_t> vItemSender, vItemReceiver;
+    // Whether the slot holds a response time: a real response time of -1
+    // minute cannot be told from the fill value otherwise.
+    std::vector<bool> responded;
 
     // Upper bound ("0 To capacity").
     std::int64_t capacity() const { return static_cast<std::int64_t>(vItemHour.size()) - 1; }

@@ -187,6 +187,7 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
             const std::int32_t minutes = toCounter(minutesBetween(*sent, d));
             at(s.items.vItemResponseHours) = toCounter(hoursBetween(*sent, d));
             at(s.items.vItemResponseMinutes) = minutes;
+            s.items.responded[static_cast<std::size_t>(slot)] = true;
             s.responseMinutes.insert(minutes);
         });
     }

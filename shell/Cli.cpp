@@ -1,12 +1,14 @@
 #include "shell/Cli.h"
 
 #include "engine/UsageLog.h"
+#include "export/ExportWorkflow.h"
 #include "platform/dates/DateText.h"
 #include "platform/mailstore/OpenStore.h"
 #include "shell/CliAnalysis.h"
 #include "shell/CliProgress.h"
 #include "engine/HeadlessWindow.h"
 #include "shell/Inspect.h"
+#include "shell/InstalledSettings.h"
 #include "shell/UsageReport.h"
 
 #include <iostream>
@@ -17,7 +19,8 @@ namespace brisk {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: brisk-cli [--folder PATH] [--from DD/MM/YY --to DD/MM/YY] [--json] STORE\n"
+    "usage: brisk-cli [--folder PATH] [--from DD/MM/YY --to DD/MM/YY] [--json]\n"
+    "                 [--export FILE.xlsm [--anonymous]] STORE\n"
     "       brisk-cli --list-folders STORE\n"
     "       brisk-cli --dump N STORE\n"
     "       brisk-cli --usage-report [--shared-folder DIR] [--out DIR]\n";
@@ -27,6 +30,8 @@ struct Options {
     std::string folder;
     std::optional<std::string> from, to;
     bool json = false;
+    std::string exportFile;
+    bool anonymous = false;
     bool listFolders = false;
     std::optional<long> dump;
 };
@@ -45,6 +50,11 @@ std::string parse(const std::vector<std::string>& args, Options& o)
         std::string v;
         if (a == "--json") {
             o.json = true;
+        } else if (a == "--anonymous") {
+            o.anonymous = true;
+        } else if (a == "--export") {
+            if (!value(o.exportFile))
+                return "--export needs a file name";
         } else if (a == "--list-folders") {
             o.listFolders = true;
         } else if (a == "--folder") {
@@ -77,7 +87,35 @@ std::string parse(const std::vector<std::string>& args, Options& o)
         return "no store given";
     if (o.from.has_value() != o.to.has_value())
         return "--from and --to go together";
+    if (o.anonymous && o.exportFile.empty())
+        return "--anonymous goes with --export";
     return "";
+}
+
+// The folder brisk-cli runs from: the workbook template lies there.
+std::filesystem::path applicationFolder()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+int exportResults(const Options& o, const AppState& app, const HeadlessWindow& window, Prompts& prompts,
+                  std::ostream& err)
+{
+    if (app.analysis.lEmailsAnalysed < 1) {
+        err << "No records to show!\n";
+        return 2;
+    }
+    const auto templatePath = app.settings.applicationFolder / kTemplateFileName;
+    const std::string failure = writeResultsWorkbook(templatePath, o.exportFile, app, window.panel, o.anonymous,
+                                                     formatLogTimestamp(localNow()), prompts);
+    if (!failure.empty()) {
+        err << "brisk-cli: cannot write " << o.exportFile << ": " << failure << '\n';
+        return 2;
+    }
+    err << "Results saved in " << o.exportFile << '\n';
+    return 0;
 }
 
 int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& err)
@@ -114,6 +152,8 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
         printJsonResults(app, window, prompts.texts, out);
     else
         printTextResults(app, window, out);
+    if (!o.exportFile.empty())
+        return exportResults(o, app, window, prompts, err);
     return 0;
 }
 
@@ -139,6 +179,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
     }
     AppState app;
+    app.settings = installedSettings(applicationFolder());
     try {
         app.session.oNameSpace = openMailStore(o.store);
         app.session.vUserName = app.session.oNameSpace->currentUser();

@@ -1,7 +1,7 @@
 #include "shell/UsageLog.h"
 
 #include "platform/dates/DateValue.h"
-#include "shell/FileProcedures.h"
+#include "platform/system/FileProcedures.h"
 
 #include <cerrno>
 #include <fstream>

@@ -2,7 +2,7 @@
 
 #include "platform/dates/DateValue.h"
 #include "platform/system/SystemServices.h"
-#include "shell/FileProcedures.h"
+#include "platform/system/FileProcedures.h"
 #include "shell/InstalledSettings.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "shell/FileProcedures.h"
+#include "platform/system/FileProcedures.h"
 #include "shell/InstalledSettings.h"
 #include "tests/shell/usage_ScopedEnv.h"
 #include "tests/support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "shell/FileProcedures.h"
+#include "platform/system/FileProcedures.h"
 
 #include <cerrno>
 #include <cstdlib>

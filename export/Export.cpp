@@ -1,3 +1,0 @@
-// Results export: filled in by the export work.
-namespace brisk {
-}
