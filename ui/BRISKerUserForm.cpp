@@ -40,10 +40,32 @@ constexpr std::array kControlFonts{
     DesignFont{"ExportButton", "Tahoma", 9},
 };
 
+template <int N>
+std::vector<double> values(const PercentBuckets<N>& buckets)
+{
+    return std::vector<double>(buckets.cells.begin(), buckets.cells.end());
+}
+
+std::vector<double> percentages(const AnalysisState& s, chart::ChartMode mode)
+{
+    switch (mode) {
+    case chart::ChartMode::TimeOfDay: return values(s.vHourPercent);
+    case chart::ChartMode::MonthOfYear: return values(s.vMonthPercent);
+    default: return values(s.vWeekdayPercent);
+    }
+}
+
 } // namespace
 
 BRISKerUserForm::BRISKerUserForm(const UiServices& services, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::BRISKerUserForm>()), m_services(services),
+    : BRISKerUserForm(services, *new AppState, parent)
+{
+    m_ownApp.reset(&m_app);
+}
+
+BRISKerUserForm::BRISKerUserForm(const UiServices& services, AppState& app, QWidget* parent)
+    : QWidget(parent), m_app(app), ui(std::make_unique<Ui::BRISKerUserForm>()), m_services(services),
+      m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, services.prompts, m_log}),
       m_workbook(std::make_unique<chart::ChartWorkbook>()), m_liveChart(services.clock),
       m_chartValues(chart::zeroChartValues())
 {
@@ -52,6 +74,8 @@ BRISKerUserForm::BRISKerUserForm(const UiServices& services, QWidget* parent)
     m_chartView = std::make_unique<LiveChartView>(
         *ui->BRISKChartOLE, m_workbook->ActiveSheet().ChartObjects(1).Chart);
     connectHandlers();
+    connectRunHandlers();
+    setChartValuesSource([this](chart::ChartMode mode) { return percentages(m_app.analysis, mode); });
     BindChartWorkbook();
     RefreshChart();
 }

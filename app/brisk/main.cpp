@@ -1,23 +1,77 @@
-// The window program: shows the main window with the installation settings
-// and the real prompts, clock and desktop.
+// The window program: finds and opens the mail store (the one named on the
+// command line, else the usual places, else the bundled sample store), then
+// runs the main window with the installation settings and the real prompts,
+// clock and desktop.
 
+#include "platform/mailstore/OpenStore.h"
 #include "platform/system/SystemServices.h"
 #include "shell/InstalledSettings.h"
+#include "shell/StoreLocator.h"
 #include "ui/BRISKerUserForm.h"
 #include "ui/QtServices.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <optional>
+
+namespace {
+
+std::unique_ptr<brisk::MailStore> tryOpen(const std::filesystem::path& path, std::string& problem)
+{
+    try {
+        return brisk::openMailStore(path);
+    } catch (const std::exception& e) {
+        problem = e.what();
+        return nullptr;
+    }
+}
+
+// The first candidate that opens; when none does, the user chooses a store
+// or quits (nullptr).
+std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& named,
+                                            const std::filesystem::path& appFolder)
+{
+    std::string problem = "no mail store was found";
+    for (const auto& candidate : brisk::storeCandidates(named, appFolder))
+        if (auto store = tryOpen(candidate, problem))
+            return store;
+    while (true) {
+        const auto answer = QMessageBox::warning(
+            nullptr, "Brisk Vezoriv Rizovave",
+            QString::fromStdString("No mail store could be opened (" + problem + ").\nChoose a mail folder to analyse?"),
+            QMessageBox::Open | QMessageBox::Close, QMessageBox::Open);
+        if (answer != QMessageBox::Open)
+            return nullptr;
+        const QString dir = QFileDialog::getExistingDirectory(nullptr, "Open Mail Store");
+        if (dir.isEmpty())
+            continue;
+        if (auto store = tryOpen(dir.toStdString(), problem))
+            return store;
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const brisk::Settings settings =
-        brisk::installedSettings(QCoreApplication::applicationDirPath().toStdString());
+    const std::filesystem::path appFolder = QCoreApplication::applicationDirPath().toStdString();
+    const brisk::Settings settings = brisk::installedSettings(appFolder);
+    std::optional<std::string> named;
+    if (argc > 1)
+        named = argv[1];
+    auto store = openStore(named, appFolder);
+    if (!store)
+        return 2;
     brisk::QtPrompts prompts;
     brisk::SystemClock clock;
     brisk::QtDesktop desktop;
-    brisk::BRISKerUserForm window(brisk::UiServices{prompts, clock, desktop, settings});
+    brisk::AppState state;
+    brisk::BRISKerUserForm window(brisk::UiServices{prompts, clock, desktop, settings}, state);
     prompts.setOwner(&window);
+    window.Form_Initialize(std::move(store));
     window.show();
     return app.exec();
 }
