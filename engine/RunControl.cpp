@@ -105,7 +105,7 @@ void RunController::ProcessFolder(MailFolder& folder, long startMsgIndex)
         const std::vector<MailFolder*>* children = nullptr;
         if (!stop)
             step([&] { children = &folder.folders(); });
-        for (std::size_t i = 0; children && i < children->size() && !stop && !m_terminated; ++i) {
+        for (std::size_t i = 0; !m_terminated && !stop && children && i < children->size(); ++i) {
             MailFolder* child = (*children)[i];
             if (child->name() != "Deleted Items")
                 ProcessFolder(*child, 1);

@@ -93,7 +93,8 @@ void BRISKerUserForm::Form_Terminate()
     m_app.session.oPickedFolder = nullptr;
     m_app.position.lastFolderAnalysed = nullptr;
     m_log.logEntry("end");
-    m_app.session.oNameSpace.reset();
+    // The store itself goes with the application's state: a walk that ended
+    // the program still unwinds through its folders.
     hide();
 }
 
