@@ -7,26 +7,42 @@
 
 namespace brisk {
 
+namespace {
+
+// Every per-item array with its fill value, so that recreating and growing
+// treat them all alike.
+template <typename Arrays, typename Visit>
+void forEachArray(Arrays& a, Visit&& visit)
+{
+    visit(a.vItemHour, -1);
+    visit(a.vItemWeekday, -1);
+    visit(a.vItemMonth, -1);
+    visit(a.vItemResponseHours, -1);
+    visit(a.vItemResponseMinutes, -1);
+    visit(a.vItemWords, 0);
+    visit(a.vItemSizeKB, 0);
+    visit(a.vItemAttachments, 0);
+    visit(a.vItemRecipients, 0);
+    visit(a.vItemSender, 0);
+    visit(a.vItemReceiver, 0);
+    visit(a.responded, 0);
+}
+
+template <typename Array>
+typename Array::value_type fillOf(const Array&, int fill)
+{
+    return static_cast<typename Array::value_type>(fill);
+}
+
+} // namespace
+
 void PerItemArrays::recreate(std::int64_t capacity)
 {
     const auto slots = static_cast<std::size_t>(capacity + 1);
-    auto renew = [slots](auto& array, auto fill) {
-        using Array = std::decay_t<decltype(array)>;
-        Array fresh(slots, static_cast<typename Array::value_type>(fill));
+    forEachArray(*this, [slots](auto& array, int fill) {
+        std::decay_t<decltype(array)> fresh(slots, fillOf(array, fill));
         array.swap(fresh);
-    };
-    renew(vItemHour, -1);
-    renew(vItemWeekday, -1);
-    renew(vItemMonth, -1);
-    renew(vItemResponseHours, -1);
-    renew(vItemResponseMinutes, -1);
-    renew(vItemWords, 0);
-    renew(vItemSizeKB, 0);
-    renew(vItemAttachments, 0);
-    renew(vItemRecipients, 0);
-    renew(vItemSender, 0);
-    renew(vItemReceiver, 0);
-    renew(responded, false);
+    });
     exists = true;
 }
 
@@ -39,21 +55,7 @@ void PerItemArrays::ensureSlot(std::int64_t slot)
     // Grow by half again, so that a long run reallocates rarely while the
     // slack stays small.
     const auto size = std::max<std::size_t>(static_cast<std::size_t>(slot) + 1, vItemHour.size() * 3 / 2);
-    auto grow = [size](auto& array, auto fill) {
-        array.resize(size, static_cast<typename std::decay_t<decltype(array)>::value_type>(fill));
-    };
-    grow(vItemHour, -1);
-    grow(vItemWeekday, -1);
-    grow(vItemMonth, -1);
-    grow(vItemResponseHours, -1);
-    grow(vItemResponseMinutes, -1);
-    grow(vItemWords, 0);
-    grow(vItemSizeKB, 0);
-    grow(vItemAttachments, 0);
-    grow(vItemRecipients, 0);
-    grow(vItemSender, 0);
-    grow(vItemReceiver, 0);
-    grow(responded, false);
+    forEachArray(*this, [size](auto& array, int fill) { array.resize(size, fillOf(array, fill)); });
     exists = true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/MailStore.h"
 #include "engine/Services.h"
+#include "engine/StepGuard.h"
 #include "platform/dates/DateText.h"
 #include "stats/Rounding.h"
 #include "stats/Text.h"
@@ -11,32 +12,6 @@
 
 namespace brisk {
 namespace {
-
-// Runs one step; an error in it is shown and the analysis goes on.
-template <typename Step>
-bool guarded(const AnalysisState& state, Prompts& prompts, Step&& step)
-{
-    try {
-        step();
-        return true;
-    } catch (const std::exception&) {
-        prompts.error(errorText("ProcessMessage", state.lEmailsProcessed));
-        return false;
-    }
-}
-
-// A test that fails with an error counts as passed: the next step is the
-// first one inside it.
-template <typename Test>
-bool guardedTest(const AnalysisState& state, Prompts& prompts, Test&& test)
-{
-    try {
-        return test();
-    } catch (const std::exception&) {
-        prompts.error(errorText("ProcessMessage", state.lEmailsProcessed));
-        return true;
-    }
-}
 
 bool containsIgnoringCase(std::string_view text, std::string_view needle)
 {
@@ -110,8 +85,8 @@ std::int64_t countWords(std::string_view own)
 
 void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, Prompts& prompts)
 {
-    auto step = [&](auto&& body) { return guarded(s, prompts, body); };
-    auto test = [&](auto&& body) { return guardedTest(s, prompts, body); };
+    const StepGuard step(prompts, "ProcessMessage", s.lEmailsProcessed);
+    auto test = [&](auto&& condition) { return step.test(condition); };
     auto need = [&]() -> MailItem& {
         if (!item)
             throw StoreError("no item");
@@ -133,7 +108,7 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
     try {
         notMail = !item || need().typeName() != "MailItem";
     } catch (const std::exception&) {
-        prompts.error(errorText("ProcessMessage", s.lEmailsProcessed));
+        step.report();
     }
     if (notMail)
         return;

@@ -2,6 +2,7 @@
 
 #include "engine/MailStore.h"
 #include "engine/Services.h"
+#include "engine/StepGuard.h"
 #include "stats/Rounding.h"
 
 #include <cmath>
@@ -63,13 +64,7 @@ double medianResponseMinutes(const AnalysisState& state)
 bool UpdateLabels(AnalysisState& s, MailFolder* picked, PanelView& view, Prompts& prompts)
 {
     bool result = true;
-    auto step = [&](auto&& body) {
-        try {
-            body();
-        } catch (const std::exception&) {
-            prompts.error(errorText("Updatelabels", s.lEmailsProcessed));
-        }
-    };
+    const StepGuard step(prompts, "Updatelabels", s.lEmailsProcessed);
     step([&] { view.setBoxText(PanelBox::ProgressNumLabel, std::to_string(s.lEmailsProcessed)); });
     step([&] {
         if (!picked)
@@ -128,13 +123,7 @@ bool UpdateLabels(AnalysisState& s, MailFolder* picked, PanelView& view, Prompts
 
 void ResetLabels(AnalysisState& s, MailFolder* picked, PanelView& view, Prompts& prompts)
 {
-    auto step = [&](auto&& body) {
-        try {
-            body();
-        } catch (const std::exception&) {
-            prompts.error(errorText("ResetLabels", s.lEmailsProcessed));
-        }
-    };
+    const StepGuard step(prompts, "ResetLabels", s.lEmailsProcessed);
     step([&] { resetStatistics(s); });
     step([&] {
         if (!picked)

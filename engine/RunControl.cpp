@@ -2,6 +2,7 @@
 
 #include "engine/MailStore.h"
 #include "engine/Services.h"
+#include "engine/StepGuard.h"
 #include "engine/UsageLog.h"
 #include "platform/dates/DateText.h"
 #include "stats/Rounding.h"
@@ -87,13 +88,7 @@ bool RunController::paused() const
 
 void RunController::ProcessFolder(MailFolder& folder, long startMsgIndex)
 {
-    auto step = [&](auto&& body) {
-        try {
-            body();
-        } catch (const std::exception&) {
-            m.prompts.error(errorText("ProcessFolder", m.state.lEmailsProcessed));
-        }
-    };
+    const StepGuard step(m.prompts, "ProcessFolder", m.state.lEmailsProcessed);
     ++m_depth;
     step([&] { m.view.showCurrentFolder(folder.name()); });
     m.position.vLabelRefreshInterval = 1;
@@ -119,13 +114,7 @@ void RunController::ProcessFolder(MailFolder& folder, long startMsgIndex)
 
 void RunController::walkItems(MailFolder& folder, long startMsgIndex)
 {
-    auto step = [&](auto&& body) {
-        try {
-            body();
-        } catch (const std::exception&) {
-            m.prompts.error(errorText("ProcessFolder", m.state.lEmailsProcessed));
-        }
-    };
+    const StepGuard step(m.prompts, "ProcessFolder", m.state.lEmailsProcessed);
     long n = 0;
     step([&] { n = folder.itemCount(); });
     for (long i = startMsgIndex; i <= n; ++i) {

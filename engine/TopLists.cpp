@@ -1,6 +1,7 @@
 #include "engine/TopLists.h"
 
 #include "engine/Services.h"
+#include "engine/StepGuard.h"
 #include "stats/ArrayStats.h"
 #include "stats/Rounding.h"
 #include "stats/Text.h"
@@ -52,13 +53,7 @@ std::string topListLine(const std::string& name, double share)
 void UpdateSenderReceiverList(const AnalysisState& state, TopListTables& tables, TopListView& view,
                               Prompts& prompts)
 {
-    auto step = [&](auto&& body) {
-        try {
-            body();
-        } catch (const std::exception&) {
-            prompts.error(errorText("UpdateSenderReceiverList", state.lEmailsProcessed));
-        }
-    };
+    const StepGuard step(prompts, "UpdateSenderReceiverList", state.lEmailsProcessed);
     step([&] {
         view.clearList(TopList::Senders);
         view.clearList(TopList::Receivers);

@@ -1,0 +1,54 @@
+#pragma once
+// The error rule of the long-running procedures: an error in one step shows
+// "BRISK Vezoriv Rizovave: Error in <procedure>: lEmailsProcessed = <n>" with
+// the program's title, and the procedure goes on with the next step; a test
+// that fails goes on with the first step inside it. Nothing is rolled back.
+
+#include "engine/Services.h"
+
+#include <cstdint>
+#include <exception>
+
+namespace brisk {
+
+class StepGuard {
+public:
+    StepGuard(Prompts& prompts, const char* procedure, const std::int32_t& lEmailsProcessed)
+        : m_prompts(prompts), m_procedure(procedure), m_processed(lEmailsProcessed)
+    {
+    }
+
+    // Runs one step; false when it failed (and was reported).
+    template <typename Step>
+    bool operator()(Step&& step) const
+    {
+        try {
+            step();
+            return true;
+        } catch (const std::exception&) {
+            report();
+            return false;
+        }
+    }
+
+    // A test that fails with an error counts as passed.
+    template <typename Test>
+    bool test(Test&& condition) const
+    {
+        try {
+            return condition();
+        } catch (const std::exception&) {
+            report();
+            return true;
+        }
+    }
+
+    void report() const { m_prompts.error(errorText(m_procedure, m_processed)); }
+
+private:
+    Prompts& m_prompts;
+    const char* m_procedure;
+    const std::int32_t& m_processed;
+};
+
+} // namespace brisk
