@@ -53,9 +53,13 @@ void PerItemArrays::ensureSlot(std::int64_t slot)
     if (slot < static_cast<std::int64_t>(vItemHour.size()))
         return;
     // Grow by half again, so that a long run reallocates rarely while the
-    // slack stays small.
+    // slack stays small. The reserve matters: resize() alone lets libstdc++
+    // double the capacity, which would leave up to half of it unused.
     const auto size = std::max<std::size_t>(static_cast<std::size_t>(slot) + 1, vItemHour.size() * 3 / 2);
-    forEachArray(*this, [size](auto& array, int fill) { array.resize(size, fillOf(array, fill)); });
+    forEachArray(*this, [size](auto& array, int fill) {
+        array.reserve(size);
+        array.resize(size, fillOf(array, fill));
+    });
     exists = true;
 }
 
