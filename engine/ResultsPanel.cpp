@@ -30,7 +30,14 @@ double boxNumber(const PanelView& view, PanelBox box)
     return value;
 }
 
-std::string whole(double value) { return formatNumber(value); }
+// The figures are whole numbers, refreshed after every item: integers take
+// the short way around printf's floating-point formatting.
+std::string whole(double value)
+{
+    if (std::abs(value) < 1e15 && value == std::floor(value))
+        return std::to_string(static_cast<long long>(value));
+    return formatNumber(value);
+}
 
 template <int N>
 void scaleToPercent(const Buckets<N>& counts, PercentBuckets<N>& percent, double sum)
