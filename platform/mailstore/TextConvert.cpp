@@ -32,6 +32,17 @@ bool convert(std::string_view bytes, const char* from, std::string& out)
     return isValidUtf8(out);
 }
 
+// Labels whose text is UTF-8 as it stands when it validates: iconv would
+// copy it byte for byte (US-ASCII is a subset; for it, 8-bit bytes that form
+// valid UTF-8 are taken as UTF-8 below anyway).
+bool isUtf8Compatible(const char* iconvName)
+{
+    for (const char* name : {"UTF-8", "UTF8", "US-ASCII", "ASCII", "ANSI_X3.4-1968"})
+        if (g_ascii_strcasecmp(iconvName, name) == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 std::string toUtf8(std::string_view bytes, std::string_view charset)
@@ -40,6 +51,8 @@ std::string toUtf8(std::string_view bytes, std::string_view charset)
     if (!charset.empty()) {
         const std::string label(charset);
         const char* iconvName = g_mime_charset_iconv_name(label.c_str());
+        if (iconvName && isUtf8Compatible(iconvName) && isValidUtf8(bytes))
+            return std::string(bytes);
         if (iconvName && convert(bytes, iconvName, out))
             return out;
     }
