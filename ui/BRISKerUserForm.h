@@ -165,6 +165,7 @@ private:
     QWidget* controlWidget(RunControl control) const;
     QWidget* boxWidget(PanelBox box) const;
     void pickFolderSteps(FolderPick pick);
+    void trimList(TopList list);
 
     std::unique_ptr<AppState> m_ownApp;
     AppState& m_app;
@@ -177,6 +178,8 @@ private:
     bool m_panelDirty = false;
     QTimer m_panelTimer;
     FolderPicker m_folderPicker;
+    // Lines written to each top list by its current refresh.
+    int m_listFill[2] = {0, 0};
     std::optional<std::filesystem::path> m_lastResults;
     bool m_terminated = false;
     std::unique_ptr<chart::ChartWorkbook> m_workbook;

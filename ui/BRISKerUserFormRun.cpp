@@ -8,6 +8,7 @@
 #include "shell/UsageLog.h"
 #include "shell/UsageReport.h"
 #include "ui/DesignMetrics.h"
+#include "ui/LiveChartView.h"
 #include "ui/ResultsDialog.h"
 #include "ui_BRISKerUserForm.h"
 #include "ui_ResultsDialog.h"
@@ -192,6 +193,17 @@ void BRISKerUserForm::yield() { QCoreApplication::processEvents(QEventLoop::AllE
 
 // --- The results panel -----------------------------------------------------
 
+// The bar's width is 4215 twips times the fraction done, not limited to the
+// background's width; below 0.001 the bar and its background are hidden.
+static void showProgressBar(Ui::BRISKerUserForm& ui, const QWidget& window, double percentage)
+{
+    const int width = twipsToPixels(window, 4215 * static_cast<float>(percentage));
+    ui.ProgressBarLabel->resize(width, ui.ProgressBarLabel->height());
+    const bool visible = percentage >= 0.001;
+    ui.ProgressBarBackLabel->setVisible(visible);
+    ui.ProgressBarLabel->setVisible(visible);
+}
+
 QWidget* BRISKerUserForm::boxWidget(PanelBox box) const
 {
     return findChild<QWidget*>(QString::fromLatin1(panelBoxName(box)));
@@ -221,6 +233,11 @@ void BRISKerUserForm::flushPanel()
         else if (auto* label = qobject_cast<QLabel*>(boxWidget(box)); label && label->text() != text)
             label->setText(text);
     }
+    showProgressBar(*ui, *this, m_panel.progress);
+    // The chart's own timer runs at the same rate but out of step: drawing it
+    // with the panel makes one repaint of the window per frame, not two.
+    if (m_chartView && m_chartView->redrawPending())
+        m_chartView->redrawNow();
 }
 
 bool BRISKerUserForm::writeChart()
@@ -239,13 +256,14 @@ void BRISKerUserForm::ResetLabels()
     flushPanel();
 }
 
+// Drawn with the panel's texts, at screen rate: resizing the bar after every
+// item made the window repaint for every pixel the bar grew, several times
+// per frame.
 void BRISKerUserForm::SetProgressBar(double percentage)
 {
-    const int width = twipsToPixels(*this, 4215 * static_cast<float>(percentage));
-    ui->ProgressBarLabel->resize(width, ui->ProgressBarLabel->height());
-    const bool visible = percentage >= 0.001;
-    ui->ProgressBarBackLabel->setVisible(visible);
-    ui->ProgressBarLabel->setVisible(visible);
+    m_panel.SetProgressBar(percentage);
+    m_panelDirty = true;
+    repaint();
 }
 
 // --- The top lists ---------------------------------------------------------
@@ -255,20 +273,50 @@ static QComboBox* listCombo(Ui::BRISKerUserForm& ui, TopList list)
     return list == TopList::Senders ? ui.TopSendersCombo : ui.TopReceiversCombo;
 }
 
-void BRISKerUserForm::clearList(TopList list) { listCombo(*ui, list)->clear(); }
+// A refresh of the lists rewrites only the lines that changed: most refreshes
+// during a run give the same ten lines, and clearing and refilling a combo box
+// repaints it each time.
+void BRISKerUserForm::clearList(TopList list) { m_listFill[static_cast<int>(list)] = 0; }
 
 void BRISKerUserForm::addLine(TopList list, const std::string& line)
 {
-    listCombo(*ui, list)->addItem(QString::fromStdString(line));
+    QComboBox* combo = listCombo(*ui, list);
+    const int index = m_listFill[static_cast<int>(list)]++;
+    const QString text = QString::fromStdString(line);
+    if (index >= combo->count())
+        combo->addItem(text);
+    else if (combo->itemText(index) != text)
+        combo->setItemText(index, text);
+}
+
+// Drops the lines the last refresh did not write again.
+void BRISKerUserForm::trimList(TopList list)
+{
+    QComboBox* combo = listCombo(*ui, list);
+    while (combo->count() > m_listFill[static_cast<int>(list)])
+        combo->removeItem(combo->count() - 1);
 }
 
 void BRISKerUserForm::setListText(TopList list, const std::string& text)
 {
-    listCombo(*ui, list)->setEditText(QString::fromStdString(text));
+    trimList(list);
+    QComboBox* combo = listCombo(*ui, list);
+    if (combo->count() > 0 && combo->currentIndex() != 0)
+        combo->setCurrentIndex(0);
+    const QString shown = QString::fromStdString(text);
+    if (combo->currentText() != shown)
+        combo->setEditText(shown);
 }
 
 void BRISKerUserForm::enableLists()
 {
+    for (TopList list : {TopList::Senders, TopList::Receivers}) {
+        trimList(list);
+        // An emptied list shows no text, as a cleared combo box does.
+        QComboBox* combo = listCombo(*ui, list);
+        if (combo->count() == 0 && !combo->currentText().isEmpty())
+            combo->setEditText(QString());
+    }
     ui->TopSendersCombo->setEnabled(true);
     ui->TopReceiversCombo->setEnabled(true);
 }

@@ -91,6 +91,30 @@ TEST_F(RunPanelTest, AfterARunTheTopListsHoldNamesAndShares)
     EXPECT_TRUE(ui.TopSendersCombo->isEnabled());
 }
 
+TEST_F(RunPanelTest, TheTopListsHoldOnlyTheLinesOfTheLatestRefresh)
+{
+    addKnownMails(sent);
+    launch();
+    clickStart();
+    ASSERT_EQ(ui.TopSendersCombo->count(), 2);
+
+    // The same folder again with one sender and one receiver left.
+    sent.items.resize(1);
+    clickStart();
+    EXPECT_EQ(comboLines(*ui.TopSendersCombo), std::vector<std::string>{"Alice          |100%"});
+    EXPECT_EQ(comboLines(*ui.TopReceiversCombo), std::vector<std::string>{"Bob            |100%"});
+    EXPECT_EQ(ui.TopSendersCombo->currentText().toStdString(), "Alice          |100%");
+
+    // Nothing analysed: both lists end empty and show no text.
+    sent.items[0].receivedTime = makeDate(1985, 1, 1, 12, 0, 0);
+    clickStart();
+    EXPECT_EQ(shown(PanelBox::NumValidEmailsLabel), "(0 email messages found)");
+    EXPECT_EQ(ui.TopSendersCombo->count(), 0);
+    EXPECT_EQ(ui.TopReceiversCombo->count(), 0);
+    EXPECT_EQ(ui.TopSendersCombo->currentText().toStdString(), "");
+    EXPECT_TRUE(ui.TopReceiversCombo->isEnabled());
+}
+
 TEST_F(RunPanelTest, AfterARunTheChartShowsTheWeekdayShares)
 {
     addKnownMails(sent);
