@@ -86,7 +86,8 @@ struct PauseProbe {
     void arm(brisk::BRISKerUserForm& window, int afterMs)
     {
         due = Clock::now() + std::chrono::milliseconds(afterMs);
-        QTimer::singleShot(afterMs, &window, [this, &window] {
+        // A precise timer: a coarse one may fire 5% of its interval late.
+        QTimer::singleShot(afterMs, Qt::PreciseTimer, &window, [this, &window] {
             clicked = Clock::now();
             fired = window.startCaption() == "Pause";
             window.form().StartButton->click();
