@@ -4,6 +4,7 @@
 // process that has dropped to an unprivileged user.
 
 #include "tests/export/export_Support.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -17,29 +18,6 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-// Sets an environment variable for one test and restores it after.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            ::setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
 
 // Runs `body` in a child process (as an unprivileged user when we are root)
 // and returns what it wrote; "SKIP" when the user could not be changed.

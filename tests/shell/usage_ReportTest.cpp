@@ -1,6 +1,6 @@
 #include "platform/dates/DateValue.h"
 #include "shell/UsageReport.h"
-#include "tests/shell/usage_ScopedEnv.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

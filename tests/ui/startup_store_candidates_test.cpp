@@ -4,7 +4,7 @@
 // left out.
 
 #include "shell/StoreLocator.h"
-#include "tests/shell/usage_ScopedEnv.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,44 @@
+#pragma once
+// Sets or clears one environment variable for a test and restores it after,
+// so that tests run together in one process do not leak settings. Time-zone
+// changes are made known to the C library.
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace brisk::test {
+
+class ScopedEnv {
+public:
+    // A null or absent value clears the variable.
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        set(value);
+    }
+    ScopedEnv(const char* name, const char* value)
+        : ScopedEnv(name, value ? std::optional<std::string>(value) : std::nullopt)
+    {
+    }
+    ~ScopedEnv() { set(m_old); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    void set(const std::optional<std::string>& value)
+    {
+        if (value)
+            ::setenv(m_name.c_str(), value->c_str(), 1);
+        else
+            ::unsetenv(m_name.c_str());
+        ::tzset();
+    }
+
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+} // namespace brisk::test
