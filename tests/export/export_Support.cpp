@@ -53,14 +53,6 @@ for q in open(sys.argv[2], encoding="utf-8").read().split("\n"):
         show(q, wb[sheet][addr].value)
 )";
 
-std::string fromHex(const std::string& hex)
-{
-    std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
-}
-
 std::string bodyOf(const KnownItem& k)
 {
     std::string body;
@@ -149,14 +141,6 @@ double ReadValue::number() const
     return std::strtod(text.c_str(), nullptr);
 }
 
-std::string shellQuote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 int runCommand(const std::string& command)
 {
     const int status = std::system(command.c_str());
@@ -168,23 +152,16 @@ std::map<std::string, ReadValue> readBack(const std::filesystem::path& file, con
     if (!std::filesystem::exists("/usr/bin/python3"))
         throw std::runtime_error("/usr/bin/python3 is missing: run scripts/install-deps");
     TempDir scratch;
-    writeFile(scratch / "reader.py", kReader);
     std::string list;
     for (const auto& q : queries)
         list += q + "\n";
     writeFile(scratch / "queries.txt", list);
-    const std::string command = "/usr/bin/python3 " + shellQuote((scratch / "reader.py").string()) + " " +
-                                shellQuote(file.string()) + " " + shellQuote((scratch / "queries.txt").string()) +
-                                " 2>" + shellQuote((scratch / "errors.txt").string());
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run " + command);
     std::string output;
-    std::array<char, 4096> buffer{};
-    while (std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), got);
-    if (::pclose(pipe) != 0)
-        throw std::runtime_error("openpyxl could not read " + file.string() + ": " + readFile(scratch / "errors.txt"));
+    try {
+        output = runPython(kReader, {file.string(), (scratch / "queries.txt").string()});
+    } catch (const std::exception& e) {
+        throw std::runtime_error("openpyxl could not read " + file.string() + ": " + e.what());
+    }
     std::map<std::string, ReadValue> values;
     std::stringstream lines(output);
     for (std::string line; std::getline(lines, line);) {

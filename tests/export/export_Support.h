@@ -117,7 +117,6 @@ std::map<std::string, ReadValue> readBack(const std::filesystem::path& file, con
 
 // Runs a shell command; its exit status, or -1 when it did not exit normally.
 int runCommand(const std::string& command);
-std::string shellQuote(const std::string& text);
 
 // A copy of `source` whose xl/workbook.xml went through `edit`.
 void copyWithWorkbookXml(const std::filesystem::path& source, const std::filesystem::path& target,

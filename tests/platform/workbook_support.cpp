@@ -37,22 +37,6 @@ for q in sys.argv[2:]:
         print(q, "sheets", "", h(",".join(wb.sheetnames)), "", sep="\t")
 )";
 
-std::string fromHex(const std::string& hex)
-{
-    std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
-}
-
-std::string shellQuote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 std::vector<std::string> splitTabs(const std::string& line)
 {
     std::vector<std::string> fields;
@@ -77,22 +61,14 @@ std::map<std::string, ReadBack> readWithOpenpyxl(const std::filesystem::path& fi
 {
     if (!std::filesystem::exists("/usr/bin/python3"))
         throw std::runtime_error("/usr/bin/python3 is missing: run scripts/install-deps");
-    TempDir scratch;
-    writeFile(scratch / "reader.py", kReader);
-    std::string command = "/usr/bin/python3 " + shellQuote((scratch / "reader.py").string()) + " " +
-                          shellQuote(file.string());
-    for (const auto& query : queries)
-        command += " " + shellQuote(query);
-    command += " 2>" + shellQuote((scratch / "errors.txt").string());
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run " + command);
+    std::vector<std::string> args{file.string()};
+    args.insert(args.end(), queries.begin(), queries.end());
     std::string output;
-    std::array<char, 4096> buffer{};
-    while (std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), got);
-    if (::pclose(pipe) != 0)
-        throw std::runtime_error("openpyxl could not read " + file.string() + ": " + readFile(scratch / "errors.txt"));
+    try {
+        output = runPython(kReader, args);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("openpyxl could not read " + file.string() + ": " + e.what());
+    }
     std::map<std::string, ReadBack> results;
     std::stringstream lines(output);
     for (std::string line; std::getline(lines, line);) {

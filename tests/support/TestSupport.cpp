@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -86,6 +88,42 @@ std::string readFile(const std::filesystem::path& file)
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+std::string shellQuote(const std::string& text)
+{
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::string runPython(const std::string& script, const std::vector<std::string>& args)
+{
+    TempDir scratch;
+    writeFile(scratch / "script.py", script);
+    std::string command = "/usr/bin/python3 " + shellQuote((scratch / "script.py").string());
+    for (const auto& arg : args)
+        command += " " + shellQuote(arg);
+    command += " 2>" + shellQuote((scratch / "errors.txt").string());
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        throw std::runtime_error("cannot run " + command);
+    std::string output;
+    std::array<char, 4096> buffer{};
+    while (std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        output.append(buffer.data(), got);
+    if (::pclose(pipe) != 0)
+        throw std::runtime_error("python3 failed: " + readFile(scratch / "errors.txt"));
+    return output;
+}
+
+std::string fromHex(const std::string& hex)
+{
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return out;
 }
 
 } // namespace brisk::test

@@ -71,6 +71,14 @@ std::filesystem::path sampleStoreDir();
 void writeFile(const std::filesystem::path& file, const std::string& content);
 std::string readFile(const std::filesystem::path& file);
 
+// A word for /bin/sh, in single quotes.
+std::string shellQuote(const std::string& text);
+// Runs a Python script with Debian's /usr/bin/python3 (which has openpyxl) and
+// returns what it printed; throws with its error output when it fails.
+std::string runPython(const std::string& script, const std::vector<std::string>& args);
+// Bytes written as hexadecimal digits (how the readers print any text).
+std::string fromHex(const std::string& hex);
+
 } // namespace brisk::test
 
 // Skips the current test, with a clear message, when the shared corpora are absent.
