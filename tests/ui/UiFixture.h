@@ -104,6 +104,16 @@ protected:
     }
     void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2)); }
     void clickStart() { click(ui.StartButton); }
+    // Clicks Start, and Pause while the item at `index` of Sent Items is read:
+    // the walk stops after that item.
+    void startAndPauseAt(long index)
+    {
+        sent.onRead = [this, index](long read) {
+            if (read == index)
+                clickStart();
+        };
+        clickStart();
+    }
     std::string caption() const { return ui.StartButton->text().toStdString(); }
 
     // What a value box or label shows on screen now.

@@ -12,11 +12,7 @@ protected:
     // Runs Sent Items and pauses it after its third item.
     void runAndPause()
     {
-        sent.onRead = [&](long index) {
-            if (index == 3)
-                clickStart();
-        };
-        clickStart();
+        startAndPauseAt(3);
         sent.onRead = nullptr;
         ASSERT_EQ(caption(), "Resume");
     }

@@ -68,11 +68,7 @@ TEST_F(RunCloseTest, ClosingWhilePausedAsksNothing)
 {
     sent.addItems(10);
     launch();
-    sent.onRead = [&](long index) {
-        if (index == 3)
-            clickStart();
-    };
-    clickStart();
+    startAndPauseAt(3);
     ASSERT_EQ(caption(), "Resume");
     window->close();
     EXPECT_TRUE(prompts.shown.empty());

@@ -75,11 +75,7 @@ TEST_F(RunControlWindowTest, ResumeAfterTheLastItemOfAFolderGoesOnWithItsSubfold
     sent.addItems(3);
     MemoryFolder& sub = sent.add("Sub").addItems(2, "sub");
     launch();
-    sent.onRead = [&](long index) {
-        if (index == 3)
-            clickStart();
-    };
-    clickStart();
+    startAndPauseAt(3);
     ASSERT_EQ(caption(), "Resume");
     EXPECT_TRUE(sub.reads.empty());
     EXPECT_EQ(window->app().position.lastMessageIndexAnalysed, 3);
