@@ -2,6 +2,21 @@
 
 namespace brisk {
 
+void MailFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
+{
+    const long n = itemCount();
+    for (long i = 1; i <= n; ++i) {
+        try {
+            const std::unique_ptr<MailItem> item = this->item(i);
+            const std::string id = item->messageId();
+            if (!id.empty())
+                sink(id, item->receivedTime());
+        } catch (const StoreError&) {
+            // An unreadable item has no id to index; the walk reports it.
+        }
+    }
+}
+
 MailFolder* MailStore::findFolder(std::string_view path)
 {
     MailFolder* folder = &root();

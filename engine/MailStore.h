@@ -4,6 +4,7 @@
 // serves these from Maildir, mbox and .eml trees; tests serve them from memory.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -39,6 +40,13 @@ public:
     // Display names of To, then Cc, then Bcc recipients (groups expanded).
     virtual const std::vector<std::string>& recipients() = 0;
     virtual const std::string& senderName() = 0;
+
+    // Threading headers (RFC 5322 section 3.6.4), each id without its angle
+    // brackets: the item's Message-ID, the ids of its In-Reply-To and of its
+    // References in header order. Empty where the item or the store has none.
+    virtual std::string messageId() { return {}; }
+    virtual std::vector<std::string> inReplyTo() { return {}; }
+    virtual std::vector<std::string> references() { return {}; }
 };
 
 class MailFolder {
@@ -55,6 +63,17 @@ public:
     virtual std::unique_ptr<MailItem> item(long index) = 0;
     // Direct subfolders in the store's order (sorted by name, code values).
     virtual const std::vector<MailFolder*>& folders() = 0;
+
+    // True for the folder the store itself marks as its trash (Maildir++
+    // ".Trash", IMAP's \Trash, a PST's deleted-items folder). A run skips it
+    // as it skips a folder named "Deleted Items".
+    virtual bool isTrash() const { return false; }
+
+    // Calls `sink` with the Message-ID and the received time of each item,
+    // in index order, for the threading index built before a run. Stores
+    // override it to read headers only; this default parses each item.
+    using ThreadHeaderSink = std::function<void(std::string_view messageId, double receivedTime)>;
+    virtual void scanThreadHeaders(const ThreadHeaderSink& sink);
 };
 
 class MailStore {
