@@ -42,14 +42,21 @@ ItemPtr folderByNodeId(PstFile& file, std::optional<std::uint32_t> nodeId)
 
 // An OST keeps the mailbox under "Root - Mailbox/IPM_SUBTREE" and marks it
 // with an Exchange entry id that names no node; look it up by those names.
-ItemPtr subFolderByName(libpff_item_t* folder, const char* name)
+ItemPtr subFolderByName(libpff_item_t* folder, const std::string& name)
 {
     PffError error;
-    libpff_item_t* child = nullptr;
-    auto* bytes = reinterpret_cast<std::uint8_t*>(const_cast<char*>(name));
-    if (libpff_folder_get_sub_folder_by_utf8_name(folder, bytes, std::strlen(name), &child, error.out()) != 1)
+    int count = 0;
+    if (libpff_folder_get_number_of_sub_folders(folder, &count, error.out()) != 1)
         return nullptr;
-    return ItemPtr(child);
+    for (int i = 0; i < count; ++i) {
+        libpff_item_t* child = nullptr;
+        if (libpff_folder_get_sub_folder(folder, i, &child, error.out()) != 1)
+            continue;
+        ItemPtr owned(child);
+        if (stringProperty(owned.get(), PidDisplayName) == name)
+            return owned;
+    }
+    return nullptr;
 }
 
 std::unique_ptr<PstFolder> openRoot(const std::shared_ptr<PstFile>& file)

@@ -2,6 +2,7 @@
 
 #include "platform/mailstore/TextConvert.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -19,7 +20,8 @@ bool isSkippedDestination(std::string_view word)
         "fonttbl", "colortbl", "stylesheet", "info", "pict", "object", "header", "headerl",
         "headerr", "headerf", "footer", "footerl", "footerr", "footerf", "fldinst", "listtable",
         "listoverridetable", "rsidtbl", "generator", "themedata", "colorschememapping", "datastore",
-        "latentstyles", "xmlnstbl", "filetbl", "revtbl", "pgdsctbl", "ftnsep", "ftnsepc", "aftnsep"};
+        "latentstyles", "xmlnstbl", "filetbl", "revtbl", "pgdsctbl", "ftnsep", "ftnsepc", "aftnsep", "sp", "shpinst", "shppict",
+        "nonshppict", "objdata", "blipuid", "bkmkstart", "bkmkend"};
     for (std::string_view name : skipped) {
         if (word == name)
             return true;
@@ -216,6 +218,10 @@ private:
         } else if (word == "ansicpg" && param) {
             flushBytes();
             m_charset = "windows-" + std::to_string(*param);
+        } else if (word == "bin" && param) {
+            // \binN: N raw bytes follow, which may hold braces and backslashes.
+            const auto length = static_cast<std::size_t>(std::max(0L, *param));
+            m_pos += std::min(length, m_rtf.size() - m_pos);
         } else if (word == "uc" && param) {
             m_state.unicodeSkip = static_cast<int>(*param);
         } else if (word == "u" && param) {
