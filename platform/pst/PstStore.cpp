@@ -18,7 +18,13 @@ PstFolder* firstFolderWhere(PstFolder& folder, const std::function<bool(PstFolde
 {
     if (match(folder))
         return &folder;
-    for (MailFolder* child : folder.folders()) {
+    const std::vector<MailFolder*>* children = nullptr;
+    try {
+        children = &folder.folders();
+    } catch (const StoreError&) {
+        return nullptr; // the walk reports the unreadable subfolders
+    }
+    for (MailFolder* child : *children) {
         if (PstFolder* found = firstFolderWhere(static_cast<PstFolder&>(*child), match))
             return found;
     }
