@@ -1,5 +1,6 @@
 #include "platform/pst/RtfText.h"
 
+#include "platform/mailstore/GMimeSupport.h"
 #include "platform/mailstore/TextConvert.h"
 
 #include <algorithm>
@@ -172,8 +173,10 @@ private:
 
     void hexByte()
     {
-        if (m_pos + 2 > m_rtf.size())
+        if (m_pos + 2 > m_rtf.size()) {
+            m_pos = m_rtf.size();
             return;
+        }
         const std::string hex(m_rtf.substr(m_pos, 2));
         m_pos += 2;
         char* end = nullptr;
@@ -283,6 +286,7 @@ private:
 
 RtfContent readRtf(std::string_view rtf)
 {
+    mailstore::ensureGMime(); // the charset conversions use GMime's tables
     // \fromhtml1 belongs to the header, before the font table.
     const bool html = rtf.substr(0, 512).find("\\fromhtml1") != std::string_view::npos;
     return {RtfReader(rtf, html).run(), html};
