@@ -15,6 +15,9 @@ PstFile::PstFile(const std::filesystem::path& path) : m_path(path.string())
         libpff_file_free(&m_file, nullptr);
         throw StoreError("cannot read " + m_path + ": not a readable Outlook data file (" + error.text() + ")");
     }
+    // FIXME: an ANSI (97-2002) file names no code page of its own, so its
+    // strings are read as windows-1252 (libpff's default); a file written
+    // under another one (windows-932) shows garbled names.
     readStoreMarkers();
 }
 
