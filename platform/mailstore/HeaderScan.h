@@ -1,0 +1,33 @@
+#pragma once
+// Reading only the header block of a message (RFC 5322 section 2.1: the
+// headers end at the first empty line), for the threading index built before
+// a run. Nothing of the body is read or decoded, and at most a bounded number
+// of bytes is looked at, whatever the message's size.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brisk::mailstore {
+
+struct ThreadHeaders {
+    std::string messageId; // without angle brackets; empty when there is none
+    double receivedTime = 0;
+};
+
+// Header blocks longer than this are cut; real ones stay far below it.
+inline constexpr std::int64_t kHeaderScanLimit = 64 * 1024;
+
+// The Message-ID and the received time (the topmost Received: date, else
+// Date:, else `fileTime`), read as MessageItem reads them.
+ThreadHeaders threadHeadersOf(std::string_view headerBlock, std::int64_t fileTime);
+
+class ReadOnlyFile;
+
+// The same from the message of `length` bytes at `offset` of an open file
+// whose modification time is `fileTime`, reading only its header block.
+ThreadHeaders readThreadHeaders(const ReadOnlyFile& file, std::int64_t fileTime, std::int64_t offset,
+                                std::int64_t length);
+
+} // namespace brisk::mailstore
