@@ -5,6 +5,8 @@
 #include "platform/mailstore/GMimeSupport.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <unistd.h>
 #include <cstring>
 #include <strings.h>
 
@@ -13,7 +15,7 @@ namespace {
 
 // Most header blocks fit in the first read; a longer one is read again,
 // whole, up to the limit.
-constexpr std::int64_t kFirstRead = 8 * 1024;
+constexpr std::int64_t kFirstRead = 4 * 1024;
 
 bool isHeaderName(std::string_view line, const char* name)
 {
@@ -54,8 +56,95 @@ std::size_t nextHeader(std::string_view block, std::size_t pos, std::string* val
     }
 }
 
+int monthOfName(std::string_view name)
+{
+    static constexpr std::string_view kNames = "janfebmaraprmayjunjulaugsepoctnovdec";
+    if (name.size() != 3)
+        return 0;
+    char lower[3];
+    for (int i = 0; i < 3; ++i)
+        lower[i] = static_cast<char>(name[static_cast<std::size_t>(i)] | 0x20);
+    const std::size_t at = kNames.find(std::string_view(lower, 3));
+    return at == std::string_view::npos || at % 3 != 0 ? 0 : static_cast<int>(at / 3) + 1;
+}
+
+// Offsets of RFC 5322 section 4.3's obsolete zone names, in minutes.
+std::optional<int> namedZone(std::string_view zone)
+{
+    static constexpr std::pair<std::string_view, int> kZones[] = {
+        {"UT", 0}, {"GMT", 0}, {"UTC", 0}, {"EST", -300}, {"EDT", -240}, {"CST", -360},
+        {"CDT", -300}, {"MST", -420}, {"MDT", -360}, {"PST", -480}, {"PDT", -420}};
+    for (const auto& [name, minutes] : kZones)
+        if (zone == name)
+            return minutes;
+    return std::nullopt;
+}
+
+// The common form "Mon, 4 Mar 2024 09:00:00 +0000" (RFC 5322 section
+// 3.3), read without GMime's general parser, which costs as much as the
+// rest of the scan; anything else is left to GMime (nullopt). Where both
+// read a date they agree: it names one instant.
+std::optional<std::int64_t> commonDate(std::string_view text)
+{
+    std::size_t pos = 0;
+    auto skipBlanks = [&] {
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+            ++pos;
+    };
+    auto number = [&](std::size_t minDigits, std::size_t maxDigits) -> int {
+        const std::size_t start = pos;
+        int value = 0;
+        while (pos < text.size() && pos - start < maxDigits && text[pos] >= '0' && text[pos] <= '9')
+            value = value * 10 + (text[pos++] - '0');
+        return pos - start >= minDigits ? value : -1;
+    };
+    auto word = [&] {
+        const std::size_t start = pos;
+        while (pos < text.size() && ((text[pos] | 0x20) >= 'a' && (text[pos] | 0x20) <= 'z'))
+            ++pos;
+        return text.substr(start, pos - start);
+    };
+    skipBlanks();
+    if (const std::size_t comma = text.find(','); comma != std::string_view::npos && comma < 12)
+        pos = comma + 1;
+    skipBlanks();
+    const int day = number(1, 2);
+    skipBlanks();
+    const int month = monthOfName(word());
+    skipBlanks();
+    const int year = number(4, 4);
+    skipBlanks();
+    const int hour = number(2, 2);
+    const bool colon1 = pos < text.size() && text[pos++] == ':';
+    const int minute = number(2, 2);
+    int second = 0;
+    if (pos < text.size() && text[pos] == ':') {
+        ++pos;
+        second = number(2, 2);
+    }
+    skipBlanks();
+    std::optional<int> zone;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        const int sign = text[pos++] == '-' ? -1 : 1;
+        const int hhmm = number(4, 4);
+        if (hhmm >= 0 && hhmm % 100 < 60)
+            zone = sign * (hhmm / 100 * 60 + hhmm % 100);
+    } else {
+        zone = namedZone(word());
+    }
+    skipBlanks();
+    const bool tail = pos == text.size() || text[pos] == '(';
+    if (day < 0 || month == 0 || year < 0 || !colon1 || hour < 0 || hour > 23 || minute < 0 || minute > 59
+        || second < 0 || second > 59 || !zone || !tail || !isValidDate(year, month, day))
+        return std::nullopt;
+    static const std::int64_t kUnixEpoch = toSeconds(makeDate(1970, 1, 1));
+    return toSeconds(makeDate(year, month, day, hour, minute, second)) - kUnixEpoch - *zone * 60;
+}
+
 std::optional<std::int64_t> headerDate(const std::string& text)
 {
+    if (auto seconds = commonDate(text))
+        return seconds;
     GDateTime* date = g_mime_utils_header_decode_date(text.c_str());
     if (!date)
         return std::nullopt;
@@ -73,7 +162,7 @@ std::optional<std::int64_t> receivedDate(const std::string& received)
 
 } // namespace
 
-ThreadHeaders threadHeadersOf(std::string_view block, std::int64_t fileTime)
+ThreadHeaders threadHeadersOf(std::string_view block, const std::function<std::int64_t()>& fileTime)
 {
     // An mbox "From " line before the headers is not one of them.
     if (block.substr(0, 5) == "From ")
@@ -106,25 +195,38 @@ ThreadHeaders threadHeadersOf(std::string_view block, std::int64_t fileTime)
     std::optional<std::int64_t> seconds = received ? receivedDate(*received) : std::nullopt;
     if (!seconds && date)
         seconds = headerDate(*date);
-    out.receivedTime = fromUnixTime(seconds.value_or(fileTime));
+    out.receivedTime = fromUnixTime(seconds ? *seconds : fileTime());
     return out;
 }
 
-ThreadHeaders readThreadHeaders(const ReadOnlyFile& in, std::int64_t fileTime, std::int64_t offset,
-                                std::int64_t length)
+ThreadHeaders readThreadHeaders(const ReadOnlyFile& file, std::int64_t offset, std::int64_t length,
+                                const std::function<std::int64_t()>& fileTime, std::string& buffer)
 {
-    const std::int64_t available = std::max<std::int64_t>(0, length);
-    std::int64_t want = std::min(available, kFirstRead);
-    std::string data = in.read(offset, want);
-    std::size_t end = headerEnd(data);
-    if (end == std::string::npos && want < available) {
-        want = std::min(available, kHeaderScanLimit);
-        data = in.read(offset, want);
-        end = headerEnd(data);
+    // Reads up to `want` bytes, fewer at the file's end.
+    auto readUpTo = [&](std::int64_t want) {
+        buffer.resize(static_cast<std::size_t>(want));
+        std::int64_t done = 0;
+        while (done < want) {
+            const ssize_t got = ::pread(file.fd(), buffer.data() + done, static_cast<std::size_t>(want - done),
+                                        offset + done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += got;
+        }
+        buffer.resize(static_cast<std::size_t>(done));
+        return done == want;
+    };
+    const std::int64_t available = length < 0 ? kHeaderScanLimit : std::min(length, kHeaderScanLimit);
+    bool more = readUpTo(std::min(available, kFirstRead)) && available > kFirstRead;
+    std::size_t end = headerEnd(buffer);
+    if (end == std::string::npos && more) {
+        readUpTo(available);
+        end = headerEnd(buffer);
     }
-    if (end != std::string::npos)
-        data.resize(end);
-    return threadHeadersOf(data, fileTime);
+    return threadHeadersOf(std::string_view(buffer).substr(0, end == std::string::npos ? buffer.size() : end),
+                           fileTime);
 }
 
 } // namespace brisk::mailstore

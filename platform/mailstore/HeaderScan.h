@@ -5,6 +5,7 @@
 // of bytes is looked at, whatever the message's size.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,14 +21,14 @@ struct ThreadHeaders {
 inline constexpr std::int64_t kHeaderScanLimit = 64 * 1024;
 
 // The Message-ID and the received time (the topmost Received: date, else
-// Date:, else `fileTime`), read as MessageItem reads them.
-ThreadHeaders threadHeadersOf(std::string_view headerBlock, std::int64_t fileTime);
+// Date:, else `fileTime()`, asked only then), read as MessageItem reads them.
+ThreadHeaders threadHeadersOf(std::string_view headerBlock, const std::function<std::int64_t()>& fileTime);
 
 class ReadOnlyFile;
 
-// The same from the message of `length` bytes at `offset` of an open file
-// whose modification time is `fileTime`, reading only its header block.
-ThreadHeaders readThreadHeaders(const ReadOnlyFile& file, std::int64_t fileTime, std::int64_t offset,
-                                std::int64_t length);
+// The same from the message at `offset` of an open file, `length` bytes long
+// (-1: to the file's end), reading only its header block into `buffer`.
+ThreadHeaders readThreadHeaders(const ReadOnlyFile& file, std::int64_t offset, std::int64_t length,
+                                const std::function<std::int64_t()>& fileTime, std::string& buffer);
 
 } // namespace brisk::mailstore

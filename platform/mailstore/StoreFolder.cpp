@@ -68,8 +68,10 @@ void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
 {
     ensureGMime();
     const long count = itemCount();
-    auto deliver = [&](const ReadOnlyFile& file, std::int64_t mtime, std::int64_t offset, std::int64_t length) {
-        const ThreadHeaders headers = readThreadHeaders(file, mtime, offset, length);
+    std::string buffer;
+    auto deliver = [&](const ReadOnlyFile& file, std::int64_t offset, std::int64_t length,
+                       const std::function<std::int64_t()>& mtime) {
+        const ThreadHeaders headers = readThreadHeaders(file, offset, length, mtime, buffer);
         if (!headers.messageId.empty())
             sink(headers.messageId, headers.receivedTime);
     };
@@ -80,7 +82,7 @@ void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
             const ReadOnlyFile file(m_source.location);
             const std::int64_t mtime = file.info().mtime;
             for (const MboxMessage& message : m_mbox)
-                deliver(file, mtime, message.offset, message.length);
+                deliver(file, message.offset, message.length, [mtime] { return mtime; });
         } catch (const StoreError&) {
         }
         return;
@@ -88,8 +90,7 @@ void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
     for (long i = 0; i < count; ++i) {
         try {
             const ReadOnlyFile file(m_files[static_cast<std::size_t>(i)]);
-            const FileInfo info = file.info();
-            deliver(file, info.mtime, 0, info.size);
+            deliver(file, 0, -1, [&file] { return file.info().mtime; });
         } catch (const StoreError&) {
         }
     }
