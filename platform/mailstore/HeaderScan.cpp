@@ -80,62 +80,78 @@ std::optional<int> namedZone(std::string_view zone)
     return std::nullopt;
 }
 
+// A cursor over a date text for the common form below.
+struct DateScanner {
+    std::string_view text;
+    std::size_t pos = 0;
+
+    void skipBlanks()
+    {
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+            ++pos;
+    }
+    bool take(char c)
+    {
+        const bool found = pos < text.size() && text[pos] == c;
+        pos += found ? 1 : 0;
+        return found;
+    }
+    // The value of minDigits..maxDigits digits, or -1.
+    int number(std::size_t minDigits, std::size_t maxDigits)
+    {
+        const std::size_t start = pos;
+        int value = 0;
+        while (pos < text.size() && pos - start < maxDigits && text[pos] >= '0' && text[pos] <= '9')
+            value = value * 10 + (text[pos++] - '0');
+        return pos - start >= minDigits ? value : -1;
+    }
+    std::string_view word()
+    {
+        const std::size_t start = pos;
+        while (pos < text.size() && (text[pos] | 0x20) >= 'a' && (text[pos] | 0x20) <= 'z')
+            ++pos;
+        return text.substr(start, pos - start);
+    }
+    // "+hhmm", "-hhmm" or an obsolete zone name, in minutes east of UTC.
+    std::optional<int> zone()
+    {
+        if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+            const int sign = text[pos++] == '-' ? -1 : 1;
+            const int hhmm = number(4, 4);
+            if (hhmm < 0 || hhmm % 100 > 59)
+                return std::nullopt;
+            return sign * (hhmm / 100 * 60 + hhmm % 100);
+        }
+        return namedZone(word());
+    }
+};
+
 // The common form "Mon, 4 Mar 2024 09:00:00 +0000" (RFC 5322 section
 // 3.3), read without GMime's general parser, which costs as much as the
 // rest of the scan; anything else is left to GMime (nullopt). Where both
 // read a date they agree: it names one instant.
 std::optional<std::int64_t> commonDate(std::string_view text)
 {
-    std::size_t pos = 0;
-    auto skipBlanks = [&] {
-        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
-            ++pos;
-    };
-    auto number = [&](std::size_t minDigits, std::size_t maxDigits) -> int {
-        const std::size_t start = pos;
-        int value = 0;
-        while (pos < text.size() && pos - start < maxDigits && text[pos] >= '0' && text[pos] <= '9')
-            value = value * 10 + (text[pos++] - '0');
-        return pos - start >= minDigits ? value : -1;
-    };
-    auto word = [&] {
-        const std::size_t start = pos;
-        while (pos < text.size() && ((text[pos] | 0x20) >= 'a' && (text[pos] | 0x20) <= 'z'))
-            ++pos;
-        return text.substr(start, pos - start);
-    };
-    skipBlanks();
+    DateScanner in{text};
     if (const std::size_t comma = text.find(','); comma != std::string_view::npos && comma < 12)
-        pos = comma + 1;
-    skipBlanks();
-    const int day = number(1, 2);
-    skipBlanks();
-    const int month = monthOfName(word());
-    skipBlanks();
-    const int year = number(4, 4);
-    skipBlanks();
-    const int hour = number(2, 2);
-    const bool colon1 = pos < text.size() && text[pos++] == ':';
-    const int minute = number(2, 2);
-    int second = 0;
-    if (pos < text.size() && text[pos] == ':') {
-        ++pos;
-        second = number(2, 2);
-    }
-    skipBlanks();
-    std::optional<int> zone;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        const int sign = text[pos++] == '-' ? -1 : 1;
-        const int hhmm = number(4, 4);
-        if (hhmm >= 0 && hhmm % 100 < 60)
-            zone = sign * (hhmm / 100 * 60 + hhmm % 100);
-    } else {
-        zone = namedZone(word());
-    }
-    skipBlanks();
-    const bool tail = pos == text.size() || text[pos] == '(';
-    if (day < 0 || month == 0 || year < 0 || !colon1 || hour < 0 || hour > 23 || minute < 0 || minute > 59
-        || second < 0 || second > 59 || !zone || !tail || !isValidDate(year, month, day))
+        in.pos = comma + 1;
+    in.skipBlanks();
+    const int day = in.number(1, 2);
+    in.skipBlanks();
+    const int month = monthOfName(in.word());
+    in.skipBlanks();
+    const int year = in.number(4, 4);
+    in.skipBlanks();
+    const int hour = in.number(2, 2);
+    const bool colon = in.take(':');
+    const int minute = in.number(2, 2);
+    const int second = in.take(':') ? in.number(2, 2) : 0;
+    in.skipBlanks();
+    const std::optional<int> zone = in.zone();
+    in.skipBlanks();
+    const bool end = in.pos == text.size() || text[in.pos] == '(';
+    if (day < 0 || month == 0 || year < 0 || !colon || hour < 0 || hour > 23 || minute < 0 || minute > 59
+        || second < 0 || second > 59 || !zone || !end || !isValidDate(year, month, day))
         return std::nullopt;
     static const std::int64_t kUnixEpoch = toSeconds(makeDate(1970, 1, 1));
     return toSeconds(makeDate(year, month, day, hour, minute, second)) - kUnixEpoch - *zone * 60;
