@@ -6,12 +6,17 @@
 
 #include "engine/AnalysisState.h"
 #include "engine/MessageAnalysis.h"
+#include "engine/ThreadIndex.h"
+
+#include <optional>
+#include <vector>
 
 #include <string>
 #include <string_view>
 
 namespace brisk {
 
+class Clock;
 class MailFolder;
 class Prompts;
 class UsageLog;
@@ -66,6 +71,8 @@ struct RunContext {
     RunView& view;
     Prompts& prompts;
     UsageLog& usageLog;
+    // The run's start ends its date window.
+    Clock& clock;
 };
 
 class RunController {
@@ -88,12 +95,21 @@ private:
     void disableRunControls();
     void endRun();
     void walkItems(MailFolder& folder, long startMsgIndex);
+    void walkSubfolders(MailFolder& folder, std::size_t first);
+    void resumeWalk();
+    std::vector<MailFolder*> foldersOnRunPath() const;
+    void endIfOutermost();
     bool paused() const;
 
     RunContext m;
     DateFilter m_filter;
     int m_depth = 0;
     bool m_terminated = false;
+    // Positions of the subfolders on the way from the run's root down to
+    // the folder being walked.
+    std::vector<std::size_t> m_path;
+    // Built by Start, kept while the run is paused, freed when it ends.
+    std::optional<ThreadIndex> m_threads;
 };
 
 } // namespace brisk

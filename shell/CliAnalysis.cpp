@@ -107,7 +107,9 @@ void printJsonResults(const AppState& app, const HeadlessWindow& window, const s
 {
     const AnalysisState& s = app.analysis;
     out << "{\"lEmailsProcessed\":" << s.lEmailsProcessed << ",\"lEmailsAnalysed\":" << s.lEmailsAnalysed
-        << ",\"lResponseCount\":" << s.lResponseCount << ",\"lOneToOneEmails\":" << s.lOneToOneEmails
+        << ",\"lResponseCount\":" << s.lResponseCount << ",\"responseSources\":{\"sentLine\":"
+        << s.responseSources[0] << ",\"threading\":" << s.responseSources[1]
+        << ",\"attribution\":" << s.responseSources[2] << '}' << ",\"lOneToOneEmails\":" << s.lOneToOneEmails
         << ",\"lTotalChars\":" << s.lTotalChars << ",\"lTotalWords\":" << s.lTotalWords
         << ",\"lTotalSizeKB\":" << s.lTotalSizeKB << ",\"lTotalSizeWithAttKB\":" << s.lTotalSizeWithAttKB
         << ",\"lTotalSizeWoAttKB\":" << s.lTotalSizeWoAttKB << ",\"dFirstEmailDate\":"

@@ -109,7 +109,7 @@ std::filesystem::path builtTemplatePath()
 }
 
 ExportFixture::ExportFixture()
-    : appDir(dir / "app"), clock(makeDate(2026, 12, 5, 14, 7, 9)), window(app, prompts, runLog),
+    : appDir(dir / "app"), clock(makeDate(2026, 12, 5, 14, 7, 9)), window(app, prompts, runLog, clock),
       view(window.panel)
 {
     std::filesystem::create_directories(appDir);
