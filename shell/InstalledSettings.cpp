@@ -1,8 +1,21 @@
 #include "shell/InstalledSettings.h"
 
+#include "export/ExportWorkflow.h"
+
 namespace brisk {
 
-Settings installedSettings(const std::filesystem::path& applicationFolder)
+std::filesystem::path dataFolderOf(const std::filesystem::path& programFolder)
+{
+    // An installed program (bin/ beside share/brisk/) finds its data under
+    // its prefix; in the build tree the data lie beside the program.
+    const std::filesystem::path installed = (programFolder / BRISK_DATA_FROM_BINDIR).lexically_normal();
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(installed / kTemplateFileName, ec))
+        return installed;
+    return programFolder;
+}
+
+Settings installedSettings(const std::filesystem::path& programFolder)
 {
     Settings settings;
     settings.SharedOutputFolder = BRISK_SHARED_OUTPUT_FOLDER;
@@ -13,7 +26,7 @@ Settings installedSettings(const std::filesystem::path& applicationFolder)
     settings.AdminUserName = BRISK_ADMIN_USER_NAME;
     settings.ProductHomePageUrl = BRISK_PRODUCT_HOME_PAGE_URL;
     settings.HowItWorksPageUrl = BRISK_HOW_IT_WORKS_PAGE_URL;
-    settings.applicationFolder = applicationFolder;
+    settings.applicationFolder = dataFolderOf(programFolder);
     return settings;
 }
 
