@@ -8,7 +8,9 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QValueAxis>
+#include <QCursor>
 #include <QScreen>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -29,7 +31,7 @@ int frameIntervalMs(const QWidget& view)
 } // namespace
 
 LiveChartView::LiveChartView(QChartView& view, chart::Chart& source, QObject* parent)
-    : QObject(parent), m_source(source), m_chart(new QChart),
+    : QObject(parent), m_view(view), m_source(source), m_chart(new QChart),
       m_series(new QBarSeries), m_set(new QBarSet(QString())),
       m_categories(new QBarCategoryAxis), m_values(new QValueAxis)
 {
@@ -50,8 +52,11 @@ LiveChartView::LiveChartView(QChartView& view, chart::Chart& source, QObject* pa
     m_values->setMinorGridLineVisible(false);
     m_values->setTickType(QValueAxis::TicksDynamic);
     m_values->setTickAnchor(0);
+    m_categories->setLabelsFont(view.font());
     view.setChart(m_chart);
     view.setRenderHint(QPainter::Antialiasing);
+    connect(m_set, &QBarSet::hovered, this, &LiveChartView::showBarToolTip);
+    connect(m_chart, &QChart::plotAreaChanged, this, &LiveChartView::fitCategoryLabels);
 
     m_timer.setSingleShot(true);
     m_timer.setInterval(frameIntervalMs(view));
@@ -85,8 +90,45 @@ void LiveChartView::updateCategories(const std::vector<std::string>& categories)
     QStringList texts;
     for (const auto& category : categories)
         texts.append(QString::fromStdString(category));
-    if (texts != m_categories->categories())
-        m_categories->setCategories(texts);
+    if (texts == m_categories->categories())
+        return;
+    m_categories->setCategories(texts);
+    fitCategoryLabels();
+}
+
+void LiveChartView::fitCategoryLabels()
+{
+    const QStringList labels = m_categories->categories();
+    if (labels.isEmpty())
+        return;
+    const QFontMetrics metrics(m_categories->labelsFont());
+    int widest = 0;
+    for (const QString& label : labels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    // A little room between neighbours keeps "JAN" and "FEB" apart.
+    const double column = m_chart->plotArea().width() / labels.size();
+    const int angle = widest + metrics.averageCharWidth() <= column ? 0 : -90;
+    if (m_categories->labelsAngle() != angle)
+        m_categories->setLabelsAngle(angle);
+}
+
+QString LiveChartView::barToolTip(int index) const
+{
+    const QStringList labels = m_categories->categories();
+    if (index < 0 || index >= m_set->count() || index >= labels.size())
+        return {};
+    QString value = QString::number(m_set->at(index), 'f', 1);
+    if (value.endsWith(".0"))
+        value.chop(2);
+    return labels[index] + ": " + value + "%";
+}
+
+void LiveChartView::showBarToolTip(bool hovering, int index)
+{
+    if (hovering)
+        QToolTip::showText(QCursor::pos(), barToolTip(index), &m_view);
+    else
+        QToolTip::hideText();
 }
 
 // The bar set is kept and changed in place: replacing only the values that

@@ -33,6 +33,12 @@ public:
     bool redrawPending() const { return m_timer.isActive(); }
     int redrawCount() const { return m_redrawCount; }
 
+    // "JAN: 12.5%": a bar's category and value, shown while the mouse is on it.
+    QString barToolTip(int index) const;
+    // Category labels lie flat where the widest fits its column, else they
+    // stand upright (24 hours in a narrow chart).
+    void fitCategoryLabels();
+
     QBarSet* barSet() const { return m_set; }
     QBarCategoryAxis* categoryAxis() const { return m_categories; }
     QValueAxis* valueAxis() const { return m_values; }
@@ -42,6 +48,9 @@ private:
     void updateCategories(const std::vector<std::string>& categories);
     void updateValues(const std::vector<double>& values);
 
+    void showBarToolTip(bool hovering, int index);
+
+    QChartView& m_view;
     chart::Chart& m_source;
     QChart* m_chart;
     QBarSeries* m_series;
