@@ -9,6 +9,7 @@
 #include <QtCharts/QChartView>
 #include <QtCharts/QValueAxis>
 #include <QCursor>
+#include <QGraphicsSimpleTextItem>
 #include <QScreen>
 #include <QToolTip>
 
@@ -20,6 +21,8 @@ namespace brisk {
 namespace {
 
 constexpr double kFallbackRefreshHz = 60.0;
+// Pixels between the columns' foot and their labels, and below the labels.
+constexpr int kLabelGap = 4;
 
 int frameIntervalMs(const QWidget& view)
 {
@@ -52,7 +55,7 @@ LiveChartView::LiveChartView(QChartView& view, chart::Chart& source, QObject* pa
     m_values->setMinorGridLineVisible(false);
     m_values->setTickType(QValueAxis::TicksDynamic);
     m_values->setTickAnchor(0);
-    m_categories->setLabelsFont(view.font());
+    m_categories->setLabelsVisible(false);
     view.setChart(m_chart);
     view.setRenderHint(QPainter::Antialiasing);
     connect(m_set, &QBarSet::hovered, this, &LiveChartView::showBarToolTip);
@@ -96,20 +99,50 @@ void LiveChartView::updateCategories(const std::vector<std::string>& categories)
     fitCategoryLabels();
 }
 
+// Qt Charts cuts a category label that is wider than its column down to "…",
+// turned or not, so the labels are drawn here: flat where the widest fits its
+// column, else upright, below the columns, in the room the bottom margin keeps.
 void LiveChartView::fitCategoryLabels()
 {
     const QStringList labels = m_categories->categories();
-    if (labels.isEmpty())
-        return;
-    const QFontMetrics metrics(m_categories->labelsFont());
+    const QFont font = m_view.font();
+    const QFontMetrics metrics(font);
     int widest = 0;
     for (const QString& label : labels)
         widest = std::max(widest, metrics.horizontalAdvance(label));
-    // A little room between neighbours keeps "JAN" and "FEB" apart.
-    const double column = m_chart->plotArea().width() / labels.size();
-    const int angle = widest + metrics.averageCharWidth() <= column ? 0 : -90;
-    if (m_categories->labelsAngle() != angle)
-        m_categories->setLabelsAngle(angle);
+    const double column = labels.isEmpty() ? 0 : m_chart->plotArea().width() / labels.size();
+    const bool upright = widest + kLabelGap > column;
+    const int room = (upright ? widest : metrics.height()) + kLabelGap;
+    if (m_chart->margins().bottom() != room)
+        m_chart->setMargins(QMargins(2, 22, 6, room)); // lays out again, then calls back
+    while (m_labels.size() > labels.size())
+        delete m_labels.takeLast();
+    while (m_labels.size() < labels.size())
+        m_labels.append(new QGraphicsSimpleTextItem(m_chart));
+    for (int i = 0; i < labels.size(); ++i)
+        placeLabel(*m_labels[i], labels[i], font, i, upright);
+}
+
+void LiveChartView::placeLabel(QGraphicsSimpleTextItem& item, const QString& text, const QFont& font, int index,
+                               bool upright)
+{
+    item.setText(text);
+    item.setFont(font);
+    item.setRotation(upright ? -90 : 0);
+    const QSizeF size = item.boundingRect().size();
+    const double centre = m_chart->mapToPosition(QPointF(index, 0), m_series).x();
+    const double top = m_chart->plotArea().bottom() + kLabelGap / 2.0;
+    // Turned by -90 degrees, the text runs upwards from its position.
+    item.setPos(upright ? QPointF(centre - size.height() / 2, top + size.width())
+                        : QPointF(centre - size.width() / 2, top));
+}
+
+QList<QRectF> LiveChartView::categoryLabelRects() const
+{
+    QList<QRectF> rects;
+    for (const QGraphicsSimpleTextItem* item : m_labels)
+        rects.append(item->mapRectToParent(item->boundingRect()));
+    return rects;
 }
 
 QString LiveChartView::barToolTip(int index) const

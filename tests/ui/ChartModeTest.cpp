@@ -162,13 +162,15 @@ TEST_F(ChartModeTest, CategoryLabelsFitTheirColumnsInEveryModeAndABarTellsItsVal
         sheet().Range(c.cell).setValue(CellValue{c.index == 0 ? 12.5 : c.index == 5 ? 7.0 : 0.25});
         view.redrawNow();
         QApplication::processEvents();
-        const QFontMetrics metrics(view.categoryAxis()->labelsFont());
-        int widest = 0;
-        for (const QString& label : view.categoryAxis()->categories())
-            widest = std::max(widest, metrics.horizontalAdvance(label));
-        const double column = ui.BRISKChartOLE->chart()->plotArea().width() / view.barSet()->count();
-        const int across = view.categoryAxis()->labelsAngle() == 0 ? widest : metrics.height();
-        EXPECT_LE(across, column) << "angle " << view.categoryAxis()->labelsAngle();
+        // Every label whole, below the columns, inside the chart, clear of its neighbours.
+        const QList<QRectF> labels = view.categoryLabelRects();
+        ASSERT_EQ(labels.size(), view.barSet()->count());
+        const QRectF plot = ui.BRISKChartOLE->chart()->plotArea();
+        for (int i = 0; i < labels.size(); ++i) {
+            EXPECT_GE(labels[i].top(), plot.bottom()) << i;
+            EXPECT_TRUE(QRectF(QPointF(0, 0), ui.BRISKChartOLE->size()).contains(labels[i])) << i;
+            EXPECT_LE(i > 0 ? labels[i - 1].right() : 0.0, labels[i].left()) << i;
+        }
         EXPECT_EQ(view.barToolTip(c.index), c.tip);
         emit view.barSet()->hovered(true, c.index);
         EXPECT_EQ(QToolTip::text(), c.tip);
