@@ -2,11 +2,12 @@
 // its default folder (or --folder PATH), lets the walk run to its end inside
 // the click as the window does, and prints the wall time and the items.
 //
-// usage: window_run [--folder PATH] [--pause-after-ms N] [--screenshot FILE.png] STORE
+// usage: window_run [--folder PATH] [--pause-after-ms N] [--screenshot FILE.png [--chart MODE]] STORE
 //   --pause-after-ms N  a QTimer clicks Pause N ms into the run; prints how long
 //                       the walk took to stop after the click, and after the
 //                       moment the timer was due (the wait for the next yield)
 //   --screenshot FILE   saves the window, grabbed after the run, as a PNG
+//   --chart MODE        before the grab, clicks the chart mode: hours, days or months
 //
 // Output, one "key value" per line: items (processed), analysed, run_s (from
 // the Start click to the end of the run), total_s (from entering main).
@@ -40,6 +41,7 @@ struct Options {
     std::string folder;
     std::optional<int> pauseAfterMs;
     std::string screenshot;
+    std::string chart;
 };
 
 bool parse(int argc, char** argv, Options& o)
@@ -53,6 +55,8 @@ bool parse(int argc, char** argv, Options& o)
             o.pauseAfterMs = std::stoi(argv[++i]);
         else if (a == "--screenshot" && hasValue)
             o.screenshot = argv[++i];
+        else if (a == "--chart" && hasValue)
+            o.chart = argv[++i];
         else if (!a.empty() && a[0] != '-' && o.store.empty())
             o.store = a;
         else
@@ -64,8 +68,8 @@ bool parse(int argc, char** argv, Options& o)
 class NoDesktop : public brisk::Desktop {
 public:
     void openUrl(const std::string&) override {}
-    void openFile(const std::filesystem::path&) override {}
-    void openInTextEditor(const std::filesystem::path&) override {}
+    bool openFile(const std::filesystem::path&) override { return true; }
+    bool openInTextEditor(const std::filesystem::path&) override { return true; }
 };
 
 // Serves events for a while: queued repaints, the panel's and the chart's
@@ -102,7 +106,8 @@ int main(int argc, char** argv)
     const auto entered = Clock::now();
     Options options;
     if (!parse(argc, argv, options)) {
-        std::cerr << "usage: window_run [--folder PATH] [--pause-after-ms N] [--screenshot FILE.png] STORE\n";
+        std::cerr << "usage: window_run [--folder PATH] [--pause-after-ms N] [--screenshot FILE.png [--chart MODE]] "
+                     "STORE\n";
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -160,6 +165,10 @@ int main(int argc, char** argv)
         }
     }
     if (!options.screenshot.empty()) {
+        if (options.chart == "hours")
+            window.form().TimeOfDayOptionButton->click();
+        else if (options.chart == "months")
+            window.form().MonthOfYearOptionButton->click();
         settle(300);
         window.flushPanel();
         settle(50);

@@ -24,6 +24,14 @@ public:
     virtual void message(const std::string& text, const std::string& title) = 0;
     // A question with Yes and No buttons and a question icon; true for Yes.
     virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+    // A message with OK and a second button captioned `action`; true when the
+    // user chose the action. Without such a button, the plain message.
+    virtual bool messageWithAction(const std::string& text, const std::string& title, const std::string& action)
+    {
+        (void)action;
+        message(text, title);
+        return false;
+    }
 
     // A message with the program's title (the error messages).
     void error(const std::string& text) { message(text, std::string(kProgramTitle)); }
@@ -48,10 +56,19 @@ public:
     virtual ~Desktop() = default;
     // Hand a web address to the default browser; the result is ignored.
     virtual void openUrl(const std::string& url) = 0;
-    // Open a file with the desktop's default application, without waiting.
-    virtual void openFile(const std::filesystem::path& file) = 0;
-    // Open a text file in the desktop's text editor, without waiting.
-    virtual void openInTextEditor(const std::filesystem::path& file) = 0;
+    // Open a file with the desktop's default application, without waiting;
+    // false when no application could be started for it.
+    virtual bool openFile(const std::filesystem::path& file) = 0;
+    // Open a text file in the desktop's text editor, without waiting; false
+    // when no editor could be started.
+    virtual bool openInTextEditor(const std::filesystem::path& file) = 0;
+    // Whether a folder can be shown in a file manager, and showing it.
+    virtual bool canOpenFolders() { return false; }
+    virtual bool openFolder(const std::filesystem::path& folder)
+    {
+        (void)folder;
+        return false;
+    }
 };
 
 } // namespace brisk

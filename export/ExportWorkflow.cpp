@@ -1,5 +1,6 @@
 #include "export/ExportWorkflow.h"
 
+#include "engine/SavedFile.h"
 #include "engine/Services.h"
 #include "engine/UsageLog.h"
 #include "export/InsightsFill.h"
@@ -27,7 +28,9 @@ bool writableFolder(const std::filesystem::path& folder)
 
 // Step 4: the shared output folder when asked for and reachable, else the
 // application's folder; an application folder that cannot be written (an
-// installed program) gives way to the user's documents folder.
+// installed program) gives way to the user's documents folder, without a
+// message: an installed program always does so, and where the file went is
+// told when no application opens it.
 std::string outputFolder(ExportContext& c, bool copyToServer)
 {
     std::string folder;
@@ -40,11 +43,8 @@ std::string outputFolder(ExportContext& c, bool copyToServer)
     }
     if (folder.empty()) {
         folder = c.app.settings.applicationFolder.string();
-        if (!writableFolder(folder)) {
+        if (!writableFolder(folder))
             folder = documentsFolder().string();
-            c.prompts.inform("The program's folder cannot be written; the results file is saved in " +
-                             withSlash(folder) + ".");
-        }
     }
     return withSlash(folder);
 }
@@ -137,7 +137,7 @@ std::optional<std::filesystem::path> runExport(ExportContext& c)
         c.prompts.inform("The results file could not be saved: " + failure);
         return std::nullopt;
     }
-    c.desktop.openFile(target);
+    openSavedFile(target, SavedFileKind::Document, c.prompts, c.desktop);
     return target;
 }
 

@@ -26,6 +26,34 @@ constexpr const char* kUsage =
     "       brisk-cli --dump N STORE\n"
     "       brisk-cli --usage-report [--shared-folder DIR] [--out DIR]\n";
 
+// --help, in the GNU form.
+constexpr const char* kHelp =
+    "Usage: brisk-cli [OPTION]... STORE\n"
+    "  or:  brisk-cli --list-folders STORE\n"
+    "  or:  brisk-cli --dump N STORE\n"
+    "  or:  brisk-cli --usage-report [--shared-folder DIR] [--out DIR]\n"
+    "Analyse how the e-mails of one folder of the mail store STORE (its Sent Items\n"
+    "unless --folder is given) and of its subfolders were handled; print the figures.\n"
+    "STORE is a Maildir folder or tree, an mbox file, a Thunderbird folder tree or a\n"
+    "folder of .eml files; it is only read.\n"
+    "\n"
+    "      --folder PATH        analyse the folder PATH from the store's root\n"
+    "      --from DD/MM/YY      with --to, analyse only the e-mails of that period\n"
+    "      --to DD/MM/YY\n"
+    "      --json               print the results as one JSON object\n"
+    "      --export FILE.xlsm   also write the results workbook to FILE.xlsm\n"
+    "      --anonymous          with --export, write Anonymous for the user's name\n"
+    "      --list-folders       print the store's folder tree with item counts\n"
+    "      --dump N             print what the analysis reads of the Nth item\n"
+    "      --usage-report       summarise the usage logs of the shared folder\n"
+    "      --shared-folder DIR  with --usage-report, read the logs in DIR\n"
+    "      --out DIR            with --usage-report, write the report into DIR\n"
+    "  -h, --help               display this help and exit\n"
+    "      --version            output version information and exit\n"
+    "\n"
+    "Home page: <" BRISK_PRODUCT_HOME_PAGE_URL ">\n"
+    "Full documentation: man brisk-cli\n";
+
 struct Options {
     std::string store;
     std::string folder;
@@ -169,9 +197,15 @@ int runCli(int argc, char** argv)
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-        out << kUsage;
-        return 0;
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            out << kHelp;
+            return 0;
+        }
+        if (a == "--version") {
+            out << "brisk-cli (BRISK Vezoriv Rireviru) " BRISK_VERSION "\n";
+            return 0;
+        }
     }
     if (!args.empty() && args[0] == "--usage-report")
         return usageReportCommand(args, out, err);

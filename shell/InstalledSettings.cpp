@@ -1,5 +1,7 @@
 #include "shell/InstalledSettings.h"
 
+#include "export/ExportWorkflow.h"
+
 namespace brisk {
 namespace {
 
@@ -10,7 +12,18 @@ static_assert(parseWorkingHours(BRISK_WORKING_HOURS), "BRISK_WORKING_HOURS: whol
 
 } // namespace
 
-Settings installedSettings(const std::filesystem::path& applicationFolder)
+std::filesystem::path dataFolderOf(const std::filesystem::path& programFolder)
+{
+    // An installed program (bin/ beside share/brisk/) finds its data under
+    // its prefix; in the build tree the data lie beside the program.
+    const std::filesystem::path installed = (programFolder / BRISK_DATA_FROM_BINDIR).lexically_normal();
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(installed / kTemplateFileName, ec))
+        return installed;
+    return programFolder;
+}
+
+Settings installedSettings(const std::filesystem::path& programFolder)
 {
     Settings settings;
     settings.SharedOutputFolder = BRISK_SHARED_OUTPUT_FOLDER;
@@ -22,7 +35,7 @@ Settings installedSettings(const std::filesystem::path& applicationFolder)
     settings.ProductHomePageUrl = BRISK_PRODUCT_HOME_PAGE_URL;
     settings.HowItWorksPageUrl = BRISK_HOW_IT_WORKS_PAGE_URL;
     settings.workingTime = *kWorkingTime;
-    settings.applicationFolder = applicationFolder;
+    settings.applicationFolder = dataFolderOf(programFolder);
     return settings;
 }
 

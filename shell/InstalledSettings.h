@@ -8,9 +8,14 @@
 
 namespace brisk {
 
-// The built-in settings, with applicationFolder as the folder holding the
-// log and workbook templates. SharedOutputFolder always ends in "/" unless
-// it was configured empty.
-Settings installedSettings(const std::filesystem::path& applicationFolder);
+// Where the program's data (the log and workbook templates, the sample store)
+// lie: share/brisk under the prefix of an installed program (programFolder is
+// its bin/), else programFolder itself, as in the build tree.
+std::filesystem::path dataFolderOf(const std::filesystem::path& programFolder);
+
+// The built-in settings, with applicationFolder the data folder of the
+// program in programFolder. SharedOutputFolder always ends in "/" unless it
+// was configured empty.
+Settings installedSettings(const std::filesystem::path& programFolder);
 
 } // namespace brisk

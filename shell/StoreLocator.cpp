@@ -80,7 +80,10 @@ std::optional<std::filesystem::path> thunderbirdLocalFolders(const std::filesyst
 
 std::filesystem::path bundledSampleStore(const std::filesystem::path& applicationFolder)
 {
-    return applicationFolder.parent_path() / "data" / "sample-store";
+    // Installed, it lies in the data folder; the build makes it in data/
+    // beside the programs' folder.
+    const auto installed = applicationFolder / "sample-store";
+    return pathExists(installed) ? installed : applicationFolder.parent_path() / "data" / "sample-store";
 }
 
 std::vector<std::filesystem::path> storeCandidates(const std::optional<std::string>& commandLineStore,

@@ -1,5 +1,6 @@
 #include "shell/UsageReport.h"
 
+#include "engine/SavedFile.h"
 #include "platform/dates/DateValue.h"
 #include "platform/system/SystemServices.h"
 #include "platform/system/FileProcedures.h"
@@ -149,7 +150,7 @@ void runUsageReport(const Settings& settings, const fs::path& reportFolder, Cloc
                     Desktop& desktop)
 {
     if (const auto report = buildUsageReport(settings.SharedOutputFolder, reportFolder, clock, prompts))
-        desktop.openInTextEditor(*report);
+        openSavedFile(*report, SavedFileKind::Text, prompts, desktop);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "ui_BRISKerUserForm.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 
 #include <array>
 
@@ -86,6 +87,11 @@ BRISKerUserForm::~BRISKerUserForm() = default;
 void BRISKerUserForm::applyDesign()
 {
     applyDesignFonts(*this, kWindowFont, kControlFonts);
+    // Captions stand at the top of their boxes, which are taller than a line
+    // and reach under the controls below them (" dd/mm/yy" over the date box).
+    for (QLabel* label : findChildren<QLabel*>())
+        if (label->alignment() == (Qt::AlignLeft | Qt::AlignVCenter))
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scaleToScreen(*this);
     centreOnScreen(*this);
 }

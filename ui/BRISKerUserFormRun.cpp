@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace brisk {
 
 void LaunchUsageLog::logEntry(std::string_view action)
@@ -193,11 +195,13 @@ void BRISKerUserForm::yield() { QCoreApplication::processEvents(QEventLoop::AllE
 
 // --- The results panel -----------------------------------------------------
 
-// The bar's width is 4215 twips times the fraction done, not limited to the
-// background's width; below 0.001 the bar and its background are hidden.
+// The bar's width is 4215 twips times the fraction done, at most its
+// background's: subfolders' items count as processed but not in the picked
+// folder's total, and the bar would run out of its frame. Below 0.001 the bar
+// and its background are hidden.
 static void showProgressBar(Ui::BRISKerUserForm& ui, const QWidget& window, double percentage)
 {
-    const int width = twipsToPixels(window, 4215 * static_cast<float>(percentage));
+    const int width = twipsToPixels(window, 4215 * std::clamp(percentage, 0.0, 1.0));
     ui.ProgressBarLabel->resize(width, ui.ProgressBarLabel->height());
     const bool visible = percentage >= 0.001;
     ui.ProgressBarBackLabel->setVisible(visible);
@@ -228,8 +232,8 @@ void BRISKerUserForm::flushPanel()
     for (int i = 0; i < kPanelBoxCount; ++i) {
         const auto box = static_cast<PanelBox>(i);
         const QString text = QString::fromStdString(m_panel.boxText(box));
-        if (auto* edit = qobject_cast<QLineEdit*>(boxWidget(box)); edit && edit->text() != text)
-            edit->setText(text);
+        if (auto* edit = qobject_cast<QLineEdit*>(boxWidget(box)))
+            showStartOf(*edit, text);
         else if (auto* label = qobject_cast<QLabel*>(boxWidget(box)); label && label->text() != text)
             label->setText(text);
     }

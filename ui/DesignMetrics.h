@@ -4,6 +4,7 @@
 // and scale the designed geometry to the screen's resolution.
 
 #include <QFont>
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
@@ -24,6 +25,10 @@ struct DesignFont {
 // same kind (sans-serif for Tahoma and MS Sans Serif, monospace for Courier
 // New and Lucida Console).
 QString installedFamily(const QString& designFamily);
+// How much smaller the substitute of a designed family is set, so that the
+// captions keep the room the design gave them (1 for installed families).
+double substituteScale(const QString& designFamily);
+// The designed font, or its substitute at the substitute's scale.
 QFont designFont(const QString& family, double points, bool bold = false, bool underline = false);
 
 // Sets the root's own font (the controls without an entry keep it), then each
@@ -40,6 +45,10 @@ int twipsToPixels(const QWidget& widget, double twips);
 void scaleDesign(QWidget& root, double factor);
 // The same by designScale of the root's screen.
 void scaleToScreen(QWidget& root);
+
+// Shows `text` in a one-line box from its start: cut with "…" where it is
+// longer than the box (a long subject shows its beginning, not its end).
+void showStartOf(QLineEdit& box, const QString& text);
 
 // Centres a top-level window on its screen's available area.
 void centreOnScreen(QWidget& window);

@@ -4,15 +4,54 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace brisk {
 namespace {
 constexpr int kFolderRole = Qt::UserRole + 1;
+
+// A file dialog that chooses a mail store, which is a folder (Maildir, a
+// tree) or a file (mbox, and other single-file stores). Double-clicking a
+// folder enters it; Open takes the selected file or folder, or the folder
+// shown when nothing is selected.
+class StoreFileDialog : public QFileDialog {
+public:
+    StoreFileDialog(QWidget* parent, const QString& start) : QFileDialog(parent, "Open Mail Store", start)
+    {
+        setObjectName("StoreFileDialog");
+        setOption(QFileDialog::DontUseNativeDialog);
+        setFileMode(QFileDialog::ExistingFile);
+        setAcceptMode(QFileDialog::AcceptOpen);
+        setNameFilters({"Mail stores (*)"});
+    }
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        const QFileInfo info(chosen.isEmpty() ? directory().absolutePath() : chosen.first());
+        if (info.isDir() || info.isFile())
+            QDialog::accept();
+    }
+};
+
+} // namespace
+
+QString chooseStorePath(QWidget* parent, const QString& start, const std::function<void(QFileDialog&)>& driver)
+{
+    StoreFileDialog dialog(parent, start);
+    if (driver) {
+        QTimer::singleShot(0, &dialog, [&] { driver(dialog); });
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? dialog.directory().absolutePath() : chosen.first();
 }
 
 FolderPickerDialog::FolderPickerDialog(MailStore& store, MailFolder* current, QWidget* parent)
@@ -88,8 +127,7 @@ bool FolderPickerDialog::openStore(const QString& path)
 
 void FolderPickerDialog::chooseStore()
 {
-    const QString path = QFileDialog::getExistingDirectory(this, "Open Mail Store",
-                                                           QString::fromStdString(m_store->location()));
+    const QString path = chooseStorePath(this, QString::fromStdString(m_store->location()));
     if (!path.isEmpty())
         openStore(path);
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QFileDialog;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QLabel;
@@ -43,6 +44,11 @@ private:
     QTreeWidget* m_tree;
     QLabel* m_location;
 };
+
+// Asks for a mail store, a folder or a file, starting at `start`; empty when
+// cancelled. A test passes `driver`, called with the open dialog.
+QString chooseStorePath(QWidget* parent, const QString& start,
+                        const std::function<void(QFileDialog&)>& driver = nullptr);
 
 // Shows the picker modally.
 using FolderPicker = std::function<FolderPick(MailStore& store, MailFolder* current, QWidget* parent)>;

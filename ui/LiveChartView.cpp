@@ -8,7 +8,10 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QValueAxis>
+#include <QCursor>
+#include <QGraphicsSimpleTextItem>
 #include <QScreen>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +21,8 @@ namespace brisk {
 namespace {
 
 constexpr double kFallbackRefreshHz = 60.0;
+// Pixels between the columns' foot and their labels, and below the labels.
+constexpr int kLabelGap = 4;
 
 int frameIntervalMs(const QWidget& view)
 {
@@ -29,7 +34,7 @@ int frameIntervalMs(const QWidget& view)
 } // namespace
 
 LiveChartView::LiveChartView(QChartView& view, chart::Chart& source, QObject* parent)
-    : QObject(parent), m_source(source), m_chart(new QChart),
+    : QObject(parent), m_view(view), m_source(source), m_chart(new QChart),
       m_series(new QBarSeries), m_set(new QBarSet(QString())),
       m_categories(new QBarCategoryAxis), m_values(new QValueAxis)
 {
@@ -50,8 +55,11 @@ LiveChartView::LiveChartView(QChartView& view, chart::Chart& source, QObject* pa
     m_values->setMinorGridLineVisible(false);
     m_values->setTickType(QValueAxis::TicksDynamic);
     m_values->setTickAnchor(0);
+    m_categories->setLabelsVisible(false);
     view.setChart(m_chart);
     view.setRenderHint(QPainter::Antialiasing);
+    connect(m_set, &QBarSet::hovered, this, &LiveChartView::showBarToolTip);
+    connect(m_chart, &QChart::plotAreaChanged, this, &LiveChartView::fitCategoryLabels);
 
     m_timer.setSingleShot(true);
     m_timer.setInterval(frameIntervalMs(view));
@@ -85,8 +93,75 @@ void LiveChartView::updateCategories(const std::vector<std::string>& categories)
     QStringList texts;
     for (const auto& category : categories)
         texts.append(QString::fromStdString(category));
-    if (texts != m_categories->categories())
-        m_categories->setCategories(texts);
+    if (texts == m_categories->categories())
+        return;
+    m_categories->setCategories(texts);
+    fitCategoryLabels();
+}
+
+// Qt Charts cuts a category label that is wider than its column down to "…",
+// turned or not, so the labels are drawn here: flat where the widest fits its
+// column, else upright, below the columns, in the room the bottom margin keeps.
+void LiveChartView::fitCategoryLabels()
+{
+    const QStringList labels = m_categories->categories();
+    const QFont font = m_view.font();
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& label : labels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    const double column = labels.isEmpty() ? 0 : m_chart->plotArea().width() / labels.size();
+    const bool upright = widest + kLabelGap > column;
+    const int room = (upright ? widest : metrics.height()) + kLabelGap;
+    if (m_chart->margins().bottom() != room)
+        m_chart->setMargins(QMargins(2, 22, 6, room)); // lays out again, then calls back
+    while (m_labels.size() > labels.size())
+        delete m_labels.takeLast();
+    while (m_labels.size() < labels.size())
+        m_labels.append(new QGraphicsSimpleTextItem(m_chart));
+    for (int i = 0; i < labels.size(); ++i)
+        placeLabel(*m_labels[i], labels[i], font, i, upright);
+}
+
+void LiveChartView::placeLabel(QGraphicsSimpleTextItem& item, const QString& text, const QFont& font, int index,
+                               bool upright)
+{
+    item.setText(text);
+    item.setFont(font);
+    item.setRotation(upright ? -90 : 0);
+    const QSizeF size = item.boundingRect().size();
+    const double centre = m_chart->mapToPosition(QPointF(index, 0), m_series).x();
+    const double top = m_chart->plotArea().bottom() + kLabelGap / 2.0;
+    // Turned by -90 degrees, the text runs upwards from its position.
+    item.setPos(upright ? QPointF(centre - size.height() / 2, top + size.width())
+                        : QPointF(centre - size.width() / 2, top));
+}
+
+QList<QRectF> LiveChartView::categoryLabelRects() const
+{
+    QList<QRectF> rects;
+    for (const QGraphicsSimpleTextItem* item : m_labels)
+        rects.append(item->mapRectToParent(item->boundingRect()));
+    return rects;
+}
+
+QString LiveChartView::barToolTip(int index) const
+{
+    const QStringList labels = m_categories->categories();
+    if (index < 0 || index >= m_set->count() || index >= labels.size())
+        return {};
+    QString value = QString::number(m_set->at(index), 'f', 1);
+    if (value.endsWith(".0"))
+        value.chop(2);
+    return labels[index] + ": " + value + "%";
+}
+
+void LiveChartView::showBarToolTip(bool hovering, int index)
+{
+    if (hovering)
+        QToolTip::showText(QCursor::pos(), barToolTip(index), &m_view);
+    else
+        QToolTip::hideText();
 }
 
 // The bar set is kept and changed in place: replacing only the values that

@@ -19,18 +19,23 @@ public:
     void message(const std::string& text, const std::string& title) override;
     // Yes and No, with the question icon.
     bool askYesNo(const std::string& text, const std::string& title) override;
+    // OK and the action's button; OK is the default.
+    bool messageWithAction(const std::string& text, const std::string& title, const std::string& action) override;
 
 private:
     QPointer<QWidget> m_owner;
 };
 
-// Hands addresses and files to the desktop's default applications; none of
-// the calls waits for the application or reports its result.
+// Hands addresses and files to the desktop's default applications without
+// waiting for them. A file counts as opened when the desktop has an
+// application for its type and the launcher started.
 class QtDesktop : public Desktop {
 public:
     void openUrl(const std::string& url) override;
-    void openFile(const std::filesystem::path& file) override;
-    void openInTextEditor(const std::filesystem::path& file) override;
+    bool openFile(const std::filesystem::path& file) override;
+    bool openInTextEditor(const std::filesystem::path& file) override;
+    bool canOpenFolders() override;
+    bool openFolder(const std::filesystem::path& folder) override;
 };
 
 } // namespace brisk

@@ -8,10 +8,10 @@
 #include "shell/InstalledSettings.h"
 #include "shell/StoreLocator.h"
 #include "ui/BRISKerUserForm.h"
+#include "ui/FolderPickerDialog.h"
 #include "ui/QtServices.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QMessageBox>
 
 #include <optional>
@@ -31,23 +31,23 @@ std::unique_ptr<brisk::MailStore> tryOpen(const std::filesystem::path& path, std
 // The first candidate that opens; when none does, the user chooses a store
 // or quits (nullptr).
 std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& named,
-                                            const std::filesystem::path& appFolder)
+                                            const std::filesystem::path& dataFolder)
 {
     std::string problem = "no mail store was found";
-    for (const auto& candidate : brisk::storeCandidates(named, appFolder))
+    for (const auto& candidate : brisk::storeCandidates(named, dataFolder))
         if (auto store = tryOpen(candidate, problem))
             return store;
     while (true) {
         const auto answer = QMessageBox::warning(
             nullptr, "Brisk Vezoriv Rizovave",
-            QString::fromStdString("No mail store could be opened (" + problem + ").\nChoose a mail folder to analyse?"),
+            QString::fromStdString("No mail store could be opened (" + problem + ").\nChoose a mail store (a folder or a mailbox file)?"),
             QMessageBox::Open | QMessageBox::Close, QMessageBox::Open);
         if (answer != QMessageBox::Open)
             return nullptr;
-        const QString dir = QFileDialog::getExistingDirectory(nullptr, "Open Mail Store");
-        if (dir.isEmpty())
+        const QString path = brisk::chooseStorePath(nullptr, QString());
+        if (path.isEmpty())
             continue;
-        if (auto store = tryOpen(dir.toStdString(), problem))
+        if (auto store = tryOpen(path.toStdString(), problem))
             return store;
     }
 }
@@ -57,12 +57,12 @@ std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& na
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const std::filesystem::path appFolder = QCoreApplication::applicationDirPath().toStdString();
-    const brisk::Settings settings = brisk::installedSettings(appFolder);
+    const std::filesystem::path programFolder = QCoreApplication::applicationDirPath().toStdString();
+    const brisk::Settings settings = brisk::installedSettings(programFolder);
     std::optional<std::string> named;
     if (argc > 1)
         named = argv[1];
-    auto store = openStore(named, appFolder);
+    auto store = openStore(named, settings.applicationFolder);
     if (!store)
         return 2;
     brisk::QtPrompts prompts;

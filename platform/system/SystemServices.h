@@ -12,12 +12,13 @@ public:
     void sleepFor(double seconds) override;
 };
 
-// Opens files and addresses with xdg-open, detached, without waiting.
+// Opens files and addresses with xdg-open, detached, without waiting; a file
+// counts as opened when xdg-open could be started.
 class XdgDesktop : public Desktop {
 public:
     void openUrl(const std::string& url) override;
-    void openFile(const std::filesystem::path& file) override;
-    void openInTextEditor(const std::filesystem::path& file) override;
+    bool openFile(const std::filesystem::path& file) override;
+    bool openInTextEditor(const std::filesystem::path& file) override;
 };
 
 // Prints messages to standard error; questions are answered No.

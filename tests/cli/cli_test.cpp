@@ -116,16 +116,21 @@ TEST(CliArguments, InvalidDateIsTheWholeMessage)
     EXPECT_EQ(run.err, "Invalid date!\n");
 }
 
-TEST(CliArguments, HelpPrintsUsageAndExits0)
+TEST(CliArguments, HelpAndVersionInTheGnuFormExit0WhereverTheyStand)
 {
-    for (const char* flag : {"--help", "-h"}) {
-        const CliRun run = runCli({flag});
-        EXPECT_EQ(run.status, 0) << flag;
-        EXPECT_EQ(run.out.rfind("usage: brisk-cli", 0), 0u) << run.out;
-        EXPECT_NE(run.out.find("--list-folders STORE"), std::string::npos);
-        EXPECT_NE(run.out.find("--dump N STORE"), std::string::npos);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--help"}, {"-h"}, {"--json", "--help", "store"}}) {
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, 0) << args[0];
+        EXPECT_EQ(run.out.rfind("Usage: brisk-cli [OPTION]... STORE\n  or:  brisk-cli --list-folders STORE\n", 0), 0u)
+            << run.out;
+        for (const char* option : {"--dump N", "--usage-report", "  -h, --help", "      --version"})
+            EXPECT_NE(run.out.find(option), std::string::npos) << option;
         EXPECT_TRUE(run.err.empty());
     }
+    const CliRun version = runCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "brisk-cli (BRISK Vezoriv Rireviru) " BRISK_VERSION "\n");
 }
 
 // ---- Folder tree and one item ------------------------------------------------

@@ -185,6 +185,41 @@ TEST_F(ExportWorkflow, CopyToAReachableServerSavesThereSilently)
     EXPECT_EQ(filesIn(share).size(), 2u);
 }
 
+TEST_F(ExportWorkflow, AFileNoApplicationOpensIsAnnouncedWithItsFolderWhichCanBeShown)
+{
+    struct Case {
+        bool opens, showsFolders, chooseAction;
+        std::size_t messages, offers, foldersShown;
+    };
+    const Case cases[] = {
+        {true, true, true, 0, 0, 0},    // opened: nothing to say
+        {false, false, false, 1, 0, 0}, // no file manager: the message alone
+        {false, true, false, 1, 1, 0},  // OK: the folder stays closed
+        {false, true, true, 1, 1, 1},   // Open Folder
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.opens << c.showsFolders << c.chooseAction);
+        prompts.shown.clear();
+        prompts.actionsOffered.clear();
+        desktop.folders.clear();
+        desktop.opens = c.opens;
+        desktop.showsFolders = c.showsFolders;
+        prompts.chooseAction = c.chooseAction;
+        analyse(knownFolder());
+        const auto saved = exportNow();
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(desktop.files.back(), *saved);
+        ASSERT_EQ(prompts.shown.size(), c.messages);
+        if (c.messages == 1) {
+            EXPECT_EQ(prompts.shown[0].text, "No application could open " + saved->filename().string() +
+                                                 ".\nIt is saved in the folder " + appDir.string() + ".");
+            EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rizovave");
+        }
+        EXPECT_EQ(prompts.actionsOffered, std::vector<std::string>(c.offers, "Open Folder"));
+        EXPECT_EQ(desktop.folders, std::vector<std::filesystem::path>(c.foldersShown, appDir));
+    }
+}
+
 TEST_F(ExportWorkflow, ASaveThatFailsIsReported)
 {
     // /proc is a folder that can be reached but takes no new file, even for root.

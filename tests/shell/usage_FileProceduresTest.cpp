@@ -1,4 +1,5 @@
 #include "platform/system/FileProcedures.h"
+#include "export/ExportWorkflow.h"
 #include "shell/InstalledSettings.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
@@ -159,6 +160,20 @@ TEST(InstalledSettings, CarriesTheBuiltInValuesAndTheApplicationFolder)
     EXPECT_EQ(settings.ProductHomePageUrl, BRISK_PRODUCT_HOME_PAGE_URL);
     EXPECT_EQ(settings.HowItWorksPageUrl, BRISK_HOW_IT_WORKS_PAGE_URL);
     EXPECT_EQ(settings.applicationFolder, std::filesystem::path("/opt/brisk/bin"));
+}
+
+TEST(InstalledSettings, AnInstalledProgramFindsItsDataUnderItsPrefixABuiltOneBesideItself)
+{
+    TempDir prefix;
+    const auto bin = prefix / "bin";
+    const auto data = (bin / BRISK_DATA_FROM_BINDIR).lexically_normal();
+    std::filesystem::create_directories(bin);
+    EXPECT_EQ(installedSettings(bin).applicationFolder, bin) << "no data under the prefix: the build tree";
+    std::filesystem::create_directories(data);
+    EXPECT_EQ(dataFolderOf(bin), bin) << "an empty share/brisk is not the program's";
+    writeFile(data / kTemplateFileName, "template");
+    EXPECT_EQ(installedSettings(bin).applicationFolder, data);
+    EXPECT_EQ(data, prefix.path() / "share" / "brisk");
 }
 
 } // namespace

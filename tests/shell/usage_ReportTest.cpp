@@ -151,6 +151,13 @@ TEST_F(ReportFixture, IsOpenedInTheTextEditor)
     EXPECT_EQ(desktop.textFiles, std::vector<fs::path>{expectedReport});
     EXPECT_TRUE(fs::exists(expectedReport));
     EXPECT_TRUE(desktop.files.empty());
+    EXPECT_TRUE(prompts.shown.empty());
+    // Without an editor, the user learns where the report is.
+    desktop.opens = false;
+    clock.advanceSeconds(1);
+    runUsageReport(settings, reports, clock, prompts, desktop);
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"No application could open BMAusageAsOn05-12-26 09-30-01.csv."
+                                                        "\nIt is saved in the folder " + reports.string() + "."});
 }
 
 TEST_F(ReportFixture, AnUnreachableSharedFolderDoesNothingAtAll)

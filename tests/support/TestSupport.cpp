@@ -26,6 +26,13 @@ bool RecordingPrompts::askYesNo(const std::string& text, const std::string& titl
     return answer;
 }
 
+bool RecordingPrompts::messageWithAction(const std::string& text, const std::string& title, const std::string& action)
+{
+    shown.push_back({text, title, false});
+    actionsOffered.push_back(action);
+    return chooseAction;
+}
+
 std::vector<std::string> RecordingPrompts::texts() const
 {
     std::vector<std::string> out;

@@ -21,8 +21,12 @@ public:
     };
     void message(const std::string& text, const std::string& title) override;
     bool askYesNo(const std::string& text, const std::string& title) override;
+    // Recorded as a message; the action is chosen when `chooseAction` is set.
+    bool messageWithAction(const std::string& text, const std::string& title, const std::string& action) override;
 
     std::vector<Shown> shown;
+    std::vector<std::string> actionsOffered;
+    bool chooseAction = false;
     // Answers handed out in order to askYesNo; when empty, No.
     std::vector<bool> answers;
     std::vector<std::string> texts() const;
@@ -40,8 +44,26 @@ public:
 class RecordingDesktop : public Desktop {
 public:
     void openUrl(const std::string& url) override { urls.push_back(url); }
-    void openFile(const std::filesystem::path& file) override { files.push_back(file); }
-    void openInTextEditor(const std::filesystem::path& file) override { textFiles.push_back(file); }
+    bool openFile(const std::filesystem::path& file) override
+    {
+        files.push_back(file);
+        return opens;
+    }
+    bool openInTextEditor(const std::filesystem::path& file) override
+    {
+        textFiles.push_back(file);
+        return opens;
+    }
+    bool canOpenFolders() override { return showsFolders; }
+    bool openFolder(const std::filesystem::path& folder) override
+    {
+        folders.push_back(folder);
+        return showsFolders;
+    }
+    // Whether an application opens files, and a file manager shows folders.
+    bool opens = true;
+    bool showsFolders = false;
+    std::vector<std::filesystem::path> folders;
     std::vector<std::string> urls;
     std::vector<std::filesystem::path> files;
     std::vector<std::filesystem::path> textFiles;

@@ -6,8 +6,11 @@
 
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSet>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
 #include <QtCharts/QValueAxis>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QTest>
 
 namespace brisk::test {
@@ -139,6 +142,40 @@ TEST_F(ChartModeTest, TheBarSetFollowsTheBoundCells)
     view.redrawNow();
     EXPECT_EQ(set->count(), 12);
     EXPECT_EQ(view.categoryAxis()->categories().last(), "DEC");
+}
+
+TEST_F(ChartModeTest, CategoryLabelsFitTheirColumnsInEveryModeAndABarTellsItsValue)
+{
+    LiveChartView& view = window->chartView();
+    struct Case {
+        QRadioButton* button;
+        const char* cell;
+        int index;
+        const char* tip;
+    };
+    const Case cases[] = {{ui.TimeOfDayOptionButton, "D20", 5, "05-06: 7%"},
+                          {ui.DayOfWeekOptionButton, "B15", 0, "MON: 12.5%"},
+                          {ui.MonthOfYearOptionButton, "F26", 11, "DEC: 0.3%"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tip);
+        click(c.button);
+        sheet().Range(c.cell).setValue(CellValue{c.index == 0 ? 12.5 : c.index == 5 ? 7.0 : 0.25});
+        view.redrawNow();
+        QApplication::processEvents();
+        // Every label whole, below the columns, inside the chart, clear of its neighbours.
+        const QList<QRectF> labels = view.categoryLabelRects();
+        ASSERT_EQ(labels.size(), view.barSet()->count());
+        const QRectF plot = ui.BRISKChartOLE->chart()->plotArea();
+        for (int i = 0; i < labels.size(); ++i) {
+            EXPECT_GE(labels[i].top(), plot.bottom()) << i;
+            EXPECT_TRUE(QRectF(QPointF(0, 0), ui.BRISKChartOLE->size()).contains(labels[i])) << i;
+            EXPECT_LE(i > 0 ? labels[i - 1].right() : 0.0, labels[i].left()) << i;
+        }
+        EXPECT_EQ(view.barToolTip(c.index), c.tip);
+        emit view.barSet()->hovered(true, c.index);
+        EXPECT_EQ(QToolTip::text(), c.tip);
+    }
+    EXPECT_EQ(view.barToolTip(12), "") << "no such bar";
 }
 
 TEST_F(ChartModeTest, ManyWritesCoalesceIntoOneRedraw)

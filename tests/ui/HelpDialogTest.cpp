@@ -60,12 +60,13 @@ TEST_F(HelpDialogTest, LayoutCaptionPicturesAndLinkStyle)
     EXPECT_EQ(ui.OnlineHelpButton->text(), "Goto Online Help >>");
     EXPECT_EQ(ui.OnlineHelpText->text(), "https://home.example.test/");
     const QFont link = ui.OnlineHelpText->font();
-    EXPECT_DOUBLE_EQ(link.pointSizeF(), 9.75);
+    EXPECT_DOUBLE_EQ(link.pointSizeF(), 9.75 * substituteScale("Tahoma"));
     EXPECT_TRUE(link.bold());
     EXPECT_TRUE(link.underline());
     EXPECT_TRUE(ui.OnlineHelpText->styleSheet().contains("color: blue"));
     EXPECT_EQ(ui.OnlineHelpText->geometry(), QRect(twipsToPixels(dialog, 120), twipsToPixels(dialog, 3240),
-                                                   twipsToPixels(dialog, 2295), twipsToPixels(dialog, 255)));
+                                                   twipsToPixels(dialog, 4200), twipsToPixels(dialog, 255)))
+        << "wide enough for the product's address, up to the button";
 }
 
 TEST_F(HelpDialogTest, ButtonOpensTheHomePageAndTheLinkTheHowItWorksPage)

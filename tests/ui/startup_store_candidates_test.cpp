@@ -68,6 +68,9 @@ TEST_F(StoreCandidatesTest, PlacesThatDoNotExistAreLeftOut)
     EXPECT_EQ(storeCandidates(std::nullopt, appFolder()), std::vector<fs::path>{homeMail});
     const fs::path sample = makeSampleStore();
     EXPECT_EQ(storeCandidates(std::nullopt, appFolder()), (std::vector<fs::path>{homeMail, sample}));
+    // Installed, the sample store lies in the program's data folder.
+    const fs::path installed = mkdir(appFolder() / "sample-store");
+    EXPECT_EQ(storeCandidates(std::nullopt, appFolder()), (std::vector<fs::path>{homeMail, installed}));
 }
 
 struct ProfilesCase {

@@ -1,0 +1,145 @@
+// Every caption of the three windows is fully visible with the fonts the
+// program finds installed: no text is wider or taller than the part of its
+// box it is drawn in, nothing drawn above covers it, no frame clips it. ctest
+// runs this test at 96 dots per inch and twice at 144 (scaled by Qt, and
+// scaled by the windows' own design metrics), see tests/CMakeLists.txt.
+
+#include "tests/ui/UiFixture.h"
+#include "ui/HelpDialog.h"
+#include "ui/ResultsDialog.h"
+#include "ui_HelpDialog.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
+
+namespace brisk::test {
+namespace {
+
+// Where a control draws its text (its own coordinates), and the text.
+struct TextPlace {
+    QRect box;
+    Qt::Alignment alignment;
+    QString text;
+};
+
+QStyle::SubElement contentsElement(const QAbstractButton& button)
+{
+    if (qobject_cast<const QRadioButton*>(&button) != nullptr)
+        return QStyle::SE_RadioButtonContents;
+    if (qobject_cast<const QCheckBox*>(&button) != nullptr)
+        return QStyle::SE_CheckBoxContents;
+    return QStyle::SE_PushButtonContents;
+}
+
+std::optional<TextPlace> textPlace(QWidget& widget)
+{
+    if (auto* label = qobject_cast<QLabel*>(&widget); label && !label->text().isEmpty() && !label->wordWrap())
+        return TextPlace{label->contentsRect(), label->alignment(), label->text()};
+    if (auto* button = qobject_cast<QAbstractButton*>(&widget); button && !button->text().isEmpty()) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect box = button->style()->subElementRect(contentsElement(*button), &option, button);
+        const bool push = contentsElement(*button) == QStyle::SE_PushButtonContents;
+        return TextPlace{box, push ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter, button->text()};
+    }
+    if (auto* edit = qobject_cast<QLineEdit*>(&widget); edit && !edit->text().isEmpty()) {
+        // QLineEdit keeps 2 pixels on either side of its text.
+        const QRect box = edit->contentsRect().marginsRemoved(edit->textMargins()).adjusted(2, 0, -2, 0);
+        return TextPlace{box, edit->alignment(), edit->text()};
+    }
+    return std::nullopt;
+}
+
+// True when `other` is painted after `widget`: of the two chains from the
+// window down, the first children that differ decide by their order.
+bool drawnAbove(QWidget* other, QWidget* widget)
+{
+    QList<QWidget*> a, b;
+    for (QWidget* w = widget; w != nullptr; w = w->parentWidget())
+        a.prepend(w);
+    for (QWidget* w = other; w != nullptr; w = w->parentWidget())
+        b.prepend(w);
+    int i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i])
+        ++i;
+    if (i == 0 || i == a.size() || i == b.size())
+        return false; // other windows, or one holds the other
+    const QObjectList& siblings = a[i - 1]->children();
+    return siblings.indexOf(b[i]) > siblings.indexOf(a[i]);
+}
+
+// The problems of one control's text, "" when it is fully visible.
+std::string textProblems(QWidget& widget, QWidget& window)
+{
+    const auto place = textPlace(widget);
+    if (!place)
+        return {};
+    const QFontMetrics metrics(widget.font());
+    const QSize need(metrics.horizontalAdvance(place->text), metrics.height());
+    const QRect text = QStyle::alignedRect(Qt::LeftToRight, place->alignment, need, place->box);
+    std::ostringstream out;
+    if (need.width() > place->box.width() || need.height() > place->box.height())
+        out << " needs " << need.width() << "x" << need.height() << " in " << place->box.width() << "x"
+            << place->box.height() << ";";
+    for (QWidget* parent = &widget; parent != &window; parent = parent->parentWidget())
+        if (!parent->parentWidget()->rect().contains(QRect(parent->mapTo(parent->parentWidget(), text.topLeft()),
+                                                           text.size())))
+            out << " clipped by " << parent->parentWidget()->objectName().toStdString() << ";";
+    const QRect onWindow(widget.mapTo(&window, text.topLeft()), text.size());
+    for (QWidget* other : window.findChildren<QWidget*>()) {
+        if (other->isVisible() && !other->objectName().isEmpty() && drawnAbove(other, &widget)
+            && QRect(other->mapTo(&window, QPoint(0, 0)), other->size()).intersects(onWindow))
+            out << " covered by " << other->objectName().toStdString() << ";";
+    }
+    return out.str();
+}
+
+void expectEveryTextVisible(QWidget& window, const char* state)
+{
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget->objectName().startsWith("qt_"))
+            continue;
+        const std::string problems = textProblems(*widget, window);
+        EXPECT_EQ(problems, "") << state << ": " << widget->objectName().toStdString() << " \""
+                                << textPlace(*widget)->text.toStdString() << "\" at "
+                                << window.logicalDpiX() << " dpi";
+    }
+}
+
+TEST_F(MainWindowTest, EveryCaptionOfTheThreeWindowsIsFullyVisible)
+{
+    window->show();
+    ui.ReportButton->show();
+    expectEveryTextVisible(*window, "at start");
+    // The longest texts a run shows.
+    ui.NumValidEmailsLabel->setText("(1234567 email messages found)");
+    for (QLineEdit* count : {ui.ProgressNumLabel, ui.ProgressNumMaxLabel})
+        count->setText("1234567");
+    ui.StartButton->setText("Resume");
+    for (QRadioButton* mode : {ui.TimeOfDayOptionButton, ui.MonthOfYearOptionButton, ui.DayOfWeekOptionButton}) {
+        mode->click();
+        expectEveryTextVisible(*window, mode->objectName().toUtf8().constData());
+    }
+
+    ResultsDialog results(window.get());
+    results.show();
+    expectEveryTextVisible(results, "results dialog");
+
+    settings.ProductHomePageUrl = BRISK_PRODUCT_HOME_PAGE_URL; // the address the link shows
+    HelpDialog help(desktop, settings, window.get());
+    help.show();
+    QApplication::processEvents();
+    expectEveryTextVisible(help, "help dialog");
+    // The help text's last line and the whole web address are in view.
+    EXPECT_EQ(help.form().MainHelpText->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(textProblems(*help.form().OnlineHelpText, help), "");
+}
+
+} // namespace
+} // namespace brisk::test
