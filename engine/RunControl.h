@@ -7,6 +7,7 @@
 #include "engine/AnalysisState.h"
 #include "engine/MessageAnalysis.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -89,6 +90,9 @@ private:
     void endRun();
     void walkItems(MailFolder& folder, long startMsgIndex);
     bool paused() const;
+    // Runs one store call; when the store lost its connection, pauses the
+    // run at item `index` of `folder` and returns false.
+    bool readOrPause(MailFolder& folder, long index, const std::function<void()>& read);
 
     RunContext m;
     DateFilter m_filter;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,14 @@ public:
     virtual void message(const std::string& text, const std::string& title) = 0;
     // A question with Yes and No buttons and a question icon; true for Yes.
     virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+    // A password, typed without echo; nullopt when the user cancelled or
+    // there is nobody to ask. Never written anywhere by any implementation.
+    virtual std::optional<std::string> askPassword(const std::string& text, const std::string& title)
+    {
+        (void)text;
+        (void)title;
+        return std::nullopt;
+    }
 
     // A message with the program's title (the error messages).
     void error(const std::string& text) { message(text, std::string(kProgramTitle)); }

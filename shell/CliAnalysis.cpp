@@ -1,7 +1,9 @@
 #include "shell/CliAnalysis.h"
 
+#include "shell/CliPassword.h"
 #include "stats/Rounding.h"
 
+#include <cstdlib>
 #include <iomanip>
 #include <ostream>
 
@@ -76,6 +78,15 @@ bool CliPrompts::askYesNo(const std::string& text, const std::string&)
     m_err << text << " (answered No)\n";
     texts.push_back(text);
     return false;
+}
+
+std::optional<std::string> CliPrompts::askPassword(const std::string& text, const std::string&)
+{
+    if (const char* fromEnvironment = std::getenv("BRISK_IMAP_PASSWORD"))
+        return std::string(fromEnvironment);
+    if (auto fromNetrc = netrcFilePassword(passwordMachine, passwordLogin, m_err))
+        return fromNetrc;
+    return terminalPassword(text);
 }
 
 std::string jsonString(std::string_view text)

@@ -1,6 +1,8 @@
 #include "ui/QtServices.h"
 
 #include <QDesktopServices>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -31,6 +33,15 @@ bool QtPrompts::askYesNo(const std::string& text, const std::string& title)
     QMessageBox box(QMessageBox::Question, qs(title), qs(text), QMessageBox::Yes | QMessageBox::No,
                     m_owner.data());
     return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtPrompts::askPassword(const std::string& text, const std::string& title)
+{
+    bool ok = false;
+    const QString typed = QInputDialog::getText(m_owner.data(), qs(title), qs(text), QLineEdit::Password, {}, &ok);
+    if (!ok)
+        return std::nullopt;
+    return typed.toStdString();
 }
 
 void QtDesktop::openUrl(const std::string& url)

@@ -19,6 +19,8 @@ public:
     void message(const std::string& text, const std::string& title) override;
     // Yes and No, with the question icon.
     bool askYesNo(const std::string& text, const std::string& title) override;
+    // A line edit that shows no characters; nullopt on Cancel.
+    std::optional<std::string> askPassword(const std::string& text, const std::string& title) override;
 
 private:
     QPointer<QWidget> m_owner;
