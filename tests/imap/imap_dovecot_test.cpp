@@ -120,6 +120,16 @@ TEST(DovecotStore, ServesTheTreeAndEveryMessageOnceWithoutChangingAFlag)
         }
     }
     EXPECT_GT(messages, 200);
+
+    // The bulk header scan gives what reading each item gives.
+    using Seen = std::vector<std::pair<std::string, double>>;
+    Seen bulk, oneByOne;
+    MailFolder* sent = imapStore->findFolder("Sent Items");
+    sent->scanThreadHeaders([&](std::string_view id, double t) { bulk.emplace_back(id, t); });
+    sent->MailFolder::scanThreadHeaders([&](std::string_view id, double t) { oneByOne.emplace_back(id, t); });
+    EXPECT_EQ(bulk, oneByOne);
+    if (!oneByOne.empty()) // once items report their Message-ID: every corpus message has one
+        EXPECT_EQ(static_cast<long>(bulk.size()), sent->itemCount());
 }
 
 TEST(DovecotStore, JsonFiguresEqualThoseOfTheMaildirAndAWrongPasswordExitsWith2)
