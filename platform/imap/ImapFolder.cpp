@@ -176,35 +176,63 @@ const ImapFolder::MessageRef* ImapFolder::findUid(std::uint32_t uid) const
     return it != m_messages->end() && it->uid == uid ? &*it : nullptr;
 }
 
-// The messages from `index` on whose sizes fit the batch budget (at least
-// one), in one UID FETCH: one round trip for many messages.
-void ImapFolder::fetchBatch(long index)
+// The UIDs from `index` on whose sizes fit the batch budget (at least one).
+std::vector<std::uint32_t> ImapFolder::batchFrom(long index) const
 {
-    m_batch.clear();
     std::vector<std::uint32_t> uids;
     std::size_t bytes = 0;
-    std::int64_t largest = 0;
     for (auto i = static_cast<std::size_t>(index - 1); i < m_messages->size(); ++i) {
         const MessageRef& ref = (*m_messages)[i];
         if (!uids.empty() && bytes + static_cast<std::size_t>(ref.size) > m_session.options().batchBytes)
             break;
         uids.push_back(ref.uid);
         bytes += static_cast<std::size_t>(ref.size);
-        largest = std::max(largest, ref.size);
     }
-    openMailbox();
+    return uids;
+}
+
+// One UID FETCH for many messages: one round trip for the batch, read now
+// or (ahead) while the walk works on the batch before it.
+void ImapFolder::fetchInto(std::unordered_map<std::uint32_t, std::string>& into,
+                           const std::vector<std::uint32_t>& uids, bool ahead)
+{
     ResponseLimits limits;
     limits.maxLiteralBytes = m_session.options().maxMessageBytes;
-    std::size_t responses = 0;
-    m_session.run("UID FETCH " + uidSet(uids) + " (UID BODY.PEEK[])", limits, [&](Response& r) {
-        if (++responses > uids.size() + 10000)
+    auto responses = std::make_shared<std::size_t>(0);
+    auto onData = [&into, uids, responses](Response& r) {
+        if (++*responses > uids.size() + 10000)
             throw ProtocolError("the server sends more messages than were asked for");
         const std::uint32_t uid = parseUid(fetchItem(r, "UID"));
-        const ImapValue* body = fetchItem(r, "BODY[]");
-        if (uid && body && body->kind == ImapValue::Kind::String
-            && std::binary_search(uids.begin(), uids.end(), uid))
-            m_batch[uid] = std::move(body->text);
-    });
+        ImapValue* body = fetchItem(r, "BODY[]");
+        if (uid && body && body->kind == ImapValue::Kind::String && std::binary_search(uids.begin(), uids.end(), uid))
+            into[uid] = std::move(body->text);
+    };
+    const std::string command = "UID FETCH " + uidSet(uids) + " (UID BODY.PEEK[])";
+    if (ahead)
+        m_session.sendAhead(command, limits, onData, [this] { m_aheadReady = true; });
+    else
+        m_session.run(command, limits, onData);
+}
+
+void ImapFolder::fetchBatch(long index)
+{
+    if (m_aheadFirst == index)
+        m_session.drain();
+    if (m_aheadFirst == index && m_aheadReady) {
+        m_batch = std::move(m_ahead);
+    } else {
+        m_batch.clear();
+        openMailbox();
+        fetchInto(m_batch, batchFrom(index), false);
+    }
+    m_ahead.clear();
+    m_aheadReady = false;
+    m_aheadFirst = 0;
+    const long next = index + static_cast<long>(batchFrom(index).size());
+    if (next <= static_cast<long>(m_messages->size())) {
+        m_aheadFirst = next;
+        fetchInto(m_ahead, batchFrom(next), true);
+    }
 }
 
 std::unique_ptr<MailItem> ImapFolder::item(long index)

@@ -45,6 +45,9 @@ private:
     void loadMessages();
     void openMailbox();
     void fetchBatch(long index);
+    std::vector<std::uint32_t> batchFrom(long index) const;
+    void fetchInto(std::unordered_map<std::uint32_t, std::string>& into, const std::vector<std::uint32_t>& uids,
+                   bool ahead);
     const MessageRef* findUid(std::uint32_t uid) const;
     std::string where(std::uint32_t uid) const;
 
@@ -58,6 +61,10 @@ private:
     std::optional<std::uint64_t> m_uidValidity;
     std::optional<std::vector<MessageRef>> m_messages;
     std::unordered_map<std::uint32_t, std::string> m_batch;
+    // The batch asked for ahead of the walk: its first index, once whole.
+    std::unordered_map<std::uint32_t, std::string> m_ahead;
+    long m_aheadFirst = 0;
+    bool m_aheadReady = false;
     std::vector<std::unique_ptr<ImapFolder>> m_children;
     std::vector<MailFolder*> m_view;
 };

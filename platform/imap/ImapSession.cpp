@@ -40,6 +40,7 @@ ImapConnection& ImapSession::connection()
 {
     if (!m_connection) {
         m_examined.clear();
+        m_pending.reset();
         m_connection = std::make_unique<ImapConnection>(m_url, m_password, m_options.connection);
     }
     return *m_connection;
@@ -82,6 +83,7 @@ Examined ImapSession::examine(const std::string& mailbox)
 Response ImapSession::run(const std::string& command, const ResponseLimits& limits,
                           const std::function<void(Response&)>& onData)
 {
+    drain();
     try {
         return connection().run(command, limits, onData);
     } catch (const CommandFailed&) {
@@ -90,6 +92,35 @@ Response ImapSession::run(const std::string& command, const ResponseLimits& limi
         m_connection.reset();
         throw;
     }
+}
+
+void ImapSession::sendAhead(const std::string& command, const ResponseLimits& limits,
+                            std::function<void(Response&)> onData, std::function<void()> onDone)
+{
+    drain();
+    try {
+        m_pending = Pending {connection().send(command), limits, std::move(onData), std::move(onDone)};
+    } catch (...) {
+        m_connection.reset();
+        throw;
+    }
+}
+
+void ImapSession::drain()
+{
+    if (!m_pending)
+        return;
+    Pending pending = std::move(*m_pending);
+    m_pending.reset();
+    try {
+        connection().finish(pending.tag, pending.limits, pending.onData);
+    } catch (const CommandFailed&) {
+        return; // nothing read ahead; the batch is asked for again when needed
+    } catch (...) {
+        m_connection.reset();
+        throw;
+    }
+    pending.onDone();
 }
 
 ImapValue* fetchItem(Response& r, const char* name, bool prefix)

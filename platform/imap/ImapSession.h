@@ -8,14 +8,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace brisk::imap {
 
 struct ImapOptions {
     ConnectionOptions connection;
-    // Bytes of messages fetched per round trip (at least one message).
-    std::size_t batchBytes = 8 << 20;
+    // Bytes of messages fetched per round trip (at least one message); one
+    // batch is read while the next one is on its way.
+    std::size_t batchBytes = 4 << 20;
     // The largest message accepted from the server.
     std::uint64_t maxMessageBytes = 256 << 20;
 };
@@ -41,6 +43,12 @@ public:
     // the connection, so that the next call logs in again.
     Response run(const std::string& command, const ResponseLimits& limits,
                  const std::function<void(Response&)>& onData = {});
+    // Sends a command whose answer is read later, by drain() or before the
+    // next command: the server streams it while the walk works on the last
+    // batch. `onDone` is called only when the whole answer was read.
+    void sendAhead(const std::string& command, const ResponseLimits& limits,
+                   std::function<void(Response&)> onData, std::function<void()> onDone);
+    void drain();
 
     const ImapUrl& url() const { return m_url; }
     const ImapOptions& options() const { return m_options; }
@@ -52,6 +60,13 @@ private:
     std::string m_password;
     ImapOptions m_options;
     std::unique_ptr<ImapConnection> m_connection;
+    struct Pending {
+        std::string tag;
+        ResponseLimits limits;
+        std::function<void(Response&)> onData;
+        std::function<void()> onDone;
+    };
+    std::optional<Pending> m_pending;
     std::string m_capabilities;
     std::string m_examined;
     Examined m_current;

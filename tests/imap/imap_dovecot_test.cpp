@@ -128,8 +128,9 @@ TEST(DovecotStore, ServesTheTreeAndEveryMessageOnceWithoutChangingAFlag)
     sent->scanThreadHeaders([&](std::string_view id, double t) { bulk.emplace_back(id, t); });
     sent->MailFolder::scanThreadHeaders([&](std::string_view id, double t) { oneByOne.emplace_back(id, t); });
     EXPECT_EQ(bulk, oneByOne);
-    if (!oneByOne.empty()) // once items report their Message-ID: every corpus message has one
+    if (!oneByOne.empty()) { // once items report their Message-ID: every corpus message has one
         EXPECT_EQ(static_cast<long>(bulk.size()), sent->itemCount());
+    }
 }
 
 TEST(DovecotStore, JsonFiguresEqualThoseOfTheMaildirAndAWrongPasswordExitsWith2)

@@ -97,8 +97,9 @@ TEST(ImapHostileServer, AWellBehavedScriptReadsTheMessage)
     EXPECT_FALSE(error) << error->second;
     for (const std::string& line : server.received()) {
         EXPECT_EQ(line.find("SELECT"), std::string::npos) << line;
-        if (line.find("FETCH") != std::string::npos && line.find("BODY") != std::string::npos)
+        if (line.find("FETCH") != std::string::npos && line.find("BODY") != std::string::npos) {
             EXPECT_NE(line.find("BODY.PEEK["), std::string::npos) << line;
+        }
     }
 }
 
