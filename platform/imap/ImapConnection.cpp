@@ -80,6 +80,8 @@ ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, 
     // machine must upgrade with STARTTLS before the password is sent.
     set(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     set(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!options.caFile.empty())
+        set(curl, CURLOPT_CAINFO, options.caFile);
     set(curl, CURLOPT_USE_SSL, url.implicitTls ? CURLUSESSL_ALL
                                : url.startTlsRequired() ? CURLUSESSL_ALL
                                                         : CURLUSESSL_TRY);

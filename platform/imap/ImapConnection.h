@@ -18,6 +18,9 @@ namespace brisk::imap {
 struct ConnectionOptions {
     long connectTimeoutSeconds = 30;
     int readTimeoutSeconds = 120;
+    // Certificate authorities to trust instead of the system's (tests with
+    // a certificate of their own); verification itself is never turned off.
+    std::string caFile;
 };
 
 class ImapConnection : private ByteSource {

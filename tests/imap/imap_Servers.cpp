@@ -85,11 +85,13 @@ void markHalfUnseen(const fs::path& root)
     }
 }
 
-std::string config(const fs::path& dir, int port, const std::string& sent, const std::string& trash)
+std::string config(const fs::path& dir, int port, int tlsPort, const std::string& sent, const std::string& trash)
 {
     const std::string d = dir.string();
+    const std::string ssl = tlsPort ? "ssl = yes\nssl_cert = <" + d + "/cert.pem\nssl_key = <" + d + "/key.pem\n"
+                                    : "ssl = no\n";
     return "base_dir = " + d + "/run\nstate_dir = " + d + "/run\nlog_path = " + d + "/log\n"
-           "protocols = imap\nlisten = 127.0.0.1\nssl = no\ndisable_plaintext_auth = no\n"
+           "protocols = imap\nlisten = 127.0.0.1\n" + ssl + "disable_plaintext_auth = no\n"
            "default_login_user = nobody\ndefault_internal_user = nobody\nfirst_valid_uid = 1\n"
            "mail_location = maildir:" + d + "/mail:LAYOUT=fs:INBOX=" + d + "/inbox\n"
            "namespace inbox {\n  inbox = yes\n  separator = /\n"
@@ -98,7 +100,8 @@ std::string config(const fs::path& dir, int port, const std::string& sent, const
            "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " + d + "/passwd\n}\n"
            "userdb {\n  driver = static\n  args = uid=65534 gid=65534 home=" + d + "/home\n}\n"
            "service imap-login {\n  inet_listener imap {\n    address = 127.0.0.1\n    port = "
-           + std::to_string(port) + "\n  }\n  inet_listener imaps {\n    port = 0\n  }\n  chroot =\n}\n"
+           + std::to_string(port) + "\n  }\n  inet_listener imaps {\n    address = 127.0.0.1\n    port = "
+           + std::to_string(tlsPort) + "\n  }\n  chroot =\n}\n"
            "service anvil {\n  chroot =\n}\n";
 }
 
@@ -121,7 +124,7 @@ std::optional<std::string> Dovecot::unavailable()
     return std::nullopt;
 }
 
-Dovecot::Dovecot(const fs::path& maildir, const std::string& sent, const std::string& trash)
+Dovecot::Dovecot(const fs::path& maildir, const std::string& sent, const std::string& trash, bool tls)
 {
     m_mail = m_dir / "mail";
     fs::copy(maildir, m_mail, fs::copy_options::recursive);
@@ -130,7 +133,16 @@ Dovecot::Dovecot(const fs::path& maildir, const std::string& sent, const std::st
         fs::create_directories(m_dir / sub);
     writeFile(m_dir / "passwd", "user:{PLAIN}secret\n");
     m_port = freePort("127.0.0.1");
-    writeFile(m_dir / "dovecot.conf", config(m_dir.path(), m_port, sent, trash));
+    if (tls) {
+        m_tlsPort = freePort("127.0.0.1");
+        const std::string openssl = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                                    "-addext subjectAltName=IP:127.0.0.1 -keyout "
+                                    + shellQuote((m_dir / "key.pem").string()) + " -out "
+                                    + shellQuote((m_dir / "cert.pem").string()) + " >/dev/null 2>&1";
+        if (std::system(openssl.c_str()) != 0)
+            throw std::runtime_error("openssl could not make a test certificate");
+    }
+    writeFile(m_dir / "dovecot.conf", config(m_dir.path(), m_port, m_tlsPort, sent, trash));
     const std::string chown = "chown -R 65534:65534 " + shellQuote((m_dir / "mail").string()) + " "
                               + shellQuote((m_dir / "inbox").string()) + " " + shellQuote((m_dir / "home").string());
     if (std::system(chown.c_str()) != 0)

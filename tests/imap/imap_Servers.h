@@ -28,17 +28,22 @@ public:
 
     // Serves a copy of `maildir` as user "user", password "secret"; the
     // mailboxes named in `sent` and `trash` carry RFC 6154 flags.
-    Dovecot(const std::filesystem::path& maildir, const std::string& sent, const std::string& trash);
+    Dovecot(const std::filesystem::path& maildir, const std::string& sent, const std::string& trash,
+            bool tls = false);
     ~Dovecot();
     void start();
     void stop();
     std::string url() const { return "imap://user@127.0.0.1:" + std::to_string(m_port) + "/"; }
     const std::filesystem::path& mailRoot() const { return m_mail; }
+    // With TLS: imaps on its own port, a self-signed certificate for 127.0.0.1.
+    std::string tlsUrl() const { return "imaps://user@127.0.0.1:" + std::to_string(m_tlsPort) + "/"; }
+    std::filesystem::path certificate() const { return m_dir / "cert.pem"; }
 
 private:
     TempDir m_dir;
     std::filesystem::path m_mail;
     int m_port = 0;
+    int m_tlsPort = 0;
     bool m_running = false;
 };
 

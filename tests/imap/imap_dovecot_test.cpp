@@ -203,5 +203,29 @@ TEST(DovecotStore, AStoppedServerPausesTheRunAndResumeGoesOnFromTheSameItem)
     EXPECT_EQ(interrupted, direct);
 }
 
+// imaps with a certificate nobody vouches for is refused before any login;
+// trusting the test's own authority, the whole store works over TLS.
+TEST(DovecotStore, CertificatesAreVerifiedAndTlsCarriesTheWholeSession)
+{
+    REQUIRE_DOVECOT(corpus);
+    if (std::system("command -v openssl >/dev/null") != 0)
+        GTEST_SKIP() << "openssl is absent; no test certificate";
+    Dovecot server(corpus, "Sent Items", "Sent Items/Deleted Items", true);
+    RecordingPrompts prompts;
+    prompts.password = "secret";
+    try {
+        imap::openImapStore(server.tlsUrl(), prompts);
+        ADD_FAILURE() << "a self-signed certificate was accepted";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("no trusted TLS connection to 127.0.0.1: ", 0), 0u) << e.what();
+    }
+    imap::ImapOptions trusting;
+    trusting.connection.caFile = server.certificate().string();
+    trusting.batchBytes = 64 * 1024;
+    auto overTls = imap::openImapStore(server.tlsUrl(), prompts, trusting);
+    auto direct = openMailStore(corpus);
+    EXPECT_EQ(itemValues(overTls->defaultFolder()), itemValues(direct->defaultFolder()));
+}
+
 } // namespace
 } // namespace brisk::test
