@@ -11,9 +11,10 @@
 namespace brisk::imap {
 namespace {
 
-std::uint32_t parseUid(const ImapValue* v)
+// A number atom of up to `digits` digits, else 0.
+std::uint64_t parseNumber(const ImapValue* v, std::size_t digits)
 {
-    if (!v || v->kind != ImapValue::Kind::Atom || v->text.empty() || v->text.size() > 10)
+    if (!v || v->kind != ImapValue::Kind::Atom || v->text.empty() || v->text.size() > digits)
         return 0;
     std::uint64_t n = 0;
     for (char c : v->text) {
@@ -21,20 +22,19 @@ std::uint32_t parseUid(const ImapValue* v)
             return 0;
         n = n * 10 + static_cast<std::uint64_t>(c - '0');
     }
+    return n;
+}
+
+// RFC 3501 section 2.3.1.1: UIDs are non-zero 32-bit numbers.
+std::uint32_t parseUid(const ImapValue* v)
+{
+    const std::uint64_t n = parseNumber(v, 10);
     return n <= 0xFFFFFFFFu ? static_cast<std::uint32_t>(n) : 0;
 }
 
 std::int64_t parseSize(const ImapValue* v)
 {
-    if (!v || v->kind != ImapValue::Kind::Atom || v->text.empty() || v->text.size() > 15)
-        return 0;
-    std::int64_t n = 0;
-    for (char c : v->text) {
-        if (c < '0' || c > '9')
-            return 0;
-        n = n * 10 + (c - '0');
-    }
-    return n;
+    return static_cast<std::int64_t>(parseNumber(v, 15));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/imap/MailboxName.h"
 
+#include <glib.h>
+
 #include <cstdint>
 #include <optional>
 
@@ -21,21 +23,8 @@ int base64Value(char c)
 
 void appendUtf8(std::string& out, std::uint32_t cp)
 {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    char bytes[6];
+    out.append(bytes, static_cast<std::size_t>(g_unichar_to_utf8(cp, bytes)));
 }
 
 // One "&...-" run (without its markers) as UTF-8, from UTF-16BE units.
