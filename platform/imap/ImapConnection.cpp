@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 #include <poll.h>
 
+#include <cerrno>
 #include <mutex>
 
 namespace brisk::imap {

@@ -263,8 +263,11 @@ void ImapFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
     openMailbox();
     ResponseLimits limits;
     limits.maxLiteralBytes = 1 << 20;
+    std::size_t responses = 0;
     m_session.run("UID FETCH 1:* (UID BODY.PEEK[HEADER.FIELDS (MESSAGE-ID DATE RECEIVED)])", limits,
                   [&](Response& r) {
+                      if (++responses > m_messages->size() + 10000)
+                          throw ProtocolError("the server sends more messages than the folder holds");
                       const MessageRef* ref = findUid(parseUid(fetchItem(r, "UID")));
                       const ImapValue* headers = fetchItem(r, "BODY[HEADER", true);
                       if (!ref || !headers || headers->kind != ImapValue::Kind::String)

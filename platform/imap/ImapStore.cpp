@@ -11,7 +11,7 @@
 namespace brisk::imap {
 namespace {
 
-constexpr std::size_t kMaxMailboxes = 100000;
+constexpr std::size_t kMaxMailboxes = 20000;
 constexpr std::size_t kMaxLevels = 64;
 
 bool hasFlag(const ImapValue& flags, const char* name)
