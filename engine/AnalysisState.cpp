@@ -79,6 +79,7 @@ void resetStatistics(AnalysisState& state)
     state.lOneToOneEmails = 0;
     state.lTotalSizeWithAttKB = 0;
     state.lTotalSizeWoAttKB = 0;
+    state.responseSources.fill(0);
     std::fill(state.vDayCount.begin(), state.vDayCount.end(), 0);
     state.dayCountMax = 0;
     state.vAvgEmailChars = state.lTotalChars;
@@ -90,6 +91,14 @@ void resetStatistics(AnalysisState& state)
     state.responseMinutes.clear();
     state.names.senders.clear();
     state.names.receivers.clear();
+}
+
+void setRunWindow(AnalysisState& state, DateValue runStart)
+{
+    state.vWindowEnd = std::max(AnalysisState::kEarliestWindowEnd(), datePart(runStart) + 1);
+    const auto cells = static_cast<std::size_t>(daysBetween(state.vWindowStart, state.vWindowEnd) + 1);
+    state.vDayCount.assign(cells, 0);
+    state.dayCountMax = 0;
 }
 
 void PrepareAnalysisArrays(AnalysisState& state, double capacitySource)

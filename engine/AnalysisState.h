@@ -80,11 +80,17 @@ struct AnalysisState {
     std::int32_t lTotalSizeWithAttKB = 0;
     std::int32_t lTotalSizeWoAttKB = 0;
 
-    // Date bounds; the fixed window is set once at start-up.
+    // Response times found by each rule: the quoted "Sent: " line, the
+    // threading headers, the attribution line (ResponseSource order).
+    std::array<std::int32_t, 3> responseSources{};
+
+    // Date bounds. The window starts on 1 January 1991 and ends at 00:00 of
+    // the day after the run's start (never before 1 January 2021), so mail
+    // of today counts and mail dated in the future by a wrong clock does not.
     DateValue dFirstEmailDate = kFirstDateSentinel();
     DateValue dLastEmailDate = kLastDateSentinel();
     DateValue vWindowStart = makeDate(1991, 1, 1);
-    DateValue vWindowEnd = makeDate(2021, 1, 1);
+    DateValue vWindowEnd = kEarliestWindowEnd();
 
     // Distributions.
     Buckets<24> vHourCount, vHourWords, vHourWithAtt, vHourRecipients, vHourOneToOne;
@@ -95,7 +101,7 @@ struct AnalysisState {
     PercentBuckets<12> vMonthPercent;
 
     // Per-day counts: cell d is the day d calendar days after vWindowStart.
-    // It covers every day the window admits, 1 January 1991 to 1 January 2021.
+    // It covers every day the window admits, vWindowEnd's day included.
     std::vector<std::int32_t> vDayCount = std::vector<std::int32_t>(kDayCells, 0);
 
     PerItemArrays items;
@@ -112,6 +118,7 @@ struct AnalysisState {
     NameCounts names;
 
     static constexpr std::size_t kDayCells = 10959;
+    static DateValue kEarliestWindowEnd() { return makeDate(2021, 1, 1); }
     static DateValue kFirstDateSentinel() { return makeDate(3001, 1, 1); }
     static DateValue kLastDateSentinel() { return makeDate(1001, 1, 1); }
 };
@@ -120,6 +127,12 @@ struct AnalysisState {
 struct RunPosition {
     MailFolder* lastFolderAnalysed = nullptr;
     long lastMessageIndexAnalysed = 0;
+    // Where lastFolderAnalysed lies in the run: the folder the run started
+    // from, and the position of each subfolder on the way down among its
+    // parent's subfolders. Resume goes on from there with the folders the
+    // walk had not reached yet.
+    MailFolder* runRoot = nullptr;
+    std::vector<std::size_t> folderPath;
     bool vExitRequested = false;
     long vLabelRefreshInterval = 1;
     long vTopListRefreshPercent = 1;
@@ -128,6 +141,10 @@ struct RunPosition {
 // The statistics part of the panel's reset: counters, totals, day counts,
 // item-count distributions, the date bounds, and the live structures.
 void resetStatistics(AnalysisState& state);
+
+// Ends the date window at 00:00 of the day after `runStart` (at the earliest
+// on 1 January 2021) and sizes vDayCount to cover it. Called by Start.
+void setRunWindow(AnalysisState& state, DateValue runStart);
 
 // Recreates the per-item arrays from the capacity source's number (the
 // picked folder's item count) and zeroes the distributions.

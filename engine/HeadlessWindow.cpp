@@ -2,10 +2,10 @@
 
 namespace brisk {
 
-HeadlessWindow::HeadlessWindow(AppState& app, Prompts& prompts, UsageLog& log)
+HeadlessWindow::HeadlessWindow(AppState& app, Prompts& prompts, UsageLog& log, Clock& clock)
     : m_app(app)
     , m_prompts(prompts)
-    , m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, prompts, log})
+    , m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, prompts, log, clock})
 {
     panel.setBoxText(PanelBox::ProgressNumLabel, "0");
     panel.setBoxText(PanelBox::ProgressNumMaxLabel, "0");

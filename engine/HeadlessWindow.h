@@ -14,7 +14,7 @@ namespace brisk {
 
 class HeadlessWindow : public RunView {
 public:
-    HeadlessWindow(AppState& app, Prompts& prompts, UsageLog& log);
+    HeadlessWindow(AppState& app, Prompts& prompts, UsageLog& log, Clock& clock);
 
     // RunView
     std::string startCaption() const override { return m_caption; }

@@ -84,6 +84,14 @@ public:
     virtual void scanThreadHeaders(const ThreadHeaderSink& sink);
 };
 
+// The one rule by which every walk over a folder tree (the run, the count of
+// a tree's items) leaves a subfolder out, with everything below it: a folder
+// named exactly "Deleted Items", or the store's own trash.
+inline bool skippedInWalk(const MailFolder& folder)
+{
+    return folder.name() == "Deleted Items" || folder.isTrash();
+}
+
 class MailStore {
 public:
     virtual ~MailStore() = default;

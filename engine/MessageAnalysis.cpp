@@ -3,6 +3,7 @@
 #include "engine/MailStore.h"
 #include "engine/Services.h"
 #include "engine/StepGuard.h"
+#include "engine/ThreadIndex.h"
 #include "platform/dates/DateText.h"
 #include "stats/Rounding.h"
 #include "stats/Text.h"
@@ -32,6 +33,62 @@ struct ItemTime {
     int h = 0, w = 0, m = 0;
 };
 
+template <typename Array>
+auto& slotOf(Array& array, std::int64_t slot)
+{
+    if (slot < 0 || slot >= static_cast<std::int64_t>(array.size()))
+        throw std::out_of_range("item slot out of range");
+    return array[static_cast<std::size_t>(slot)];
+}
+
+// The body's first attribution line, looked for once per item: the reply
+// rules and the own text both need it.
+class BodyQuote {
+public:
+    const std::optional<Attribution>& attribution(const std::string& body)
+    {
+        if (!m_found) {
+            m_attribution = findAttribution(body);
+            m_found = true;
+        }
+        return m_attribution;
+    }
+
+private:
+    bool m_found = false;
+    std::optional<Attribution> m_attribution;
+};
+
+// Step 9's result: the response time in whole hours and minutes, counted by
+// the rule that found it, and kept for the median.
+void recordResponseTime(AnalysisState& s, std::int64_t slot, const ResponseTime& response, DateValue d)
+{
+    checkedAdd(s.lResponseCount, 1);
+    checkedAdd(s.responseSources.at(static_cast<std::size_t>(response.source)), 1);
+    const std::int32_t minutes = toCounter(minutesBetween(response.sent, d));
+    slotOf(s.items.vItemResponseHours, slot) = toCounter(hoursBetween(response.sent, d));
+    slotOf(s.items.vItemResponseMinutes, slot) = minutes;
+    s.items.responded[static_cast<std::size_t>(slot)] = true;
+    s.responseMinutes.insert(minutes);
+}
+
+// Step 10: words (not for an empty body) and characters of the own text.
+void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t,
+                   const std::string& body, std::string_view own)
+{
+    if (!body.empty()) {
+        step([&] { slotOf(s.items.vItemWords, slot) = toCounter(countWords(own)); });
+        step([&] {
+            const std::int32_t words = slotOf(s.items.vItemWords, slot);
+            checkedAdd(s.lTotalWords, words);
+            checkedAdd(s.vHourWords(t.h), words);
+            checkedAdd(s.vWeekdayWords(t.w), words);
+            checkedAdd(s.vMonthWords(t.m), words);
+        });
+    }
+    step([&] { checkedAdd(s.lTotalChars, static_cast<std::int64_t>(utf16Length(own))); });
+}
+
 } // namespace
 
 DateFilter DateFilter::fromState(const DateFilterState& state)
@@ -52,27 +109,6 @@ bool isReplyOrForward(const std::string& subject)
     return containsIgnoringCase(subject, "re:") || containsIgnoringCase(subject, "fw");
 }
 
-std::optional<DateValue> quotedSentTime(const std::string& body)
-{
-    static constexpr std::string_view kSent = "Sent: ";
-    const std::string_view text(body);
-    const auto first = text.find(kSent);
-    if (first == std::string_view::npos)
-        return std::nullopt;
-    std::string_view piece = text.substr(first + kSent.size());
-    piece = piece.substr(0, piece.find(kSent));
-    const auto lf = piece.find('\n');
-    if (lf == std::string_view::npos)
-        return std::nullopt;
-    return parseDateText(piece.substr(0, lf));
-}
-
-std::string_view ownText(const std::string& body)
-{
-    const std::string_view text(body);
-    return text.substr(0, text.find("From:"));
-}
-
 std::int64_t countWords(std::string_view own)
 {
     const auto first = own.find_first_not_of(' ');
@@ -83,7 +119,8 @@ std::int64_t countWords(std::string_view own)
     return std::count(trimmed.begin(), trimmed.end(), ' ') + 1;
 }
 
-void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, Prompts& prompts)
+void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, Prompts& prompts,
+                    const ThreadIndex* threads)
 {
     const StepGuard step(prompts, "ProcessMessage", s.lEmailsProcessed);
     auto test = [&](auto&& condition) { return step.test(condition); };
@@ -97,11 +134,7 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
     step([&] { checkedAdd(s.lEmailsProcessed, 1); });
     const std::int64_t slot = static_cast<std::int64_t>(s.lEmailsProcessed) - 1;
     step([&] { s.items.ensureSlot(slot); });
-    auto at = [&](auto& array) -> auto& {
-        if (slot < 0 || slot >= static_cast<std::int64_t>(array.size()))
-            throw std::out_of_range("item slot out of range");
-        return array[static_cast<std::size_t>(slot)];
-    };
+    auto at = [&](auto& array) -> auto& { return slotOf(array, slot); };
 
     // 2. Only mail items are analysed. A failing type test stops here too.
     bool notMail = true;
@@ -152,36 +185,21 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
         s.dayCountMax = std::max(s.dayCountMax, cell);
     });
 
-    // 9. Reply or forward: the response time from the quoted "Sent: " line.
+    // 9. Reply or forward: the response time by the first rule that gives one.
+    BodyQuote quote;
     if (test([&] { return isReplyOrForward(need().subject()); })) {
         step([&] {
-            const auto sent = quotedSentTime(need().body());
-            if (!sent)
-                return;
-            checkedAdd(s.lResponseCount, 1);
-            const std::int32_t minutes = toCounter(minutesBetween(*sent, d));
-            at(s.items.vItemResponseHours) = toCounter(hoursBetween(*sent, d));
-            at(s.items.vItemResponseMinutes) = minutes;
-            s.items.responded[static_cast<std::size_t>(slot)] = true;
-            s.responseMinutes.insert(minutes);
+            MailItem& mail = need();
+            const auto response = responseTimeOf(mail, d, s.vWindowStart, threads, quote.attribution(mail.body()));
+            if (response)
+                recordResponseTime(s, slot, *response, d);
         });
     }
 
     // 10. Words and characters of the item's own text.
     step([&] {
         const std::string& body = need().body();
-        const std::string_view own = ownText(body);
-        if (!body.empty()) {
-            step([&] { at(s.items.vItemWords) = toCounter(countWords(own)); });
-            step([&] {
-                const std::int32_t words = at(s.items.vItemWords);
-                checkedAdd(s.lTotalWords, words);
-                checkedAdd(s.vHourWords(t.h), words);
-                checkedAdd(s.vWeekdayWords(t.w), words);
-                checkedAdd(s.vMonthWords(t.m), words);
-            });
-        }
-        step([&] { checkedAdd(s.lTotalChars, static_cast<std::int64_t>(utf16Length(own))); });
+        recordOwnText(s, step, slot, t, body, ownText(body, quote.attribution(body)));
     });
 
     // 11. Size in KB, halves to even.

@@ -4,14 +4,17 @@
 // and characters of its own text, size, attachments, recipients and names.
 
 #include "engine/AnalysisState.h"
+#include "platform/dates/Attribution.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace brisk {
 
 class MailItem;
 class Prompts;
+class ThreadIndex;
 
 // The date filter as the window's controls hold it. The controls are
 // disabled during a run, so a run reads it once.
@@ -35,14 +38,33 @@ struct DateFilter {
 // shows "BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = N"
 // and the analysis goes on with the next step. `item` may be null when the
 // store could not deliver it: it is counted as processed and not analysed.
-void ProcessMessage(AnalysisState& state, MailItem* item, const DateFilter& filter, Prompts& prompts);
+// `threads` is the run's Message-ID index (none: replies are not threaded).
+void ProcessMessage(AnalysisState& state, MailItem* item, const DateFilter& filter, Prompts& prompts,
+                    const ThreadIndex* threads = nullptr);
 
 // The reply-or-forward test on a subject: "RE:" or "FW" anywhere, any case.
 bool isReplyOrForward(const std::string& subject);
 // The sending time quoted in the first "Sent: " line of a body, if any.
-std::optional<DateValue> quotedSentTime(const std::string& body);
-// The item's own text: the body up to its first "From:".
-std::string_view ownText(const std::string& body);
+std::optional<DateValue> quotedSentTime(std::string_view body);
+// The item's own text: the body up to its first "From:", or up to its first
+// attribution line or first line beginning with ">" when one comes earlier.
+std::string_view ownText(std::string_view body, const std::optional<Attribution>& attribution);
+std::string_view ownText(std::string_view body);
+
+// Where a response time was found, in the order the rules are tried.
+enum class ResponseSource { SentLine = 0, Threading = 1, Attribution = 2 };
+struct ResponseTime {
+    DateValue sent = 0;
+    ResponseSource source = ResponseSource::SentLine;
+};
+// The time the item answers for a reply or forward received at `received`:
+// the quoted "Sent: " line; else the received time of the message named by
+// its In-Reply-To (else its last References entry) in `threads`; else the
+// attribution line's date. A quoted date before `windowStart` or more than a
+// day after `received`, and a parent received after the reply, are no
+// evidence: the next rule is tried.
+std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
+                                           const ThreadIndex* threads, const std::optional<Attribution>& attribution);
 // Blanks between the first and last non-blank character, plus 1.
 std::int64_t countWords(std::string_view ownText);
 

@@ -12,6 +12,17 @@
 #include <memory>
 
 namespace brisk {
+namespace {
+
+MailFolder& storeRoot(MailFolder& folder)
+{
+    MailFolder* root = &folder;
+    while (root->parent())
+        root = root->parent();
+    return *root;
+}
+
+} // namespace
 
 void RunController::StartButton_Click()
 {
@@ -53,9 +64,16 @@ void RunController::start()
     disableRunControls();
     m_filter = DateFilter::fromState(dates);
     m.view.ResetLabels();
+    setRunWindow(m.state, m.clock.now());
     PrepareAnalysisArrays(m.state, m.view.progressNumMax());
-    if (m.oPickedFolder)
+    m.position.runRoot = m.oPickedFolder;
+    m.position.folderPath.clear();
+    m_path.clear();
+    m_threads.reset();
+    if (m.oPickedFolder) {
+        m_threads = ThreadIndex::build(storeRoot(*m.oPickedFolder));
         ProcessFolder(*m.oPickedFolder, 1);
+    }
     if (!m_terminated)
         m.view.UpdateSenderReceiverList();
 }
@@ -66,7 +84,7 @@ void RunController::resume()
     disableRunControls();
     m_filter = DateFilter::fromState(m.view.dateFilter());
     if (m.position.lastFolderAnalysed)
-        ProcessFolder(*m.position.lastFolderAnalysed, m.position.lastMessageIndexAnalysed + 1);
+        resumeWalk();
     if (!m_terminated)
         m.view.UpdateSenderReceiverList();
 }
@@ -96,18 +114,75 @@ void RunController::ProcessFolder(MailFolder& folder, long startMsgIndex)
     if (!m_terminated) {
         step([&] { m.view.UpdateLabels(); });
         m.view.repaint();
-        bool stop = paused();
-        const std::vector<MailFolder*>* children = nullptr;
-        if (!stop)
-            step([&] { children = &folder.folders(); });
-        for (std::size_t i = 0; !m_terminated && !stop && children && i < children->size(); ++i) {
-            MailFolder* child = (*children)[i];
-            if (child->name() != "Deleted Items")
-                ProcessFolder(*child, 1);
-            stop = paused();
-        }
+        walkSubfolders(folder, 0);
     }
     --m_depth;
+    endIfOutermost();
+}
+
+// The subfolders from position `first` on, each with all of its descendants,
+// but "Deleted Items" and the store's trash; none once the walk is paused.
+void RunController::walkSubfolders(MailFolder& folder, std::size_t first)
+{
+    const StepGuard step(m.prompts, "ProcessFolder", m.state.lEmailsProcessed);
+    bool stop = paused();
+    const std::vector<MailFolder*>* children = nullptr;
+    if (!stop)
+        step([&] { children = &folder.folders(); });
+    for (std::size_t i = first; !m_terminated && !stop && children && i < children->size(); ++i) {
+        MailFolder* child = (*children)[i];
+        if (!skippedInWalk(*child)) {
+            m_path.push_back(i);
+            ProcessFolder(*child, 1);
+            m_path.pop_back();
+        }
+        stop = paused();
+    }
+}
+
+// The folders from the run's root down to the last folder analysed, or only
+// that folder when the recorded path no longer leads to it.
+std::vector<MailFolder*> RunController::foldersOnRunPath() const
+{
+    std::vector<MailFolder*> chain;
+    MailFolder* folder = m.position.runRoot;
+    try {
+        for (std::size_t level = 0; folder; ++level) {
+            chain.push_back(folder);
+            if (level == m.position.folderPath.size())
+                break;
+            const auto& children = folder->folders();
+            const std::size_t index = m.position.folderPath[level];
+            folder = index < children.size() ? children[index] : nullptr;
+        }
+    } catch (const std::exception&) {
+        folder = nullptr;
+    }
+    if (!folder || chain.back() != m.position.lastFolderAnalysed)
+        return {m.position.lastFolderAnalysed};
+    return chain;
+}
+
+// The rest of the interrupted walk in its own order: the rest of the last
+// folder and its subfolders, then the later subfolders of each of its
+// ancestors, deepest first, up to the run's root.
+void RunController::resumeWalk()
+{
+    const std::vector<MailFolder*> chain = foldersOnRunPath();
+    m_path = chain.size() > 1 ? m.position.folderPath : std::vector<std::size_t>{};
+    ++m_depth;
+    ProcessFolder(*m.position.lastFolderAnalysed, m.position.lastMessageIndexAnalysed + 1);
+    for (std::size_t level = chain.size() - 1; level > 0 && !m_terminated && !paused(); --level) {
+        const std::size_t index = m_path.back();
+        m_path.pop_back();
+        walkSubfolders(*chain[level - 1], index + 1);
+    }
+    --m_depth;
+    endIfOutermost();
+}
+
+void RunController::endIfOutermost()
+{
     if (m_depth == 0 && !m_terminated && !paused())
         endRun();
 }
@@ -125,7 +200,8 @@ void RunController::walkItems(MailFolder& folder, long startMsgIndex)
             break;
         m.position.lastFolderAnalysed = &folder;
         m.position.lastMessageIndexAnalysed = i;
-        ProcessMessage(m.state, item.get(), m_filter, m.prompts);
+        m.position.folderPath = m_path;
+        ProcessMessage(m.state, item.get(), m_filter, m.prompts, m_threads ? &*m_threads : nullptr);
         if (m.state.lEmailsProcessed % m.position.vLabelRefreshInterval == 0) {
             if (item)
                 step([&] { m.view.showCurrentMessage(item->subject()); });
@@ -162,6 +238,7 @@ bool RunController::readOrPause(MailFolder& folder, long index, const std::funct
         // store for this same item again.
         m.position.lastFolderAnalysed = &folder;
         m.position.lastMessageIndexAnalysed = index - 1;
+        m.position.folderPath = m_path;
         m.prompts.error(std::string(e.what()) + ". Pausing execution. Click Resume to go on from the same message.");
         StartButton_Click();
         return false;
@@ -170,6 +247,7 @@ bool RunController::readOrPause(MailFolder& folder, long index, const std::funct
 
 void RunController::endRun()
 {
+    m_threads.reset();
     m.view.setStartCaption(kCaptionStart);
     m.view.setControlEnabled(RunControl::ExportButton, true);
     m.view.setControlEnabled(RunControl::PickFolderButton, true);

@@ -6,6 +6,10 @@
 
 #include "engine/AnalysisState.h"
 #include "engine/MessageAnalysis.h"
+#include "engine/ThreadIndex.h"
+
+#include <optional>
+#include <vector>
 
 #include <functional>
 #include <string>
@@ -13,6 +17,7 @@
 
 namespace brisk {
 
+class Clock;
 class MailFolder;
 class Prompts;
 class UsageLog;
@@ -67,6 +72,8 @@ struct RunContext {
     RunView& view;
     Prompts& prompts;
     UsageLog& usageLog;
+    // The run's start ends its date window.
+    Clock& clock;
 };
 
 class RunController {
@@ -89,6 +96,10 @@ private:
     void disableRunControls();
     void endRun();
     void walkItems(MailFolder& folder, long startMsgIndex);
+    void walkSubfolders(MailFolder& folder, std::size_t first);
+    void resumeWalk();
+    std::vector<MailFolder*> foldersOnRunPath() const;
+    void endIfOutermost();
     bool paused() const;
     // Runs one store call; when the store lost its connection, pauses the
     // run at item `index` of `folder` and returns false.
@@ -98,6 +109,11 @@ private:
     DateFilter m_filter;
     int m_depth = 0;
     bool m_terminated = false;
+    // Positions of the subfolders on the way from the run's root down to
+    // the folder being walked.
+    std::vector<std::size_t> m_path;
+    // Built by Start, kept while the run is paused, freed when it ends.
+    std::optional<ThreadIndex> m_threads;
 };
 
 } // namespace brisk

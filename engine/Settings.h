@@ -3,6 +3,8 @@
 // folder the program runs from (where the log template and the workbook
 // template lie). Tests construct the settings they need.
 
+#include "engine/WorkingTime.h"
+
 #include <filesystem>
 #include <string>
 
@@ -15,6 +17,8 @@ struct Settings {
     std::string AdminUserName;
     std::string ProductHomePageUrl;
     std::string HowItWorksPageUrl;
+    // Working days and hours (BRISK_WORKING_DAYS, BRISK_WORKING_HOURS).
+    WorkingTime workingTime;
     // The application's folder: log.txt and the workbook template lie here.
     std::filesystem::path applicationFolder;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/Services.h"
 #include "engine/UsageLog.h"
+#include "export/InsightsFill.h"
 #include "export/ResultsFill.h"
 #include "platform/dates/DateValue.h"
 #include "platform/system/FileProcedures.h"
@@ -97,6 +98,7 @@ std::string writeResultsWorkbook(const std::filesystem::path& templatePath, cons
         errors.step([&] { detailed = &book->sheet("DetailedResults"); });
         if (detailed)
             fillDetailedResults(*detailed, app, errors);
+        errors.step([&] { fillInsights(*book, app, errors); });
         book->saveCopyAs(target);
         book->close();
         return "";

@@ -5,6 +5,7 @@
 #include "platform/dates/DateText.h"
 #include "platform/imap/ImapUrl.h"
 #include "platform/mailstore/OpenStore.h"
+#include "platform/system/SystemServices.h"
 #include "shell/CliAnalysis.h"
 #include "shell/CliProgress.h"
 #include "engine/HeadlessWindow.h"
@@ -130,7 +131,8 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
     app.session.oPickedFolder = folder;
     CliPrompts prompts(err);
     NoUsageLog log;
-    HeadlessWindow window(app, prompts, log);
+    SystemClock clock;
+    HeadlessWindow window(app, prompts, log, clock);
     if (o.from) {
         window.dates = {true, *o.from, *o.to};
         for (const std::string* text : {&*o.from, &*o.to}) {

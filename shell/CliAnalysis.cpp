@@ -1,5 +1,6 @@
 #include "shell/CliAnalysis.h"
 
+#include "shell/CliInsights.h"
 #include "shell/CliPassword.h"
 #include "stats/Rounding.h"
 
@@ -117,7 +118,9 @@ void printJsonResults(const AppState& app, const HeadlessWindow& window, const s
 {
     const AnalysisState& s = app.analysis;
     out << "{\"lEmailsProcessed\":" << s.lEmailsProcessed << ",\"lEmailsAnalysed\":" << s.lEmailsAnalysed
-        << ",\"lResponseCount\":" << s.lResponseCount << ",\"lOneToOneEmails\":" << s.lOneToOneEmails
+        << ",\"lResponseCount\":" << s.lResponseCount << ",\"responseSources\":{\"sentLine\":"
+        << s.responseSources[0] << ",\"threading\":" << s.responseSources[1]
+        << ",\"attribution\":" << s.responseSources[2] << '}' << ",\"lOneToOneEmails\":" << s.lOneToOneEmails
         << ",\"lTotalChars\":" << s.lTotalChars << ",\"lTotalWords\":" << s.lTotalWords
         << ",\"lTotalSizeKB\":" << s.lTotalSizeKB << ",\"lTotalSizeWithAttKB\":" << s.lTotalSizeWithAttKB
         << ",\"lTotalSizeWoAttKB\":" << s.lTotalSizeWoAttKB << ",\"dFirstEmailDate\":"
@@ -139,6 +142,8 @@ void printJsonResults(const AppState& app, const HeadlessWindow& window, const s
     jsonTopList(out, t.vTopSenderNames, t.vTopSenderCounts, t.vTopSenderShares);
     out << ",\"topReceivers\":";
     jsonTopList(out, t.vTopReceiverNames, t.vTopReceiverCounts, t.vTopReceiverShares);
+    // The weekday by hour map, reply-time percentiles and shares.
+    out << ",\"insights\":" << insightsJson(computeInsights(s, app.settings.workingTime), app.settings.workingTime);
     out << ",\"errors\":[";
     for (std::size_t i = 0; i < errors.size(); ++i)
         out << (i ? "," : "") << jsonString(errors[i]);
@@ -177,6 +182,7 @@ void printTextResults(const AppState& app, const HeadlessWindow& window, std::os
                      [](int i) { return std::string(kWeekdays[i - 1]); });
     textDistribution(out, "Month of year", s.vMonthCount, s.vMonthPercent,
                      [](int i) { return std::string(kMonths[i - 1]); });
+    printInsightsText(computeInsights(s, app.settings.workingTime), app.settings.workingTime, out);
 }
 
 } // namespace brisk

@@ -13,7 +13,7 @@ long countTree(MailFolder& folder)
 {
     long total = folder.itemCount();
     for (MailFolder* child : folder.folders())
-        if (child->name() != "Deleted Items")
+        if (!skippedInWalk(*child))
             total += countTree(*child);
     return total;
 }

@@ -9,8 +9,14 @@ namespace {
 
 void printFolder(MailFolder& folder, int depth, std::ostream& out)
 {
-    out << std::string(static_cast<size_t>(depth) * 2, ' ') << folder.name() << " (" << folder.itemCount()
-        << ")\n";
+    // A folder whose items cannot be counted is listed with "?", as the
+    // folder picker shows it, and the listing goes on.
+    std::string count = "?";
+    try {
+        count = std::to_string(folder.itemCount());
+    } catch (const StoreError&) {
+    }
+    out << std::string(static_cast<size_t>(depth) * 2, ' ') << folder.name() << " (" << count << ")\n";
     for (MailFolder* child : folder.folders())
         printFolder(*child, depth + 1, out);
 }

@@ -1,6 +1,14 @@
 #include "shell/InstalledSettings.h"
 
 namespace brisk {
+namespace {
+
+// A working-time setting that cannot be read fails the build, not a run.
+constexpr auto kWorkingTime = parseWorkingTime(BRISK_WORKING_DAYS, BRISK_WORKING_HOURS);
+static_assert(parseWorkingDays(BRISK_WORKING_DAYS), "BRISK_WORKING_DAYS: day names or ranges such as Mon-Fri");
+static_assert(parseWorkingHours(BRISK_WORKING_HOURS), "BRISK_WORKING_HOURS: whole hours such as 09:00-18:00");
+
+} // namespace
 
 Settings installedSettings(const std::filesystem::path& applicationFolder)
 {
@@ -13,6 +21,7 @@ Settings installedSettings(const std::filesystem::path& applicationFolder)
     settings.AdminUserName = BRISK_ADMIN_USER_NAME;
     settings.ProductHomePageUrl = BRISK_PRODUCT_HOME_PAGE_URL;
     settings.HowItWorksPageUrl = BRISK_HOW_IT_WORKS_PAGE_URL;
+    settings.workingTime = *kWorkingTime;
     settings.applicationFolder = applicationFolder;
     return settings;
 }

@@ -65,7 +65,8 @@ BRISKerUserForm::BRISKerUserForm(const UiServices& services, QWidget* parent)
 
 BRISKerUserForm::BRISKerUserForm(const UiServices& services, AppState& app, QWidget* parent)
     : QWidget(parent), m_app(app), ui(std::make_unique<Ui::BRISKerUserForm>()), m_services(services),
-      m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, services.prompts, m_log}),
+      m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, services.prompts, m_log,
+                                       services.clock}),
       m_workbook(std::make_unique<chart::ChartWorkbook>()), m_liveChart(services.clock),
       m_chartValues(chart::zeroChartValues())
 {

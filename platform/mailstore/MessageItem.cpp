@@ -39,6 +39,24 @@ std::optional<std::int64_t> receivedDate(GMimeObject* message)
     return parseDate(g_mime_object_get_header(message, "Date"));
 }
 
+// The ids of a header holding a list of message ids, without their angle
+// brackets, in header order.
+std::vector<std::string> referencedIds(GMimeMessage* message, const char* name)
+{
+    std::vector<std::string> ids;
+    const char* header = g_mime_object_get_header(GMIME_OBJECT(message), name);
+    GMimeReferences* references = header ? g_mime_references_parse(parserOptions(), header) : nullptr;
+    if (!references)
+        return ids;
+    const int count = g_mime_references_length(references);
+    for (int i = 0; i < count; ++i) {
+        if (const char* id = g_mime_references_get_message_id(references, i))
+            ids.emplace_back(id);
+    }
+    g_mime_references_free(references);
+    return ids;
+}
+
 } // namespace
 
 MessageItem::MessageItem(ItemLocation where) : m_where(std::move(where))
@@ -189,6 +207,27 @@ const std::string& MessageItem::senderName()
 {
     ensureParsed();
     return m_senderName;
+}
+
+std::string MessageItem::messageId()
+{
+    ensureParsed();
+    const char* id = g_mime_message_get_message_id(m_message.get());
+    return id ? id : "";
+}
+
+// RFC 5322 section 3.6.4: In-Reply-To holds the parent's id (some clients
+// add more than one); References the thread's ids, oldest first.
+std::vector<std::string> MessageItem::inReplyTo()
+{
+    ensureParsed();
+    return referencedIds(m_message.get(), "In-Reply-To");
+}
+
+std::vector<std::string> MessageItem::references()
+{
+    ensureParsed();
+    return referencedIds(m_message.get(), "References");
 }
 
 } // namespace brisk::mailstore

@@ -45,6 +45,9 @@ public:
     int attachmentCount() override;
     const std::vector<std::string>& recipients() override;
     const std::string& senderName() override;
+    std::string messageId() override;
+    std::vector<std::string> inReplyTo() override;
+    std::vector<std::string> references() override;
 
     // Messages up to this size are read into memory in one go; larger ones
     // are parsed from the file so their attachments are never loaded.

@@ -4,6 +4,7 @@
 #include "platform/imap/ImapUrl.h"
 #include "platform/mailstore/GMimeSupport.h"
 #include "platform/mailstore/StoreFolder.h"
+#include "platform/pst/PstStore.h"
 
 #include <pwd.h>
 #include <strings.h>
@@ -88,6 +89,8 @@ std::string accountDisplayName()
 std::unique_ptr<MailStore> openMailStore(const std::filesystem::path& path)
 {
     mailstore::ensureGMime();
+    if (pst::isOutlookDataFile(path))
+        return pst::openPstStore(path);
     std::unique_ptr<mailstore::StoreFolder> root = mailstore::openRootFolder(path);
     if (!root)
         throw StoreError("not a mail store: " + path.string());

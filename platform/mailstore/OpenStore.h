@@ -1,8 +1,9 @@
 #pragma once
 // Opens a mail store on disk: a Maildir folder, a Maildir++ root, a tree of
 // Maildir folders, an mbox file, a Thunderbird-style tree of mbox files with
-// Name.sbd/ subfolder directories, a directory of .eml files, or a directory
-// mixing these. The store is only read, never written, renamed or locked.
+// Name.sbd/ subfolder directories, a directory of .eml files, a directory
+// mixing these, or an Outlook data file (.pst, .ost). The store is only read,
+// never written, renamed or locked.
 
 #include "engine/MailStore.h"
 

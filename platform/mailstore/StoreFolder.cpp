@@ -1,6 +1,8 @@
 #include "platform/mailstore/StoreFolder.h"
 
 #include "platform/mailstore/FolderScan.h"
+#include "platform/mailstore/HeaderScan.h"
+#include "platform/mailstore/GMimeSupport.h"
 #include "platform/mailstore/MessageItem.h"
 
 #include <algorithm>
@@ -62,6 +64,38 @@ std::unique_ptr<MailItem> StoreFolder::item(long index)
         ItemLocation{m_source.location, m_mbox[at].offset, m_mbox[at].length, true});
 }
 
+void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
+{
+    ensureGMime();
+    const long count = itemCount();
+    std::string buffer;
+    auto deliver = [&](const ReadOnlyFile& file, std::int64_t offset, std::int64_t length,
+                       const std::function<std::int64_t()>& mtime) {
+        const ThreadHeaders headers = readThreadHeaders(file, offset, length, mtime, buffer);
+        if (!headers.messageId.empty())
+            sink(headers.messageId, headers.receivedTime);
+    };
+    // An unreadable message or mbox file has no id to index; the walk
+    // reports it when it reaches it.
+    if (m_source.kind == FolderKind::Mbox) {
+        try {
+            const ReadOnlyFile file(m_source.location);
+            const std::int64_t mtime = file.info().mtime;
+            for (const MboxMessage& message : m_mbox)
+                deliver(file, message.offset, message.length, [mtime] { return mtime; });
+        } catch (const StoreError&) {
+        }
+        return;
+    }
+    for (long i = 0; i < count; ++i) {
+        try {
+            const ReadOnlyFile file(m_files[static_cast<std::size_t>(i)]);
+            deliver(file, 0, -1, [&file] { return file.info().mtime; });
+        } catch (const StoreError&) {
+        }
+    }
+}
+
 StoreFolder& StoreFolder::addChild(std::string name, FolderSource source)
 {
     m_children.push_back(std::make_unique<StoreFolder>(std::move(name), this, std::move(source)));
@@ -87,6 +121,26 @@ const std::vector<MailFolder*>& StoreFolder::folders()
 {
     loadChildren();
     return m_view;
+}
+
+bool StoreFolder::isTrash() const
+{
+    if (m_name != "Trash" || !m_parent)
+        return false;
+    switch (m_source.kind) {
+    case FolderKind::MaildirPlus:
+    case FolderKind::Virtual:
+        // Maildir++ keeps deleted mail in the root's ".Trash" (Courier,
+        // Dovecot); ".Archive.Trash" is a user's folder of that name.
+        return m_source.location.filename() == ".Trash";
+    case FolderKind::Mbox:
+        // Thunderbird's account folder holds "Trash" beside "Inbox" and
+        // "Sent"; a "Trash" inside another folder's .sbd is the user's own.
+        return m_parent->m_source.kind == FolderKind::Directory;
+    case FolderKind::Directory:
+        return false;
+    }
+    return false;
 }
 
 std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path)

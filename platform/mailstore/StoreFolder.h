@@ -38,6 +38,8 @@ public:
     long itemCount() override;
     std::unique_ptr<MailItem> item(long index) override;
     const std::vector<MailFolder*>& folders() override;
+    bool isTrash() const override;
+    void scanThreadHeaders(const ThreadHeaderSink& sink) override;
 
     StoreFolder& addChild(std::string name, FolderSource source);
 

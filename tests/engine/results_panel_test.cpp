@@ -19,7 +19,7 @@ using test::RecordingPrompts;
 
 class PanelTest : public ::testing::Test {
 protected:
-    PanelTest() : window(app, prompts, log) {}
+    PanelTest() : window(app, prompts, log, clock) {}
     MemoryFolder& sent() { return store.top().add("Sent Items"); }
     void run(MemoryFolder& folder)
     {
@@ -33,6 +33,7 @@ protected:
     AppState app;
     RecordingPrompts prompts;
     NoUsageLog log;
+    test::FakeClock clock{makeDate(2026, 12, 6, 9, 0, 0)};
     HeadlessWindow window;
 };
 

@@ -25,7 +25,7 @@ public:
 // A window that records what the walk showed and can click during a yield.
 class RunTest : public ::testing::Test {
 protected:
-    RunTest() : window(app, prompts, log)
+    RunTest() : window(app, prompts, log, clock)
     {
         window.onYield = [this] {
             subjects.push_back(window.panel.boxText(PanelBox::CurtMsgLabel));
@@ -44,6 +44,7 @@ protected:
     AppState app;
     RecordingPrompts prompts;
     RecordingLog log;
+    test::FakeClock clock{makeDate(2026, 12, 6, 9, 0, 0)};
     HeadlessWindow window;
     std::vector<std::string> subjects;
     std::function<void()> onYield;
@@ -228,7 +229,8 @@ std::vector<std::int32_t> rebuildsFor(int items)
     AppState app;
     RecordingPrompts prompts;
     NoUsageLog log;
-    CountingWindow window(app, prompts, log);
+    test::FakeClock clock{makeDate(2026, 12, 6, 9, 0, 0)};
+    CountingWindow window(app, prompts, log, clock);
     window.processed = &app.analysis.lEmailsProcessed;
     app.session.oPickedFolder = &sent;
     window.ResetLabels();

@@ -48,6 +48,12 @@ for q in open(sys.argv[2], encoding="utf-8").read().split("\n"):
             show(q, wb[t[0]][t[1].replace("$", "")].value)
     elif kind == "active":
         print(q, "str", h(wb.active.title), sep="\t")
+    elif kind == "cf":
+        rules = [str(r.sqref) + " " + rule.type for r in wb[arg].conditional_formatting for rule in r.rules]
+        print(q, "str", h(";".join(rules)), sep="\t")
+    elif kind == "fmt":
+        sheet, _, addr = arg.rpartition("!")
+        print(q, "str", h(wb[sheet][addr].number_format), sep="\t")
     else:
         sheet, _, addr = q.rpartition("!")
         show(q, wb[sheet][addr].value)
@@ -103,7 +109,7 @@ std::filesystem::path builtTemplatePath()
 }
 
 ExportFixture::ExportFixture()
-    : appDir(dir / "app"), clock(makeDate(2026, 12, 5, 14, 7, 9)), window(app, prompts, runLog),
+    : appDir(dir / "app"), clock(makeDate(2026, 12, 5, 14, 7, 9)), window(app, prompts, runLog, clock),
       view(window.panel)
 {
     std::filesystem::create_directories(appDir);

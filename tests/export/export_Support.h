@@ -110,7 +110,9 @@ struct ReadValue {
 };
 
 // Queries: "Sheet!B3" (a cell), "label:Name" (the cell a defined name points
-// at), "ref:Name" (the name's reference), "active:" (the active sheet's title).
+// at), "ref:Name" (the name's reference), "active:" (the active sheet's title),
+// "cf:Sheet" (its conditional formats as "RANGE type", joined by ";"),
+// "fmt:Sheet!B3" (the cell's number format).
 // Fails the test with the reader's message (openpyxl missing, file unreadable)
 // by throwing std::runtime_error.
 std::map<std::string, ReadValue> readBack(const std::filesystem::path& file, const std::vector<std::string>& queries);

@@ -89,6 +89,23 @@ TEST_F(HandMadeTemplate, MissingDetailedSheetShowsTheMessageOnceAndKeepsTheSumma
     EXPECT_TRUE(v.at("Details!B10").isEmpty());
 }
 
+TEST_F(HandMadeTemplate, TemplateWithoutInsightsIsFilledAsBeforeWithoutAMessage)
+{
+    editTemplate(replace("<sheet name=\"Insights\"", "<sheet name=\"Notes\""));
+    analyse(knownFolder());
+    const auto saved = exportNow();
+    EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.texts());
+    ASSERT_TRUE(saved);
+    const auto v = readBack(*saved, {"label:OutputValidEmailsCountLabel", "DetailedResults!B10", "DetailedResults!H3",
+                                     "DetailedResults!B15", "Notes!B5", "Notes!B15", "Notes!B29"});
+    EXPECT_EQ(v.at("label:OutputValidEmailsCountLabel").number(), 10);
+    EXPECT_EQ(v.at("DetailedResults!B10").number(), 10);
+    EXPECT_EQ(v.at("DetailedResults!H3").number(), 1.5);
+    EXPECT_EQ(v.at("DetailedResults!B15").text, "Alice");
+    for (const char* cell : {"Notes!B5", "Notes!B15", "Notes!B29"})
+        EXPECT_TRUE(v.at(cell).isEmpty()) << cell << " holds " << v.at(cell).text;
+}
+
 TEST_F(HandMadeTemplate, NoResponseTimeAtAllLeavesTheOverallMediansSilently)
 {
     MemoryFolder& folder = store.top().add("Sent Items").addItems(3);
@@ -98,11 +115,19 @@ TEST_F(HandMadeTemplate, NoResponseTimeAtAllLeavesTheOverallMediansSilently)
     EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.texts());
     ASSERT_TRUE(saved);
     const auto v = readBack(*saved, {"DetailedResults!H10", "DetailedResults!R27", "DetailedResults!AB15",
-                                     "DetailedResults!H5", "DetailedResults!B10"});
+                                     "DetailedResults!H5", "DetailedResults!B10", "Insights!B15", "Insights!C15",
+                                     "Insights!B18", "Insights!B19", "Insights!B22", "Insights!B24",
+                                     "Insights!B29"});
     for (const char* overall : {"DetailedResults!H10", "DetailedResults!R27", "DetailedResults!AB15"})
         EXPECT_TRUE(v.at(overall).isEmpty()) << overall << " keeps the template's content, not " << v.at(overall).text;
     EXPECT_EQ(v.at("DetailedResults!H5").text, "no data"); // 15 June 2011: a Wednesday with e-mails
     EXPECT_EQ(v.at("DetailedResults!B10").number(), 3);
+    // The Insights sheet says so instead of showing a figure.
+    for (const char* cell : {"Insights!B15", "Insights!B18", "Insights!B22", "Insights!B24"})
+        EXPECT_EQ(v.at(cell).text, "no data") << cell;
+    EXPECT_TRUE(v.at("Insights!C15").isEmpty());
+    EXPECT_EQ(v.at("Insights!B19").number(), 0);
+    EXPECT_EQ(v.at("Insights!B29").number(), 1) << "a Wednesday's 09:00, 10:00 and 11:00";
 }
 
 TEST(ExportErrorModes, MessagesUntilSilentWithTheCountAtTheTimeOfTheError)

@@ -1,5 +1,6 @@
 // A results file opened by LibreOffice Calc: it must load and show the
-// exported values, and the template's formulas must see them. Runs only
+// exported values, and the template's formulas must see them; the Insights
+// sheet's colour scale must survive LibreOffice saving the file. Runs only
 // where LibreOffice is installed (scripts/install-deps --office).
 
 #include "tests/export/export_Support.h"
@@ -71,6 +72,37 @@ TEST_F(ExportOffice, LibreOfficeShowsTheExportedValues)
              "Dec,2,20%,50%,50%,2,5,no data\n",
          })
         EXPECT_NE(details.find(line), std::string::npos) << line << " in\n" << details;
+
+    // The Insights sheet as LibreOffice shows it: the map, the percentiles,
+    // the shares as percentages and the working time.
+    ASSERT_TRUE(std::filesystem::exists(out / "results-Insights.csv"));
+    const std::string insights = readFile(out / "results-Insights.csv");
+    static const char* const days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    for (int w = 1; w <= 7; ++w) {
+        std::string line = std::string(days[w - 1]);
+        for (int hour = 0; hour < 24; ++hour) {
+            int count = 0;
+            for (const KnownItem& k : knownItems())
+                count += k.weekday == w && k.hour == hour ? 1 : 0;
+            line += "," + std::to_string(count);
+        }
+        EXPECT_NE(insights.find(line + "\n"), std::string::npos) << line << " in\n" << insights;
+    }
+    for (const char* line : {"\n25th,30,0,30,", "\n50th (median),90,1,30,", "\n90th,210,3,30,",
+                             "\nResponse times counted,7,", "\n60 minutes,28.5714285714286%,", "\n7 days,100%,",
+                             "\nWorking days,Mon-Fri,", "\nWorking hours,09:00-18:00,",
+                             "\nE-mails in working time,60%,"})
+        EXPECT_NE(insights.find(line), std::string::npos) << line << " in\n" << insights;
+
+    // LibreOffice keeps the map's colour scale when it saves the workbook.
+    const std::string resave = shellQuote(office.string()) + " --headless --norestore -env:UserInstallation=file://" +
+                               (dir / "profile").string() + " --convert-to xlsx --outdir " +
+                               shellQuote((dir / "xlsx").string()) + " " + shellQuote(copy.string()) +
+                               " >/dev/null 2>&1";
+    ASSERT_EQ(runCommand(resave), 0) << resave;
+    const auto v = readBack(dir / "xlsx" / "results.xlsx", {"cf:Insights", "Insights!B22"});
+    EXPECT_EQ(v.at("cf:Insights").text, "B5:Y11 colorScale");
+    EXPECT_NEAR(v.at("Insights!B22").number(), 2.0 / 7, 1e-12);
 }
 
 } // namespace

@@ -173,7 +173,8 @@ TEST(DovecotStore, AStoppedServerPausesTheRunAndResumeGoesOnFromTheSameItem)
         app->session.oNameSpace = std::move(store);
         app->session.oPickedFolder = &app->session.oNameSpace->defaultFolder();
         NoUsageLog log;
-        auto window = std::make_unique<HeadlessWindow>(*app, prompts, log);
+        FakeClock clock(46000.0); // December 2025
+        auto window = std::make_unique<HeadlessWindow>(*app, prompts, log, clock);
         window->onYield = [&] { afterItem(*app); };
         window->ResetLabels();
         window->controller().StartButton_Click();

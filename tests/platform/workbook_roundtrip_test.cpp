@@ -47,7 +47,7 @@ protected:
 
 TEST_F(WorkbookRoundTrip, TemplateCarriesBothSheetsAndAllNineteenLabels)
 {
-    EXPECT_EQ(book->sheetNames(), (std::vector<std::string>{"Summary", "DetailedResults"}));
+    EXPECT_EQ(book->sheetNames(), (std::vector<std::string>{"Summary", "DetailedResults", "Insights"}));
     for (const char* name :
          {"OutputUsernameLabel", "OutputMailboxLabel", "OutputAnalysisDateLabel", "OutputEmailCountLabel",
           "OutputAnalysedEmailsCountLabel", "OutputValidEmailsCountLabel", "OutputPeriodFromLabel",
@@ -60,6 +60,15 @@ TEST_F(WorkbookRoundTrip, TemplateCarriesBothSheetsAndAllNineteenLabels)
     EXPECT_EQ(book->sheet("DetailedResults").cell("A3"), CellValue(std::string("Mon")));
     EXPECT_EQ(book->sheet("DetailedResults").cell("K26"), CellValue(std::string("23-24")));
     EXPECT_EQ(book->sheet("DetailedResults").cell("U15"), CellValue(std::string("Total")));
+    // The Insights map's corners and the rows the export fills.
+    Worksheet& insights = book->sheet("Insights");
+    EXPECT_EQ(insights.cell("A5"), CellValue(std::string("Mon")));
+    EXPECT_EQ(insights.cell("A11"), CellValue(std::string("Sun")));
+    EXPECT_EQ(insights.cell("B4"), CellValue(std::string("00")));
+    EXPECT_EQ(insights.cell("Y4"), CellValue(std::string("23")));
+    EXPECT_EQ(insights.cell("A15"), CellValue(std::string("25th")));
+    EXPECT_EQ(insights.cell("A24"), CellValue(std::string("7 days")));
+    EXPECT_EQ(insights.cell("A29"), CellValue(std::string("E-mails in working time")));
 }
 
 TEST_F(WorkbookRoundTrip, RangesCellsAndLabelsReadBackWithTheirFormats)
@@ -93,7 +102,7 @@ TEST_F(WorkbookRoundTrip, RangesCellsAndLabelsReadBackWithTheirFormats)
     EXPECT_EQ(got.at("cell:Summary!C4").value, "Jane Doe");
     EXPECT_EQ(number(got.at("cell:Summary!C9")), 12.0);
     EXPECT_EQ(got.at("name:OutputUsernameLabel").value, "Summary!$C$4");
-    EXPECT_EQ(got.at("sheets:").value, "Summary,DetailedResults");
+    EXPECT_EQ(got.at("sheets:").value, "Summary,DetailedResults,Insights");
 }
 
 TEST_F(WorkbookRoundTrip, TextsThatLookLikeFormulasStayTexts)

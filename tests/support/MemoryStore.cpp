@@ -14,6 +14,9 @@ public:
     int attachmentCount() override { return check("attachments", m.attachments); }
     const std::vector<std::string>& recipients() override { return check("recipients", m.recipients); }
     const std::string& senderName() override { return check("sender", m.sender); }
+    std::string messageId() override { return m.messageId; }
+    std::vector<std::string> inReplyTo() override { return m.inReplyTo; }
+    std::vector<std::string> references() override { return m.references; }
 
 private:
     template <typename T>
@@ -48,6 +51,13 @@ std::unique_ptr<MailItem> MemoryFolder::item(long index)
     if (data.disconnected)
         throw StoreDisconnected("the connection to test was lost");
     return std::make_unique<Item>(data);
+}
+
+void MemoryFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
+{
+    for (const MemoryItem& data : items)
+        if (!data.messageId.empty() && !data.unreadable)
+            sink(data.messageId, data.receivedTime);
 }
 
 MemoryFolder& MemoryFolder::add(const std::string& name)

@@ -21,6 +21,8 @@ struct MemoryItem {
     int attachments = 0;
     std::vector<std::string> recipients = {"Bob"};
     std::string sender = "Alice";
+    std::string messageId;
+    std::vector<std::string> inReplyTo, references;
     // Makes the store's item(i) throw StoreError.
     bool unreadable = false;
     // Makes the store's item(i) throw StoreDisconnected (a server gone).
@@ -39,6 +41,9 @@ public:
     long itemCount() override { return static_cast<long>(items.size()); }
     std::unique_ptr<MailItem> item(long index) override;
     const std::vector<MailFolder*>& folders() override { return m_children; }
+    bool isTrash() const override { return trash; }
+    // Straight from the items' data: item(i) and its read count stay untouched.
+    void scanThreadHeaders(const ThreadHeaderSink& sink) override;
 
     MemoryFolder& add(const std::string& name);
     MemoryFolder& addItem(MemoryItem item);
@@ -48,6 +53,7 @@ public:
     std::vector<MemoryItem> items;
     // How often item(i) was asked for, by index - 1.
     std::vector<int> reads;
+    bool trash = false;
 
 private:
     std::string m_name;

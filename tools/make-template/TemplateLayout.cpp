@@ -1,5 +1,7 @@
 #include "tools/make-template/TemplateLayout.h"
 
+#include "tools/make-template/InsightsSheet.h"
+
 #include <array>
 #include <cstdio>
 #include <string>
@@ -235,6 +237,9 @@ bool buildTemplate(lxw_workbook* book)
     for (const Block& block : blocks())
         writeBlock(book, detailed, formats, block);
     writeTopLists(detailed, formats);
+    lxw_worksheet* insights = workbook_add_worksheet(book, "Insights");
+    if (!insights || !writeInsightsSheet(book, insights))
+        return false;
     worksheet_activate(summary);
     return true;
 }

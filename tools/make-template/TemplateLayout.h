@@ -9,7 +9,8 @@ namespace brisk::tmpl {
 inline constexpr const char* kShareAddress =
     "mailto:results@brisk-vezoriv.example.org?subject=My%20BRISK%20Vezoriv%20results";
 
-// Adds the Summary and DetailedResults sheets, their labels and charts.
+// Adds the Summary, DetailedResults and Insights sheets, their labels and
+// charts.
 // Returns false after printing what libxlsxwriter refused.
 bool buildTemplate(lxw_workbook* book);
 

@@ -1,0 +1,71 @@
+// The cost of the Message-ID index a run builds before its walk: the time of
+// ThreadIndex::build over the whole store (headers only) against the time of
+// a whole brisk-cli run over the default folder, both in one process with the
+// files in the page cache, medians of RUNS runs; and the index's memory.
+//
+// usage: thread_index STORE [RUNS]
+
+#include "engine/ThreadIndex.h"
+#include "platform/mailstore/OpenStore.h"
+#include "shell/Cli.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <typename Work>
+double secondsOf(Work&& work)
+{
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: thread_index STORE [RUNS]\n");
+        return 2;
+    }
+    const std::string store = argv[1];
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    std::vector<double> index, run;
+    std::size_t entries = 0, bytes = 0;
+    for (int i = 0; i <= runs; ++i) {
+        // A fresh store each time, so no folder listing is cached between runs.
+        auto opened = brisk::openMailStore(store);
+        double built = secondsOf([&] {
+            const brisk::ThreadIndex threads = brisk::ThreadIndex::build(opened->root());
+            entries = threads.size();
+            bytes = threads.bytes();
+        });
+        std::ostringstream out, err;
+        const double whole = secondsOf([&] { brisk::runCli({"--json", store}, out, err); });
+        if (i == 0)
+            continue; // warm-up: fills the page cache
+        index.push_back(built);
+        run.push_back(whole);
+    }
+    const double indexSeconds = median(index), runSeconds = median(run);
+    std::printf("index_entries %zu\nindex_bytes %zu\nindex_s %.3f\nrun_s %.3f\n", entries, bytes, indexSeconds,
+                runSeconds);
+    std::printf("index_share_of_run %.3f\nrun_without_index_s %.3f\nslowdown %.3f\n", indexSeconds / runSeconds,
+                runSeconds - indexSeconds, runSeconds / (runSeconds - indexSeconds));
+    return 0;
+}

@@ -1,0 +1,131 @@
+// brisk-cli on Outlook data files: the figures of a PST folder equal those of
+// the same messages written as a Maildir by scripts/pst-to-maildir (pypff
+// and pffexport, libpff's own tools, none of the program's code), and a
+// damaged file ends the run with a clear message and exit status 2.
+
+#include "shell/Cli.h"
+#include "tests/cli/cli_Json.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using brisk::test::Json;
+using brisk::test::JsonReader;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+CliRun cli(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    CliRun run;
+    run.status = brisk::runCli(args, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+std::string show(const Json& value)
+{
+    if (value.isNull())
+        return "null";
+    if (std::holds_alternative<std::string>(value.value))
+        return value.text();
+    if (std::holds_alternative<double>(value.value))
+        return std::to_string(value.number());
+    std::string out = "[";
+    if (std::holds_alternative<std::shared_ptr<Json::Array>>(value.value)) {
+        for (const Json& item : value.array())
+            out += show(item) + ",";
+        return out + "]";
+    }
+    for (const auto& [key, item] : value.object())
+        out += key + "=" + show(item) + ",";
+    return out + "]";
+}
+
+// Every figure but the sizes: a PST reports the stored message size
+// (PidTagMessageSize), the Maildir the bytes of the file the script wrote.
+const char* const kSameKeys[] = {"lEmailsProcessed", "lEmailsAnalysed", "lResponseCount", "lOneToOneEmails",
+                                 "lTotalChars", "lTotalWords", "dFirstEmailDate", "dLastEmailDate",
+                                 "vHourCount", "vWeekdayCount", "vMonthCount", "topSenders", "topReceivers"};
+const char* const kSamePanel[] = {"ProgressNumLabel", "DailyEmailsAvgLabel", "DailyEmailsMaxLabel",
+                                  "EmailLgtWordsLabel", "ReAndFwdPercentLabel", "OneToOneEmailPCLabel",
+                                  "MedianResponseHrLabel", "MedianResponseMinLabel", "NumValidEmailsLabel"};
+
+TEST(CliPst, FiguresEqualThoseOfTheSameMessagesAsMaildir)
+{
+    BRISK_REQUIRE_CORPORA(corpora);
+    const fs::path pst = corpora / "pst";
+    if (!fs::is_directory(pst))
+        GTEST_SKIP() << "../shared/corpora/pst is absent";
+    const std::string script = brisk::test::readFile(brisk::test::sourceDir() / "scripts" / "pst-to-maildir");
+    // Folders whose recipients pffexport prints whole (it cuts long X.500
+    // addresses, as in tika/testPST_variousBodyTypes.pst) and whose items
+    // all carry a delivery or submit time.
+    const struct {
+        const char* file;
+        const char* folder;
+        long analysed;
+    } cases[] = {{"tika/testPST.pst", "", 7},
+                 {"aspose-net/Outlook.pst", "Sent Items", 6},
+                 {"aspose-net/Outlook.pst", "Inbox", 8},
+                 {"aspose-net/Chunks_Test_part1.pst", "Sent Items", 31},
+                 {"hughbe-PstReader/backup.pst", "Inbox", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.folder);
+        brisk::test::TempDir dir;
+        const std::string file = (pst / c.file).string();
+        brisk::test::runPython(script, {file, c.folder, (dir / "box").string()});
+        const CliRun fromPst = cli({"--json", "--folder", c.folder, file});
+        const CliRun fromMaildir = cli({"--json", (dir / "box").string()});
+        ASSERT_EQ(fromPst.status, 0) << fromPst.err;
+        ASSERT_EQ(fromMaildir.status, 0) << fromMaildir.err;
+        const Json a = JsonReader::parse(fromPst.out);
+        const Json b = JsonReader::parse(fromMaildir.out);
+        EXPECT_EQ(a["lEmailsAnalysed"].integer(), c.analysed);
+        EXPECT_TRUE(a["errors"].array().empty());
+        for (const char* key : kSameKeys)
+            EXPECT_EQ(show(a[key]), show(b[key])) << key;
+        for (const char* key : kSamePanel)
+            EXPECT_EQ(show(a["panel"][key]), show(b["panel"][key])) << key;
+    }
+}
+
+TEST(CliPst, DamagedFilesEndWithAMessageAndStatusTwo)
+{
+    BRISK_REQUIRE_CORPORA(corpora);
+    const fs::path bad = corpora / "pst" / "aspose-net" / "bad";
+    if (!fs::is_directory(bad))
+        GTEST_SKIP() << "../shared/corpora/pst is absent";
+    brisk::test::TempDir dir;
+    brisk::test::writeFile(dir / "empty.ost", "");
+    const struct {
+        fs::path file;
+        const char* message;
+    } cases[] = {{bad / "SMTP_Outlook_is_mbox.pst", "invalid file signature"},
+                 {bad / "CSharp_Outlook_Data_Outlook.pst", "has no folder tree"},
+                 {dir / "empty.ost", "not a readable Outlook data file"}};
+    for (const auto& c : cases) {
+        const CliRun run = cli({"--json", c.file.string()});
+        EXPECT_EQ(run.status, 2) << c.file;
+        EXPECT_TRUE(run.out.empty()) << c.file;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+    // A folder whose item table cannot be read is listed with "?".
+    const CliRun listed = cli({"--list-folders", (bad / "Chunks-Split_Outlook_part1.pst").string()});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_NE(listed.out.find("\n    SubInbox (?)\n"), std::string::npos) << listed.out;
+}
+
+} // namespace

@@ -1,0 +1,297 @@
+// The Outlook data files of ../shared/corpora/pst read through the store
+// interface: folder trees with the files' own names, the Sent Items and
+// Deleted Items markers, item values checked by hand against pffexport and
+// pypff, and damaged files that must give a clear message and no crash.
+
+#include "platform/dates/DateValue.h"
+#include "platform/mailstore/OpenStore.h"
+#include "tests/platform/mailstore_Fixtures.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace brisk;
+
+namespace {
+
+#define BRISK_REQUIRE_PST(var)                                                        \
+    BRISK_REQUIRE_CORPORA(var##_root);                                                \
+    const fs::path var = var##_root / "pst";                                          \
+    if (!fs::is_directory(var))                                                       \
+        GTEST_SKIP() << "../shared/corpora/pst is absent; the PST tests need it beside the repository"
+
+MailFolder& folderAt(MailStore& store, const std::string& path)
+{
+    MailFolder* folder = store.findFolder(path);
+    if (!folder)
+        throw std::runtime_error("no folder " + path + " in " + store.location());
+    return *folder;
+}
+
+// The paths of the folders the store marks as trash, depth-first.
+std::vector<std::string> trashFolders(MailFolder& folder)
+{
+    std::vector<std::string> found;
+    if (folder.isTrash())
+        found.push_back(folder.path());
+    for (MailFolder* child : folder.folders())
+        for (std::string& path : trashFolders(*child))
+            found.push_back(std::move(path));
+    return found;
+}
+
+bool linesEndInCrLf(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) || (text[i] == '\r' && text[i + 1] != '\n'))
+            return false;
+    }
+    return true;
+}
+
+struct TreeCase {
+    const char* file;
+    std::vector<std::string> outline; // the first lines of "path (items)", depth-first
+    const char* rootName;
+    const char* sent;  // path of defaultFolder()
+    std::vector<std::string> trash;
+};
+
+TEST(PstCorpus, FolderTreesSentItemsAndTrashAreTheStoresOwn)
+{
+    BRISK_REQUIRE_PST(pst);
+    const TreeCase cases[] = {
+        // Sent Items and Deleted Items by the message store's entry ids.
+        {"aspose-net/Outlook.pst",
+         {" (0)", "Deleted Items (0)", "Inbox (8)", "Inbox/SubInbox (0)", "Outbox (0)", "Sent Items (6)",
+          "Calendar (1)", "Contacts (1)", "Journal (0)", "Notes (0)", "Tasks (0)", "Drafts (0)", "RSS Feeds (0)",
+          "Junk E-mail (0)", "Custom Folder 1 (0)", "Custom Folder 2 (0)"},
+         "Top of Personal Folders", "Sent Items", {"Deleted Items"}},
+        // An OST: Exchange entry ids name no node; the mailbox subtree and
+        // Sent Items are found by name, and no folder is marked as trash.
+        {"aspose-net/SampleOstFile.ost",
+         {" (0)", "Deleted Items (10)", "Inbox (12)", "Inbox/sub1 (25)", "Inbox/sub2 (29)", "Outbox (0)",
+          "Sent Items (6)"},
+         "IPM_SUBTREE", "Sent Items", {}},
+        // No sent-mail marker: Sent Items by name.
+        {"hughbe-PstReader/backup.pst", {" (0)", "Deleted Items (0)", "Inbox (1)", "Outbox (0)", "Sent Items (1)"},
+         "Top of Outlook data file", "Sent Items", {"Deleted Items"}},
+        // French names; the trash is found by its marker whatever its name.
+        {"tika/testPST.pst", {" (7)", "Éléments supprimés (0)"}, "Début du fichier de données Outlook", "",
+         {"Éléments supprimés"}},
+        {"aspose-net/passwordprotectedPST.pst", {" (0)", "Deleted Items (14)", "Inbox (4)"},
+         "Top of Personal Folders", "", {"Deleted Items"}},
+        {"aspose-net/Chunks_Test_part1.pst",
+         {" (0)", "Deleted Items (0)", "Deleted Items/SubInbox (0)", "Deleted Items/SubInbox (0)", "Inbox (0)",
+          "Outbox (0)", "Sent Items (31)"},
+         "Top of Personal Folders", "Sent Items", {"Deleted Items"}},
+        // ANSI (97-2002) and Unicode (2003+) files of the same content.
+        {"pstsdk/test_ansi.pst", {" (0)", "Deleted Items (0)", "Folder (1)"}, "Top of Personal Folders", "",
+         {"Deleted Items"}},
+        {"pstsdk/test_unicode.pst", {" (1)", "Deleted Items (0)", "Folder (1)"}, "Top of Personal Folders", "",
+         {"Deleted Items"}},
+        {"ruby-msg/msgInMsg.pst", {" (1)", "削除済みアイテム (0)"}, "Outlook データ ファイルのトップ", "",
+         {"削除済みアイテム"}},
+    };
+    for (const TreeCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::unique_ptr<MailStore> store = openMailStore(pst / c.file);
+        std::vector<std::string> lines = test::outline(store->root());
+        ASSERT_GE(lines.size(), c.outline.size());
+        lines.resize(c.outline.size());
+        EXPECT_EQ(lines, c.outline);
+        EXPECT_EQ(store->root().name(), c.rootName);
+        EXPECT_EQ(store->defaultFolder().path(), c.sent);
+        EXPECT_EQ(trashFolders(store->root()), c.trash);
+    }
+}
+
+struct ItemCase {
+    const char* file;
+    const char* folder;
+    long index;
+    const char* received; // local time with TZ=UTC
+    const char* subject;
+    const char* sender;
+    std::vector<std::string> recipients;
+    std::int64_t size;
+    int attachments;
+    const char* body; // how the body starts
+    const char* messageId;
+    std::vector<std::string> inReplyTo;
+};
+
+TEST(PstCorpus, ItemValuesMatchWhatPffexportShows)
+{
+    BRISK_REQUIRE_PST(pst);
+    const std::vector<std::string> none;
+    const ItemCase cases[] = {
+        // Delivery time, transport headers with In-Reply-To and References.
+        {"tika/testPST.pst", "", 1, "2014-02-26 07:51:02", "Re: Feature Generators", "Jörn Kottmann",
+         {"users@opennlp.apache.org"}, 22688, 0, "Hello,\r\n\r\nthe PreviousMapFeatureGenerator",
+         "530D9CAC.5080901@gmail.com", {"CAJ+FrY6C_Hp_b-Pzx2VqUqnonx9Dei8kcXDV7j1wPT99mNKsuA@mail.gmail.com"}},
+        {"tika/testPST.pst", "", 7, "2020-11-26 22:18:00", "FW: First email", "Luis Filipe da Cruz Nassif",
+         {"'lfcnassif@gmail.com'"}, 30227, 1, "Forwarding mail", "2915856a7d3449e68529f3e61b8d26bc@pf.gov.br",
+         {"3148510c2360443396a78d35e0888de9@pf.gov.br"}},
+        {"aspose-net/Outlook.pst", "Sent Items", 1, "2011-06-21 23:46:00", "message 1", "Saqib Razzaq",
+         {"'saqib.razzaq@xp.local'"}, 4303, 0, "This is first message", "", none},
+        // To, then Cc, then Bcc.
+        {"aspose-net/passwordprotectedPST.pst", "Inbox", 3, "2006-03-06 00:00:00",
+         "test mail(Aspose.Email Evaluation)", "sender@sender.com",
+         {"receiver1@receiver.com", "receiver2@receiver.com", "receiver3@receiver.com"}, 32318, 1,
+         "This is an evaluation copy of Aspose.Email for .NET.", "", none},
+        // HTML body only; HTML encapsulated in RTF; plain RTF with pictures.
+        {"aspose-net/SampleOstFile.ost", "Inbox", 1, "2011-04-28 11:39:28", "first email to saqib", "Saqib Razzaq",
+         {"Saqib Razzaq"}, 8440, 0, "test", "6AA62D7A1B3AC5449D53431FBEA2940219825C42@ex2010.ex2010.local", none},
+        {"aspose-net/SampleOstFile.ost", "Inbox", 8, "2011-06-20 15:02:06", "Bonusspelet", "Rolf Petersson",
+         {"Svenska Spel Kundservice"}, 6858, 0, "Hej!bonusspelet.\r\nJag har koder.\r\nKundnummer; 213570739\r\n",
+         "DBDADA6ED0044419868CED5A2DC8C219@userDator", none},
+        {"aspose-net/SampleOstFile.ost", "Inbox", 12, "2011-09-20 10:29:16", "RTF newsletter copy", "Saqib Razzaq",
+         {"Saqib Razzaq"}, 554493, 6, "\r\n\r\nFrom: Saqib Razzaq \r\nSent: Tuesday, September 20, 2011 3:27 PM",
+         "6AA62D7A1B3AC5449D53431FBEA2940278577FD3@ex2010.ex2010.local", none},
+        // A sent item without transport headers: its Message-ID property.
+        {"hughbe-PstReader/backup.pst", "Sent Items", 1, "2020-09-16 09:12:00", "Success", "Hugh Bellamy",
+         {"pstreadertests@outlook.com"}, 14294, 0, "",
+         "LNXP123MB38205C0D30CA6F5FE2B6FE92CB210@LNXP123MB3820.GBRP123.PROD.OUTLOOK.COM", none},
+    };
+    for (const ItemCase& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.folder + " #" + std::to_string(c.index));
+        const std::unique_ptr<MailStore> store = openMailStore(pst / c.file);
+        const std::unique_ptr<MailItem> item = folderAt(*store, c.folder).item(c.index);
+        EXPECT_EQ(item->typeName(), "MailItem");
+        EXPECT_EQ(formatIsoTimestamp(item->receivedTime()), c.received);
+        EXPECT_EQ(item->subject(), c.subject);
+        EXPECT_EQ(item->senderName(), c.sender);
+        EXPECT_EQ(item->recipients(), c.recipients);
+        EXPECT_EQ(item->size(), c.size);
+        EXPECT_EQ(item->attachmentCount(), c.attachments);
+        EXPECT_EQ(item->body().substr(0, std::string(c.body).size()), c.body);
+        EXPECT_TRUE(linesEndInCrLf(item->body()));
+        EXPECT_EQ(item->messageId(), c.messageId);
+        EXPECT_EQ(item->inReplyTo(), c.inReplyTo);
+        EXPECT_EQ(item->references(), c.inReplyTo);
+    }
+}
+
+TEST(PstCorpus, LongRecipientListsAndNonMailItemsKeepTheirValues)
+{
+    BRISK_REQUIRE_PST(pst);
+    const std::unique_ptr<MailStore> many = openMailStore(pst / "ruby-msg/200 recipients.pst");
+    const std::unique_ptr<MailItem> item = many->root().item(1);
+    ASSERT_EQ(item->recipients().size(), 200u);
+    EXPECT_EQ(item->recipients().front(), "xmailuser1@xmailserver.test");
+    EXPECT_EQ(item->recipients().back(), "xmailuser200@xmailserver.test");
+    EXPECT_EQ(item->size(), 180468);
+
+    // Appointments and contacts are items of their own type; the walk
+    // counts them but never analyses them.
+    const std::unique_ptr<MailStore> outlook = openMailStore(pst / "aspose-net/Outlook.pst");
+    EXPECT_EQ(folderAt(*outlook, "Calendar").item(1)->typeName(), "AppointmentItem");
+    EXPECT_EQ(folderAt(*outlook, "Contacts").item(1)->typeName(), "ContactItem");
+}
+
+// Damaged files: what libpff refuses gives the reason; what it opens but
+// cannot read gives per-folder errors while the rest still comes out.
+TEST(PstCorpus, DamagedFilesGiveAClearMessage)
+{
+    BRISK_REQUIRE_PST(pst);
+    const struct {
+        const char* file;
+        const char* message;
+    } refused[] = {
+        {"aspose-net/bad/AddingBulkMessagesWithImprovedPerformance.pst", "mismatch in file header checksum"},
+        {"aspose-net/bad/SMTP_Outlook_is_mbox.pst", "not a readable Outlook data file (invalid file signature)"},
+        {"aspose-net/bad/CSharp_Outlook_Data_Outlook.pst", "has no folder tree"},
+        {"aspose-net/no-such-file.pst", "No such file or directory"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.file);
+        try {
+            openMailStore(pst / c.file);
+            ADD_FAILURE() << "opened";
+        } catch (const StoreError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.file), std::string::npos) << error.what();
+        }
+    }
+    const std::unique_ptr<MailStore> split = openMailStore(pst / "aspose-net/bad/Chunks-Split_Outlook_part1.pst");
+    EXPECT_EQ(folderAt(*split, "Sent Items").itemCount(), 5);
+    EXPECT_EQ(folderAt(*split, "Inbox").itemCount(), 6);
+    EXPECT_THROW(folderAt(*split, "Inbox/SubInbox").itemCount(), StoreError);
+}
+
+// Reads every value of every item of every folder, counting what failed.
+int readEverything(MailFolder& folder, int& items)
+{
+    int failures = 0;
+    try {
+        const long n = folder.itemCount();
+        for (long i = 1; i <= n; ++i) {
+            try {
+                const std::unique_ptr<MailItem> item = folder.item(i);
+                (void)item->typeName(), (void)item->receivedTime(), (void)item->subject(), (void)item->size();
+                (void)item->attachmentCount(), (void)item->recipients(), (void)item->senderName();
+                (void)item->body(), (void)item->messageId(), (void)item->references();
+                ++items;
+            } catch (const StoreError&) {
+                ++failures;
+            }
+        }
+        for (MailFolder* child : folder.folders())
+            failures += readEverything(*child, items);
+    } catch (const StoreError&) {
+        ++failures;
+    }
+    return failures;
+}
+
+// Truncated copies and copies with bytes overwritten: each either opens and
+// reads with per-item errors, or fails with a message naming the file.
+TEST(PstCorpus, TruncatedAndCorruptedCopiesNeverCrash)
+{
+    BRISK_REQUIRE_PST(pst);
+    const std::string pstBytes = test::readFile(pst / "tika/testPST.pst");
+    const std::string ostBytes = test::readFile(pst / "aspose-net/SampleOstFile.ost");
+    test::TempDir dir;
+    struct Damage {
+        const char* name;
+        const std::string& original;
+        std::size_t keep;      // bytes kept from the start
+        std::size_t corruptAt; // where 64 bytes are overwritten (0: none)
+    };
+    const Damage damages[] = {
+        {"half.pst", pstBytes, pstBytes.size() / 2, 0},
+        {"header-only.pst", pstBytes, 600, 0},
+        {"tiny.pst", pstBytes, 3, 0},
+        {"btree.pst", pstBytes, pstBytes.size(), 0x11000},
+        {"blocks.pst", pstBytes, pstBytes.size(), pstBytes.size() / 3},
+        {"tail.pst", pstBytes, pstBytes.size(), pstBytes.size() - 4096},
+        {"header.pst", pstBytes, pstBytes.size(), 0x40},
+        // The root's subfolder index is cut off: finding Sent Items must not throw.
+        {"cut.ost", ostBytes, 2778855, 0},
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.name);
+        std::string bytes = d.original.substr(0, d.keep);
+        if (d.corruptAt)
+            bytes.replace(d.corruptAt, 64, std::string(64, '\xA5'));
+        test::writeFile(dir / d.name, bytes);
+        try {
+            const std::unique_ptr<MailStore> store = openMailStore(dir / d.name);
+            EXPECT_NO_THROW(store->defaultFolder());
+            int items = 0;
+            readEverything(store->root(), items);
+            EXPECT_LE(items, 81);
+        } catch (const StoreError& error) {
+            EXPECT_NE(std::string(error.what()).find(d.name), std::string::npos) << error.what();
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,235 @@
+// The insights: nearest-rank percentiles and shares of the response times,
+// the weekday by hour map in local time, working time and its settings.
+
+#include "engine/Insights.h"
+#include "engine/MessageAnalysis.h"
+#include "tests/support/MemoryStore.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace brisk {
+namespace {
+
+struct Slot {
+    std::int32_t minutes;
+    bool responded = true;
+};
+
+PerItemArrays itemsWith(const std::vector<Slot>& slots)
+{
+    PerItemArrays items;
+    for (const Slot& s : slots) {
+        items.vItemResponseMinutes.push_back(s.minutes);
+        items.responded.push_back(s.responded);
+    }
+    return items;
+}
+
+TEST(ResponsePercentilesTest, NearestRankOverTheResponseTimesThatExist)
+{
+    struct Case {
+        const char* what;
+        std::vector<Slot> slots;
+        std::optional<ResponsePercentiles> expected;
+    };
+    const Case cases[] = {
+        {"n = 1", {{42}}, ResponsePercentiles{42, 42, 42, 42}},
+        {"n = 2", {{20}, {10}}, ResponsePercentiles{10, 10, 20, 20}},
+        {"n = 4, unsorted", {{40}, {10}, {30}, {20}}, ResponsePercentiles{10, 20, 30, 40}},
+        {"negative times sort first", {{-30}, {100}, {-5}, {5}}, ResponsePercentiles{-30, -5, 5, 100}},
+        {"n = 10: 90% is rank 9", {{1}, {2}, {3}, {4}, {5}, {6}, {7}, {8}, {9}, {10}}, ResponsePercentiles{3, 5, 8, 9}},
+        {"slots without a response time", {{-1, false}, {7}, {-1, false}}, ResponsePercentiles{7, 7, 7, 7}},
+        {"a real -1 minute counts", {{-1}, {-1, false}, {3}}, ResponsePercentiles{-1, -1, 3, 3}},
+        {"no response time", {{-1, false}}, std::nullopt},
+        {"no slots", {}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto sorted = sortedResponseMinutes(itemsWith(c.slots));
+        EXPECT_EQ(responsePercentiles(sorted), c.expected) << c.what;
+    }
+    std::vector<std::int32_t> twenty;
+    for (int i = 1; i <= 20; ++i)
+        twenty.push_back(i);
+    EXPECT_EQ(responsePercentiles(twenty), (ResponsePercentiles{5, 10, 15, 18}));
+    EXPECT_EQ(nearestRankPercentile(twenty, 100), 20);
+    EXPECT_EQ(nearestRankPercentile(twenty, 1), 1);
+}
+
+TEST(AnsweredWithinTest, SharesAtTheHourDayAndWeekBoundaries)
+{
+    struct Case {
+        std::vector<Slot> slots;
+        double hour, day, week;
+    };
+    const Case cases[] = {
+        {{{60}}, 1, 1, 1},       {{{61}}, 0, 1, 1},      {{{1440}}, 0, 1, 1},
+        {{{1441}}, 0, 0, 1},     {{{10080}}, 0, 0, 1},   {{{10081}}, 0, 0, 0},
+        {{{-5}, {0}}, 1, 1, 1},  {{{30}, {61}, {1441}, {10081}}, 0.25, 0.5, 0.75},
+        {{{59}, {9000, false}, {20000}}, 0.5, 0.5, 0.5},
+    };
+    for (const Case& c : cases) {
+        const auto got = answeredWithin(sortedResponseMinutes(itemsWith(c.slots)));
+        ASSERT_TRUE(got) << ::testing::PrintToString(c.slots.size());
+        EXPECT_DOUBLE_EQ(got->hour, c.hour) << c.slots.front().minutes;
+        EXPECT_DOUBLE_EQ(got->day, c.day) << c.slots.front().minutes;
+        EXPECT_DOUBLE_EQ(got->week, c.week) << c.slots.front().minutes;
+    }
+    EXPECT_FALSE(answeredWithin({}));
+}
+
+TEST(WorkingTimeSetting, TextFormsAndTheirErrors)
+{
+    using Days = std::array<bool, 7>;
+    struct DaysCase {
+        const char* text;
+        std::optional<Days> days;
+        const char* shown;
+    };
+    const DaysCase days[] = {
+        {"Mon-Fri", Days{1, 1, 1, 1, 1, 0, 0}, "Mon-Fri"},
+        {"sun-THU", Days{1, 1, 1, 1, 0, 0, 1}, "Mon-Thu, Sun"},
+        {"Mon, Wed ,Fri", Days{1, 0, 1, 0, 1, 0, 0}, "Mon, Wed, Fri"},
+        {"Sat-Sat", Days{0, 0, 0, 0, 0, 1, 0}, "Sat"},
+        {"Fri-Mon,Wed", Days{1, 0, 1, 0, 1, 1, 1}, "Mon, Wed, Fri-Sun"},
+        {"", std::nullopt, ""},         {"Mon-", std::nullopt, ""},  {"Monday", std::nullopt, ""},
+        {"Mon-Fri,", std::nullopt, ""}, {"Mon;Tue", std::nullopt, ""},
+    };
+    for (const DaysCase& c : days) {
+        EXPECT_EQ(parseWorkingDays(c.text), c.days) << c.text;
+        if (c.days) {
+            EXPECT_EQ(formatWorkingDays(*c.days), c.shown) << c.text;
+        }
+    }
+    struct HoursCase {
+        const char* text;
+        int start, end; // -1: refused
+    };
+    const HoursCase hours[] = {
+        {"09:00-18:00", 9, 18}, {"0:00-24:00", 0, 24}, {" 8:00 - 17:00 ", 8, 17}, {"23:00-24:00", 23, 24},
+        {"18:00-09:00", -1, -1}, {"09:00-09:00", -1, -1}, {"09:30-18:00", -1, -1}, {"9-18", -1, -1},
+        {"24:00-25:00", -1, -1}, {"09:00", -1, -1},       {"0a:00-12:00", -1, -1},
+    };
+    for (const HoursCase& c : hours) {
+        const auto got = parseWorkingHours(c.text);
+        EXPECT_EQ(got.has_value(), c.start >= 0) << c.text;
+        if (got && c.start >= 0) {
+            EXPECT_EQ(*got, (std::array<int, 2>{c.start, c.end})) << c.text;
+        }
+    }
+    EXPECT_EQ(parseWorkingTime("Mon-Fri", "09:00-18:00"), WorkingTime{});
+    EXPECT_EQ(formatWorkingHours(WorkingTime{}), "09:00-18:00");
+    EXPECT_FALSE(parseWorkingTime("Mon-Fri", "9-18"));
+}
+
+// Items analysed by the message analysis, as a run stores them.
+class InsightsOfAnalysedItems : public ::testing::Test {
+protected:
+    InsightsOfAnalysedItems() { PrepareAnalysisArrays(state, 4); }
+
+    void feed(DateValue received, const std::string& type = "MailItem")
+    {
+        test::MemoryItem data;
+        data.typeName = type;
+        data.receivedTime = received;
+        folder.items = {data};
+        auto item = folder.item(1);
+        ProcessMessage(state, item.get(), {}, prompts);
+    }
+    static DateValue utc(int year, int month, int day, int hour, int minute)
+    {
+        // Seconds since 1970 in UTC, then the local time the store would give.
+        const std::int64_t seconds = toSeconds(makeDate(year, month, day, hour, minute)) - toSeconds(makeDate(1970, 1, 1));
+        return fromUnixTime(seconds);
+    }
+
+    AnalysisState state;
+    test::RecordingPrompts prompts;
+    test::MemoryFolder folder{"Sent Items", nullptr};
+};
+
+TEST_F(InsightsOfAnalysedItems, MapKeysAtMidnightAndAcrossDaylightSavingChanges)
+{
+    const test::ScopedEnv zone("TZ", "Europe/Berlin");
+    feed(utc(2011, 3, 26, 23, 0));  // Sunday 00:00 CET, still Saturday in UTC
+    feed(utc(2011, 3, 27, 0, 59));  // Sunday 01:59 CET
+    feed(utc(2011, 3, 27, 1, 0));   // Sunday 03:00 CEST: 02:00 to 02:59 never happened
+    feed(utc(2011, 3, 27, 21, 59)); // Sunday 23:59 CEST
+    feed(utc(2011, 3, 27, 22, 0));  // Monday 00:00 CEST
+    feed(utc(2011, 10, 30, 0, 30)); // Sunday 02:30 CEST
+    feed(utc(2011, 10, 30, 1, 30)); // Sunday 02:30 CET, the hour again
+    feed(utc(2011, 10, 30, 1, 30), "MeetingItem");
+    feed(makeDate(2021, 1, 2), "MailItem"); // outside the window
+    WeekHourMap expected{};
+    expected[6][0] = 1;
+    expected[6][1] = 1;
+    expected[6][2] = 2;
+    expected[6][3] = 1;
+    expected[6][23] = 1;
+    expected[0][0] = 1;
+    const Insights in = computeInsights(state, WorkingTime{});
+    EXPECT_EQ(in.heatmap, expected);
+    EXPECT_EQ(in.mappedItems, 7);
+    EXPECT_EQ(state.lEmailsAnalysed, 7);
+    // The map's rows and columns add up to the run's own distributions.
+    for (int w = 1; w <= 7; ++w) {
+        std::int32_t row = 0;
+        for (const std::int32_t count : in.heatmap[static_cast<std::size_t>(w - 1)])
+            row += count;
+        EXPECT_EQ(row, state.vWeekdayCount(w)) << "weekday " << w;
+    }
+    for (int h = 1; h <= 24; ++h) {
+        std::int32_t column = 0;
+        for (const auto& row : in.heatmap)
+            column += row[static_cast<std::size_t>(h - 1)];
+        EXPECT_EQ(column, state.vHourCount(h)) << "hour index " << h;
+    }
+    EXPECT_EQ(in.workingHoursShare, 0.0) << "a Sunday and Monday midnight";
+    EXPECT_FALSE(in.responsePercentiles);
+    EXPECT_FALSE(in.answeredWithin);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(InsightsOfAnalysedItems, WorkingHoursAtTheirEdges)
+{
+    // 13 June 2011 is a Monday.
+    struct Case {
+        const char* days;
+        const char* hours;
+        DateValue received;
+        bool inWorkingTime;
+    };
+    const Case cases[] = {
+        {"Mon-Fri", "09:00-18:00", makeDate(2011, 6, 13, 8, 59, 59), false},
+        {"Mon-Fri", "09:00-18:00", makeDate(2011, 6, 13, 9, 0, 0), true},
+        {"Mon-Fri", "09:00-18:00", makeDate(2011, 6, 17, 17, 59, 59), true},
+        {"Mon-Fri", "09:00-18:00", makeDate(2011, 6, 17, 18, 0, 0), false},
+        {"Mon-Fri", "09:00-18:00", makeDate(2011, 6, 18, 12, 0, 0), false},
+        {"Sun-Thu", "08:00-17:00", makeDate(2011, 6, 19, 8, 0, 0), true},
+        {"Sun-Thu", "08:00-17:00", makeDate(2011, 6, 16, 16, 59, 0), true},
+        {"Sun-Thu", "08:00-17:00", makeDate(2011, 6, 16, 17, 0, 0), false},
+        {"Sun-Thu", "08:00-17:00", makeDate(2011, 6, 17, 10, 0, 0), false},
+        {"Mon-Sun", "00:00-24:00", makeDate(2011, 6, 19, 23, 59, 59), true},
+        {"Mon-Sun", "00:00-24:00", makeDate(2011, 6, 20, 0, 0, 0), true},
+    };
+    for (const Case& c : cases) {
+        resetStatistics(state);
+        PrepareAnalysisArrays(state, 4);
+        feed(c.received);
+        const auto working = parseWorkingTime(c.days, c.hours);
+        ASSERT_TRUE(working) << c.days << ' ' << c.hours;
+        EXPECT_EQ(computeInsights(state, *working).workingHoursShare, c.inWorkingTime ? 1.0 : 0.0)
+            << c.days << ' ' << c.hours << ' ' << formatIsoTimestamp(c.received);
+    }
+    // Several items: the share is of all items in the map.
+    resetStatistics(state);
+    PrepareAnalysisArrays(state, 4);
+    EXPECT_FALSE(computeInsights(state, WorkingTime{}).workingHoursShare) << "no item, no share";
+    for (int i = 0; i < 5; ++i)
+        feed(cases[i].received);
+    EXPECT_DOUBLE_EQ(*computeInsights(state, WorkingTime{}).workingHoursShare, 2.0 / 5);
+}
+
+} // namespace
+} // namespace brisk

@@ -1,0 +1,104 @@
+// The threading headers of stored messages, the headers-only scan that the
+// Message-ID index is built from, and which folders are the store's trash.
+
+#include "platform/mailstore/OpenStore.h"
+#include "tests/platform/mailstore_Fixtures.h"
+
+#include <gtest/gtest.h>
+
+namespace brisk::test {
+namespace {
+
+std::string threaded(const std::string& id, const std::string& extraHeaders, const std::string& body = "Hi\n")
+{
+    return "From: Ann <ann@example.org>\nTo: bob@example.org\nSubject: Re: x\n" + extraHeaders
+        + (id.empty() ? "" : "Message-ID: <" + id + ">\n") + "\n" + body;
+}
+
+TEST(ThreadingHeaders, ItemGivesItsIdsWithoutAngleBrackets)
+{
+    OneMessage one(threaded("r1@example.org", "In-Reply-To: <p1@example.org>\n"
+                                              "References: <p0@example.org>\n <p1@example.org>\n"));
+    auto item = one.item();
+    EXPECT_EQ(item->messageId(), "r1@example.org");
+    EXPECT_EQ(item->inReplyTo(), (std::vector<std::string>{"p1@example.org"}));
+    EXPECT_EQ(item->references(), (std::vector<std::string>{"p0@example.org", "p1@example.org"}));
+}
+
+// What the scan gives for each message equals what the parsed item says,
+// whichever header the time comes from, in Maildir and mbox folders alike.
+TEST(ThreadingHeaders, HeaderScanAgreesWithTheParsedItems)
+{
+    const std::string received = "Received: from a by b;\n Tue, 2 Mar 2021 11:00:00 +0100\n";
+    const std::string date = "Date: Mon, 1 Mar 2021 10:00:00 +0000\n";
+    const std::string longHeader = "X-Long: " + std::string(20000, 'x') + "\n";
+    const std::vector<std::string> messages = {
+        threaded("a@x", received + date),
+        threaded("b@x", date),
+        threaded("", date),                          // no id: not indexed
+        threaded("c@x", longHeader + received),      // header block past the first read
+        threaded("d@x", ""),                         // no date: the file's time
+        threaded("e@x", date, "Message-ID: <body@x>\n"), // an id in the body is not the message's
+        // Date forms read without GMime, and ones left to it; each must agree.
+        threaded("f@x", "Date: 2 Mar 2021 11:00 EST\n"),
+        threaded("g@x", "Date: Tue, 02 Mar 2021 23:59:59 -0830 (PST)\n"),
+        threaded("h@x", "Date: Tue, 2 Mar 2021 9:05:00 +0000\n"),
+        threaded("i@x", "Date: Tue, 31 Feb 2021 10:00:00 +0000\n"),
+        threaded("j@x", "Date: Tue, 2 Mar 21 10:00:00 CET\n"),
+    };
+    TempDir dir;
+    makeMaildir(dir / "box");
+    std::string mbox;
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        writeFile(dir / "box" / "cur" / (std::to_string(i) + ".eml"), messages[i]);
+        mbox += "From - Mon Mar  1 10:00:00 2021\n" + messages[i] + "\n";
+    }
+    writeFile(dir / "mbox" / "Sent", mbox);
+    for (const char* where : {"box", "mbox"}) {
+        auto store = openMailStore(dir / where);
+        MailFolder& folder = std::string(where) == "box" ? store->root() : *store->findFolder("Sent");
+        std::vector<std::pair<std::string, double>> scanned, parsed;
+        folder.scanThreadHeaders([&](std::string_view id, double time) { scanned.emplace_back(id, time); });
+        for (long i = 1; i <= folder.itemCount(); ++i) {
+            auto item = folder.item(i);
+            if (!item->messageId().empty())
+                parsed.emplace_back(item->messageId(), item->receivedTime());
+        }
+        EXPECT_EQ(scanned.size(), 10u) << where;
+        EXPECT_EQ(scanned, parsed) << where;
+    }
+}
+
+TEST(StoreTrash, MaildirPlusTrashAndThunderbirdTrashAreTheStoresOnly)
+{
+    TempDir dir;
+    makeMaildir(dir / "Mail", {"inbox"});
+    makeMaildir(dir / "Mail/.Trash", {"t"});
+    makeMaildir(dir / "Mail/.Archive.Trash", {"kept"});
+    makeMaildir(dir / "Mail/.Sent", {"s"});
+    const std::string one = "From - Mon Mar  1 10:00:00 2021\n" + message("m") + "\n";
+    writeFile(dir / "Local/Inbox", one);
+    writeFile(dir / "Local/Trash", one);
+    writeFile(dir / "Local/Inbox.sbd/Trash", one);
+    makeMaildir(dir / "Tree/Trash", {"plain directory"});
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"Mail", {"Trash"}},
+        {"Local", {"Trash"}},
+        {"Tree", {}},
+    };
+    for (const auto& [store, trashes] : cases) {
+        auto opened = openMailStore(dir / store);
+        std::vector<std::string> found;
+        std::function<void(MailFolder&)> visit = [&](MailFolder& folder) {
+            if (folder.isTrash())
+                found.push_back(folder.path());
+            for (MailFolder* child : folder.folders())
+                visit(*child);
+        };
+        visit(opened->root());
+        EXPECT_EQ(found, trashes) << store;
+    }
+}
+
+} // namespace
+} // namespace brisk::test
