@@ -20,6 +20,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raised when a store on a server lost its connection: the run pauses with
+// the message, and Resume asks for the same item again once the server is
+// back (the store reconnects on its next call).
+class StoreDisconnected : public StoreError {
+public:
+    using StoreError::StoreError;
+};
+
 // One item of a folder. Values are worked out on first use and kept, so an
 // item that is never asked for its body never has its body decoded. Every
 // accessor may throw StoreError.

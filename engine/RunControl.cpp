@@ -191,10 +191,13 @@ void RunController::walkItems(MailFolder& folder, long startMsgIndex)
 {
     const StepGuard step(m.prompts, "ProcessFolder", m.state.lEmailsProcessed);
     long n = 0;
-    step([&] { n = folder.itemCount(); });
+    step([&] { readOrPause(folder, startMsgIndex, [&] { n = folder.itemCount(); }); });
     for (long i = startMsgIndex; i <= n; ++i) {
         std::unique_ptr<MailItem> item;
-        step([&] { item = folder.item(i); });
+        bool read = true;
+        step([&] { read = readOrPause(folder, i, [&] { item = folder.item(i); }); });
+        if (!read)
+            break;
         m.position.lastFolderAnalysed = &folder;
         m.position.lastMessageIndexAnalysed = i;
         m.position.folderPath = m_path;
@@ -222,6 +225,23 @@ void RunController::walkItems(MailFolder& folder, long startMsgIndex)
             m.view.terminate();
             return;
         }
+    }
+}
+
+bool RunController::readOrPause(MailFolder& folder, long index, const std::function<void()>& read)
+{
+    try {
+        read();
+        return true;
+    } catch (const StoreDisconnected& e) {
+        // Pause as when the panel fails, positioned so that Resume asks the
+        // store for this same item again.
+        m.position.lastFolderAnalysed = &folder;
+        m.position.lastMessageIndexAnalysed = index - 1;
+        m.position.folderPath = m_path;
+        m.prompts.error(std::string(e.what()) + ". Pausing execution. Click Resume to go on from the same message.");
+        StartButton_Click();
+        return false;
     }
 }
 

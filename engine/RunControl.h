@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -100,6 +101,9 @@ private:
     std::vector<MailFolder*> foldersOnRunPath() const;
     void endIfOutermost();
     bool paused() const;
+    // Runs one store call; when the store lost its connection, pauses the
+    // run at item `index` of `folder` and returns false.
+    bool readOrPause(MailFolder& folder, long index, const std::function<void()>& read);
 
     RunContext m;
     DateFilter m_filter;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,15 @@ public:
         (void)action;
         message(text, title);
         return false;
+    }
+
+    // A password, typed without echo; nullopt when the user cancelled or
+    // there is nobody to ask. Never written anywhere by any implementation.
+    virtual std::optional<std::string> askPassword(const std::string& text, const std::string& title)
+    {
+        (void)text;
+        (void)title;
+        return std::nullopt;
     }
 
     // A message with the program's title (the error messages).

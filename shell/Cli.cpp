@@ -3,6 +3,7 @@
 #include "engine/UsageLog.h"
 #include "export/ExportWorkflow.h"
 #include "platform/dates/DateText.h"
+#include "platform/imap/ImapUrl.h"
 #include "platform/mailstore/OpenStore.h"
 #include "platform/system/SystemServices.h"
 #include "shell/CliAnalysis.h"
@@ -182,6 +183,10 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
         printJsonResults(app, window, prompts.texts, out);
     else
         printTextResults(app, window, out);
+    if (window.startCaption() == kCaptionResume) { // paused by a lost connection
+        err << "brisk-cli: the run stopped before the end; the figures cover the messages read so far\n";
+        return 1;
+    }
     if (!o.exportFile.empty())
         return exportResults(o, app, window, prompts, err);
     return 0;
@@ -217,7 +222,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     AppState app;
     app.settings = installedSettings(applicationFolder());
     try {
-        app.session.oNameSpace = openMailStore(o.store);
+        CliPrompts opening(err);
+        if (imap::isImapUrl(o.store)) {
+            const imap::ImapUrl url = imap::parseImapUrl(o.store);
+            opening.passwordMachine = url.host;
+            opening.passwordLogin = url.user;
+        }
+        app.session.oNameSpace = openMailStore(o.store, opening);
         app.session.vUserName = app.session.oNameSpace->currentUser();
     } catch (const std::exception& e) {
         err << "brisk-cli: " << e.what() << '\n';

@@ -1,8 +1,10 @@
 #include "shell/CliAnalysis.h"
 
 #include "shell/CliInsights.h"
+#include "shell/CliPassword.h"
 #include "stats/Rounding.h"
 
+#include <cstdlib>
 #include <iomanip>
 #include <ostream>
 
@@ -77,6 +79,15 @@ bool CliPrompts::askYesNo(const std::string& text, const std::string&)
     m_err << text << " (answered No)\n";
     texts.push_back(text);
     return false;
+}
+
+std::optional<std::string> CliPrompts::askPassword(const std::string& text, const std::string&)
+{
+    if (const char* fromEnvironment = std::getenv("BRISK_IMAP_PASSWORD"))
+        return std::string(fromEnvironment);
+    if (auto fromNetrc = netrcFilePassword(passwordMachine, passwordLogin, m_err))
+        return fromNetrc;
+    return terminalPassword(text);
 }
 
 std::string jsonString(std::string_view text)

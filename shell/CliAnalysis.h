@@ -19,7 +19,11 @@ public:
     explicit CliPrompts(std::ostream& err) : m_err(err) {}
     void message(const std::string& text, const std::string& title) override;
     bool askYesNo(const std::string& text, const std::string& title) override;
+    // BRISK_IMAP_PASSWORD, else ~/.netrc for passwordMachine and
+    // passwordLogin, else a question on the terminal without echo.
+    std::optional<std::string> askPassword(const std::string& text, const std::string& title) override;
     std::vector<std::string> texts;
+    std::string passwordMachine, passwordLogin;
 
 private:
     std::ostream& m_err;

@@ -1,6 +1,8 @@
 #include "ui/QtServices.h"
 
 #include <QDesktopServices>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QProcess>
@@ -73,6 +75,15 @@ bool QtPrompts::messageWithAction(const std::string& text, const std::string& ti
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
     return box.clickedButton() == button;
+}
+
+std::optional<std::string> QtPrompts::askPassword(const std::string& text, const std::string& title)
+{
+    bool ok = false;
+    const QString typed = QInputDialog::getText(m_owner.data(), qs(title), qs(text), QLineEdit::Password, {}, &ok);
+    if (!ok)
+        return std::nullopt;
+    return typed.toStdString();
 }
 
 void QtDesktop::openUrl(const std::string& url)

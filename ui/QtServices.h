@@ -21,6 +21,8 @@ public:
     bool askYesNo(const std::string& text, const std::string& title) override;
     // OK and the action's button; OK is the default.
     bool messageWithAction(const std::string& text, const std::string& title, const std::string& action) override;
+    // A line edit that shows no characters; nullopt on Cancel.
+    std::optional<std::string> askPassword(const std::string& text, const std::string& title) override;
 
 private:
     QPointer<QWidget> m_owner;

@@ -18,10 +18,11 @@
 
 namespace {
 
-std::unique_ptr<brisk::MailStore> tryOpen(const std::filesystem::path& path, std::string& problem)
+std::unique_ptr<brisk::MailStore> tryOpen(const std::filesystem::path& path, brisk::Prompts& prompts,
+                                          std::string& problem)
 {
     try {
-        return brisk::openMailStore(path);
+        return brisk::openMailStore(path.string(), prompts);
     } catch (const std::exception& e) {
         problem = e.what();
         return nullptr;
@@ -31,11 +32,11 @@ std::unique_ptr<brisk::MailStore> tryOpen(const std::filesystem::path& path, std
 // The first candidate that opens; when none does, the user chooses a store
 // or quits (nullptr).
 std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& named,
-                                            const std::filesystem::path& dataFolder)
+                                            const std::filesystem::path& dataFolder, brisk::Prompts& prompts)
 {
     std::string problem = "no mail store was found";
     for (const auto& candidate : brisk::storeCandidates(named, dataFolder))
-        if (auto store = tryOpen(candidate, problem))
+        if (auto store = tryOpen(candidate, prompts, problem))
             return store;
     while (true) {
         const auto answer = QMessageBox::warning(
@@ -47,7 +48,7 @@ std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& na
         const QString path = brisk::chooseStorePath(nullptr, QString());
         if (path.isEmpty())
             continue;
-        if (auto store = tryOpen(path.toStdString(), problem))
+        if (auto store = tryOpen(path.toStdString(), prompts, problem))
             return store;
     }
 }
@@ -62,10 +63,10 @@ int main(int argc, char** argv)
     std::optional<std::string> named;
     if (argc > 1)
         named = argv[1];
-    auto store = openStore(named, settings.applicationFolder);
+    brisk::QtPrompts prompts;
+    auto store = openStore(named, settings.applicationFolder, prompts);
     if (!store)
         return 2;
-    brisk::QtPrompts prompts;
     brisk::SystemClock clock;
     brisk::QtDesktop desktop;
     brisk::AppState state;

@@ -65,8 +65,15 @@ MessageItem::MessageItem(ItemLocation where) : m_where(std::move(where))
         m_size = *m_where.length;
 }
 
+MessageItem::MessageItem(MemoryMessage message) : m_memory(std::move(message))
+{
+    m_size = m_memory->size;
+}
+
 std::string MessageItem::describe() const
 {
+    if (m_memory)
+        return m_memory->where;
     if (!m_where.length)
         return m_where.file.string();
     return m_where.file.string() + " (message at byte " + std::to_string(m_where.offset) + ")";
@@ -74,6 +81,12 @@ std::string MessageItem::describe() const
 
 GPtr<GMimeStream> MessageItem::openStream()
 {
+    if (m_memory) {
+        m_fileTime = m_memory->fallbackTime;
+        GMimeStream* stream = g_mime_stream_mem_new_with_buffer(m_memory->bytes.data(), m_memory->bytes.size());
+        std::string().swap(m_memory->bytes); // the stream holds its own copy
+        return GPtr<GMimeStream>(stream);
+    }
     ReadOnlyFile file(m_where.file);
     const FileInfo info = file.info();
     m_fileTime = info.mtime;

@@ -21,9 +21,21 @@ struct ItemLocation {
     bool mboxQuoted = false;
 };
 
+// A message held in memory (fetched from a server): its bytes, its size as
+// the store reports it, the time used when its headers carry no usable date,
+// and the text that names it in errors.
+struct MemoryMessage {
+    std::string bytes;
+    std::int64_t size = 0;
+    std::int64_t fallbackTime = 0; // seconds since the epoch
+    std::string where;
+};
+
 class MessageItem : public MailItem {
 public:
     explicit MessageItem(ItemLocation where);
+    // Parsed exactly as a file with the same bytes would be.
+    explicit MessageItem(MemoryMessage message);
 
     const std::string& typeName() override;
     double receivedTime() override;
@@ -49,6 +61,7 @@ private:
     std::string describe() const;
 
     ItemLocation m_where;
+    std::optional<MemoryMessage> m_memory;
     GPtr<GMimeMessage> m_message;
     GMimeObject* m_bodyPart = nullptr; // owned by m_message
     bool m_bodyIsHtml = false;

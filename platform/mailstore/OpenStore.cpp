@@ -1,5 +1,7 @@
 #include "platform/mailstore/OpenStore.h"
 
+#include "platform/imap/ImapStore.h"
+#include "platform/imap/ImapUrl.h"
 #include "platform/mailstore/GMimeSupport.h"
 #include "platform/mailstore/StoreFolder.h"
 #include "platform/pst/PstStore.h"
@@ -93,6 +95,13 @@ std::unique_ptr<MailStore> openMailStore(const std::filesystem::path& path)
     if (!root)
         throw StoreError("not a mail store: " + path.string());
     return std::make_unique<DiskStore>(path, std::move(root));
+}
+
+std::unique_ptr<MailStore> openMailStore(const std::string& location, Prompts& prompts)
+{
+    if (imap::isImapUrl(location))
+        return imap::openImapStore(location, prompts);
+    return openMailStore(std::filesystem::path(location));
 }
 
 } // namespace brisk

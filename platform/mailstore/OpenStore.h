@@ -12,9 +12,15 @@
 
 namespace brisk {
 
+class Prompts;
+
 // Throws StoreError "not a mail store: PATH" when the path holds no mail and
 // "cannot read PATH: reason" when it cannot be read.
 std::unique_ptr<MailStore> openMailStore(const std::filesystem::path& path);
+
+// Also opens an IMAP account named by an imap:// or imaps:// address; its
+// password is asked through `prompts`.
+std::unique_ptr<MailStore> openMailStore(const std::string& location, Prompts& prompts);
 
 // Names of sent-mail folders that defaultFolder() looks for, ignoring ASCII case.
 bool isSentFolderName(const std::string& name);

@@ -179,6 +179,27 @@ TEST_F(RunTest, UnreadableItemIsReportedAndTheWalkGoesOn)
     EXPECT_EQ(app.analysis.lEmailsAnalysed, 2);
 }
 
+TEST_F(RunTest, ALostConnectionPausesAndResumeAsksForTheSameItemAgain)
+{
+    MemoryFolder& sent = store.top().add("Sent Items").addItems(5);
+    sent.add("Sub").addItems(2, "sub");
+    sent.items[2].disconnected = true;
+    pick(sent);
+    click();
+    EXPECT_EQ(window.startCaption(), "Resume");
+    EXPECT_EQ(app.analysis.lEmailsProcessed, 2);
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"the connection to test was lost. Pausing execution. "
+                                                        "Click Resume to go on from the same message."});
+    EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rireviru");
+    EXPECT_TRUE(window.enabled[static_cast<int>(RunControl::PickFolderButton)]);
+    sent.items[2].disconnected = false; // the server is back
+    click();
+    EXPECT_EQ(window.startCaption(), "Start");
+    EXPECT_EQ(app.analysis.lEmailsAnalysed, 7);
+    EXPECT_EQ(sent.reads, (std::vector<int>{1, 1, 2, 1, 1}));
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"Start", "Pause", "Resume"}));
+}
+
 TEST_F(RunTest, OneItemFolderAndEmptyFolderWithSubfolders)
 {
     MemoryFolder& sent = store.top().add("Sent Items");

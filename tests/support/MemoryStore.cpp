@@ -48,6 +48,8 @@ std::unique_ptr<MailItem> MemoryFolder::item(long index)
     const MemoryItem& data = items[static_cast<std::size_t>(index - 1)];
     if (data.unreadable)
         throw StoreError("unreadable item");
+    if (data.disconnected)
+        throw StoreDisconnected("the connection to test was lost");
     return std::make_unique<Item>(data);
 }
 

@@ -25,6 +25,8 @@ struct MemoryItem {
     std::vector<std::string> inReplyTo, references;
     // Makes the store's item(i) throw StoreError.
     bool unreadable = false;
+    // Makes the store's item(i) throw StoreDisconnected (a server gone).
+    bool disconnected = false;
     // Makes this value's accessor throw StoreError ("subject", "body", ...).
     std::string failingValue;
 };

@@ -30,6 +30,16 @@ public:
     // Answers handed out in order to askYesNo; when empty, No.
     std::vector<bool> answers;
     std::vector<std::string> texts() const;
+
+    // Handed out by askPassword (nullopt: the user cancelled); the questions
+    // asked are kept.
+    std::optional<std::string> askPassword(const std::string& text, const std::string&) override
+    {
+        passwordQuestions.push_back(text);
+        return password;
+    }
+    std::optional<std::string> password;
+    std::vector<std::string> passwordQuestions;
 };
 
 class FakeClock : public Clock {
