@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -57,12 +58,46 @@ int sequenceLength(unsigned char b)
     return 0;
 }
 
+// Opens for appending without following a link at the path or waiting on a
+// FIFO (O_NONBLOCK makes a FIFO without a reader fail instead), then refuses
+// anything but a regular file.
+int openForAppending(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
+
+int createNewFile(const std::string& path)
+{
+    // O_EXCL with O_CREAT also fails on a link at the path, dangling or not.
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+}
+
+int openSharedFileForReading(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
 
 void WriteToFile(const std::string& path, std::string_view line, Prompts& prompts)
 {
     // An empty path would otherwise be an open() failure too; say so plainly.
-    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = path.empty() ? -1 : openForAppending(path);
     if (fd < 0) {
         prompts.error(writeErrorText(path));
         return;
