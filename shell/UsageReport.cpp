@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ostream>
 #include <vector>
 
@@ -91,23 +92,32 @@ public:
             if (m_fd >= 0 || errno != EEXIST)
                 break;
         }
+        if (m_fd < 0)
+            m_cause = std::strerror(errno);
     }
     ~ReportFile()
     {
         if (m_fd >= 0 && ::close(m_fd) != 0)
-            m_prompts.error(writeErrorText(m_path.string()));
+            m_prompts.failure(writeErrorText(m_path.string()), std::strerror(errno));
     }
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
 
     const fs::path& path() const { return m_path; }
     // Starts a line; write() adds to it and endLine() ends it with CR LF.
-    void write(std::string_view text) { m_failed = m_failed || !writeAll(m_fd, text); }
+    void write(std::string_view text)
+    {
+        if (!m_failed && !writeAll(m_fd, text)) {
+            m_failed = true;
+            if (m_fd >= 0)
+                m_cause = std::strerror(errno);
+        }
+    }
     void endLine()
     {
         write("\r\n");
         if (m_failed)
-            m_prompts.error(writeErrorText(m_path.string()));
+            m_prompts.failure(writeErrorText(m_path.string()), m_cause);
         m_failed = false;
     }
 
@@ -130,6 +140,7 @@ private:
     Prompts& m_prompts;
     int m_fd = -1;
     bool m_failed = false;
+    std::string m_cause;
 };
 
 // One log's row: a first pass finds the duration and how far the log has
@@ -208,6 +219,10 @@ public:
     {
         message(text, title);
         return false;
+    }
+    void failure(const std::string& text, const std::string& cause) override
+    {
+        message(cause.empty() ? text : text + ": " + cause, {});
     }
     int count = 0;
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <vector>
@@ -67,6 +68,7 @@ int openForAppending(const std::string& path)
     struct stat st {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
+        errno = EINVAL;
         return -1;
     }
     return fd;
@@ -99,16 +101,16 @@ void WriteToFile(const std::string& path, std::string_view line, Prompts& prompt
     // An empty path would otherwise be an open() failure too; say so plainly.
     const int fd = path.empty() ? -1 : openForAppending(path);
     if (fd < 0) {
-        prompts.error(writeErrorText(path));
+        prompts.failure(writeErrorText(path), std::strerror(errno));
         return;
     }
     // Text files end their lines with CR LF.
     if (!writeAll(fd, utf8ToLatin1(line) + "\r\n"))
-        prompts.error(writeErrorText(path));
+        prompts.failure(writeErrorText(path), std::strerror(errno));
     // close() reports delayed write errors (NFS, full disks); never retry it
     // on EINTR, the descriptor is gone either way on Linux.
     if (::close(fd) != 0)
-        prompts.error(writeErrorText(path));
+        prompts.failure(writeErrorText(path), std::strerror(errno));
 }
 
 std::string utf8ToLatin1(std::string_view utf8)
