@@ -107,7 +107,7 @@ public:
     // Starts a line; write() adds to it and endLine() ends it with CR LF.
     void write(std::string_view text)
     {
-        if (!m_failed && !writeAll(m_fd, text)) {
+        if (!m_failed && (m_fd < 0 || !writeAll(m_fd, text))) {
             m_failed = true;
             if (m_fd >= 0)
                 m_cause = std::strerror(errno);
@@ -123,19 +123,6 @@ public:
 
 private:
     static constexpr int kMaxNameAttempts = 1000;
-    static bool writeAll(int fd, std::string_view data)
-    {
-        while (fd >= 0 && !data.empty()) {
-            const ssize_t n = ::write(fd, data.data(), data.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            data.remove_prefix(static_cast<std::size_t>(n));
-        }
-        return fd >= 0;
-    }
-
     fs::path m_path;
     Prompts& m_prompts;
     int m_fd = -1;

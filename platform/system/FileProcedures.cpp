@@ -22,14 +22,6 @@ bool DoesFolderExist(const std::string& path)
     return std::filesystem::is_directory(path, ec);
 }
 
-std::string writeErrorText(const std::string& path)
-{
-    return "BRISK Vezoriv Rizovave: Error writing to file: " + path;
-}
-
-namespace {
-
-// Writes all of data, riding out partial writes and interrupted calls.
 bool writeAll(int fd, std::string_view data)
 {
     while (!data.empty()) {
@@ -43,6 +35,13 @@ bool writeAll(int fd, std::string_view data)
     }
     return true;
 }
+
+std::string writeErrorText(const std::string& path)
+{
+    return "BRISK Vezoriv Rizovave: Error writing to file: " + path;
+}
+
+namespace {
 
 // Length of the UTF-8 sequence led by byte b (RFC 3629 section 3), 0 when b
 // cannot lead one.

@@ -34,6 +34,10 @@ int createNewFile(const std::string& path);
 // descriptor, or -1 with errno set.
 int openSharedFileForReading(const std::string& path);
 
+// Writes all of data to fd, riding out partial writes and interrupted calls;
+// false (errno set) when a write fails.
+bool writeAll(int fd, std::string_view data);
+
 // "BRISK Vezoriv Rizovave: Error writing to file: <path>"
 std::string writeErrorText(const std::string& path);
 
