@@ -45,6 +45,13 @@ public:
 
     // A message with the program's title (the error messages).
     void error(const std::string& text) { message(text, std::string(kProgramTitle)); }
+    // An error message and what caused it (the file and the system's reason).
+    // The window shows the message alone; the command line adds the cause.
+    virtual void failure(const std::string& text, const std::string& cause)
+    {
+        (void)cause;
+        error(text);
+    }
     // A user message titled with the product title.
     void inform(const std::string& text) { message(text, std::string(kAppTitle)); }
 };

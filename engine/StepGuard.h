@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <string>
 
 namespace brisk {
 
@@ -43,7 +44,21 @@ public:
         }
     }
 
-    void report() const { m_prompts.error(errorText(m_procedure, m_processed)); }
+    // Inside a handler the exception being handled gives the cause.
+    void report() const { m_prompts.failure(errorText(m_procedure, m_processed), currentCause()); }
+
+    static std::string currentCause()
+    {
+        if (const std::exception_ptr current = std::current_exception()) {
+            try {
+                std::rethrow_exception(current);
+            } catch (const std::exception& e) {
+                return e.what();
+            } catch (...) {
+            }
+        }
+        return {};
+    }
 
 private:
     Prompts& m_prompts;

@@ -11,8 +11,12 @@
 #include "engine/HeadlessWindow.h"
 #include "shell/Inspect.h"
 #include "shell/InstalledSettings.h"
+#include "shell/TerminalText.h"
 #include "shell/UsageReport.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <unistd.h>
@@ -130,6 +134,28 @@ std::filesystem::path applicationFolder()
     return ec ? std::filesystem::current_path() : exe.parent_path();
 }
 
+// Exit status 1 for a run that completed with items or folders unread.
+int readErrorStatus(int errors, std::ostream& err)
+{
+    if (errors == 0)
+        return 0;
+    err << "brisk-cli: " << errors << (errors == 1 ? " error" : " errors")
+        << " while reading the store; the figures leave out what could not be read\n";
+    return 1;
+}
+
+// Standard output is flushed and checked: a full disk or a closed pipe must
+// not pass for a complete result.
+int finishOutput(std::ostream& out, std::ostream& err)
+{
+    errno = 0;
+    out.flush();
+    if (out)
+        return 0;
+    err << "brisk-cli: cannot write the output" << (errno ? std::string(": ") + std::strerror(errno) : "") << '\n';
+    return 1;
+}
+
 int exportResults(const Options& o, const AppState& app, const HeadlessWindow& window, Prompts& prompts,
                   std::ostream& err)
 {
@@ -153,7 +179,7 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
     MailFolder* folder = o.folder.empty() ? &app.session.oNameSpace->defaultFolder()
                                           : app.session.oNameSpace->findFolder(o.folder);
     if (!folder) {
-        err << "brisk-cli: no folder " << o.folder << " in " << o.store << '\n';
+        err << "brisk-cli: no folder " << terminalSafe(o.folder) << " in " << terminalSafe(o.store) << '\n';
         return 2;
     }
     app.session.oPickedFolder = folder;
@@ -179,17 +205,39 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
     window.controller().StartButton_Click();
     if (progress)
         progress->finish();
+    const int readErrors = prompts.errors;
     if (o.json)
         printJsonResults(app, window, prompts.texts, out);
     else
         printTextResults(app, window, out);
+    int status = finishOutput(out, err);
     if (window.startCaption() == kCaptionResume) { // paused by a lost connection
         err << "brisk-cli: the run stopped before the end; the figures cover the messages read so far\n";
-        return 1;
+        status = std::max(status, 1);
     }
     if (!o.exportFile.empty())
-        return exportResults(o, app, window, prompts, err);
-    return 0;
+        status = std::max(status, exportResults(o, app, window, prompts, err));
+    return std::max(status, readErrorStatus(readErrors, err));
+}
+
+// An item number past the folder's end is a bad argument (2); an item that
+// cannot be read is an unread item (1).
+int dumpItem(MailFolder& folder, long index, std::ostream& out, std::ostream& err)
+{
+    const std::string where = terminalSafe(folder.path().empty() ? folder.name() : folder.path());
+    try {
+        const long count = folder.itemCount();
+        if (index > count) {
+            err << "brisk-cli: item " << index << " of " << where << ": no such item, the folder holds " << count
+                << '\n';
+            return 2;
+        }
+        printItem(*folder.item(index), out);
+    } catch (const std::exception& e) {
+        err << "brisk-cli: item " << index << " of " << where << ": " << terminalSafe(e.what()) << '\n';
+        return 1;
+    }
+    return finishOutput(out, err);
 }
 
 } // namespace
@@ -231,28 +279,24 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         app.session.oNameSpace = openMailStore(o.store, opening);
         app.session.vUserName = app.session.oNameSpace->currentUser();
     } catch (const std::exception& e) {
-        err << "brisk-cli: " << e.what() << '\n';
+        err << "brisk-cli: " << terminalSafe(e.what()) << '\n';
         return 2;
     }
     MailStore& store = *app.session.oNameSpace;
     if (o.listFolders) {
-        printFolderTree(store, out);
-        return 0;
+        const int unread = printFolderTree(store, out, err);
+        const int status = finishOutput(out, err);
+        if (unread > 0)
+            err << "brisk-cli: " << unread << (unread == 1 ? " folder" : " folders") << " could not be read\n";
+        return std::max(status, unread > 0 ? 1 : 0);
     }
     if (o.dump) {
         MailFolder* folder = o.folder.empty() ? &store.defaultFolder() : store.findFolder(o.folder);
         if (!folder) {
-            err << "brisk-cli: no folder " << o.folder << " in " << o.store << '\n';
+            err << "brisk-cli: no folder " << terminalSafe(o.folder) << " in " << terminalSafe(o.store) << '\n';
             return 2;
         }
-        try {
-            auto item = folder->item(*o.dump);
-            printItem(*item, out);
-        } catch (const std::exception& e) {
-            err << "brisk-cli: item " << *o.dump << " of " << folder->name() << ": " << e.what() << '\n';
-            return 2;
-        }
-        return 0;
+        return dumpItem(*folder, *o.dump, out, err);
     }
     return analyse(o, app, out, err);
 }

@@ -8,7 +8,10 @@
 
 namespace brisk {
 
-// Exit statuses: 0 done, 2 bad arguments or an unreadable store.
+// Exit statuses: 0 when every item and folder was read and the output
+// written; 1 when the run completed but items or folders could not be read
+// or the output could not be written (with a count on standard error); 2 for
+// bad arguments or a store that cannot be opened.
 int runCli(int argc, char** argv);
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -2,11 +2,13 @@
 
 #include "shell/CliInsights.h"
 #include "shell/CliPassword.h"
+#include "shell/TerminalText.h"
 #include "stats/Rounding.h"
 
 #include <cstdlib>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 
 namespace brisk {
 namespace {
@@ -68,10 +70,19 @@ void textDistribution(std::ostream& out, const char* title, const Buckets<N>& co
 
 } // namespace
 
-void CliPrompts::message(const std::string& text, const std::string&)
+void CliPrompts::message(const std::string& text, const std::string& title)
 {
-    m_err << text << '\n';
+    m_err << terminalSafe(text) << '\n';
     texts.push_back(text);
+    if (title == kProgramTitle)
+        ++errors;
+}
+
+void CliPrompts::failure(const std::string& text, const std::string& cause)
+{
+    m_err << terminalSafe(cause.empty() ? text : text + ": " + cause) << '\n';
+    texts.push_back(text);
+    ++errors;
 }
 
 bool CliPrompts::askYesNo(const std::string& text, const std::string&)
@@ -93,7 +104,17 @@ std::optional<std::string> CliPrompts::askPassword(const std::string& text, cons
 std::string jsonString(std::string_view text)
 {
     std::string out = "\"";
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        // U+0080..U+009F (C2 80..C2 9F) are C1 controls that a terminal may
+        // act on: escaped like the C0 controls.
+        if (c == '\xC2' && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0
+            && static_cast<unsigned char>(text[i + 1]) >= 0x80) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(text[++i]));
+            out += buf;
+            continue;
+        }
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -101,7 +122,7 @@ std::string jsonString(std::string_view text)
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
                 char buf[8];
                 std::snprintf(buf, sizeof buf, "\\u%04x", c);
                 out += buf;
@@ -150,8 +171,10 @@ void printJsonResults(const AppState& app, const HeadlessWindow& window, const s
     out << "]}\n";
 }
 
-void printTextResults(const AppState& app, const HeadlessWindow& window, std::ostream& out)
+void printTextResults(const AppState& app, const HeadlessWindow& window, std::ostream& terminal)
 {
+    // Folder and top-list names come from the store: shown terminal-safe.
+    std::ostringstream out;
     const AnalysisState& s = app.analysis;
     const auto box = [&](PanelBox b) { return window.panel.boxText(b); };
     out << "Folder             " << box(PanelBox::PickedFolderLabel) << '\n'
@@ -183,6 +206,7 @@ void printTextResults(const AppState& app, const HeadlessWindow& window, std::os
     textDistribution(out, "Month of year", s.vMonthCount, s.vMonthPercent,
                      [](int i) { return std::string(kMonths[i - 1]); });
     printInsightsText(computeInsights(s, app.settings.workingTime), app.settings.workingTime, out);
+    terminal << terminalSafe(out.str());
 }
 
 } // namespace brisk

@@ -13,7 +13,9 @@
 namespace brisk {
 
 // Prompts of the command line: every message goes to standard error and is
-// kept in order for the JSON output; questions are answered No.
+// kept in order for the JSON output; questions are answered No. An error
+// line names its cause after the message; errors are counted for the exit
+// status.
 class CliPrompts : public Prompts {
 public:
     explicit CliPrompts(std::ostream& err) : m_err(err) {}
@@ -22,8 +24,10 @@ public:
     // BRISK_IMAP_PASSWORD, else ~/.netrc for passwordMachine and
     // passwordLogin, else a question on the terminal without echo.
     std::optional<std::string> askPassword(const std::string& text, const std::string& title) override;
+    void failure(const std::string& text, const std::string& cause) override;
     std::vector<std::string> texts;
     std::string passwordMachine, passwordLogin;
+    int errors = 0;
 
 private:
     std::ostream& m_err;

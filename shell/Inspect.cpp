@@ -1,46 +1,55 @@
 #include "shell/Inspect.h"
 
 #include "platform/dates/DateValue.h"
+#include "shell/TerminalText.h"
 
+#include <sstream>
 #include <string>
 
 namespace brisk {
 namespace {
 
-void printFolder(MailFolder& folder, int depth, std::ostream& out)
+int printFolder(MailFolder& folder, int depth, std::ostream& out, std::ostream& err)
 {
-    // A folder whose items cannot be counted is listed with "?", as the
-    // folder picker shows it, and the listing goes on.
+    int unread = 0;
     std::string count = "?";
+    const std::vector<MailFolder*>* children = nullptr;
     try {
         count = std::to_string(folder.itemCount());
-    } catch (const StoreError&) {
+        children = &folder.folders();
+    } catch (const std::exception& e) {
+        ++unread;
+        err << "brisk-cli: cannot read folder " << terminalSafe(folder.path().empty() ? folder.name() : folder.path())
+            << ": " << terminalSafe(e.what()) << '\n';
     }
-    out << std::string(static_cast<size_t>(depth) * 2, ' ') << folder.name() << " (" << count << ")\n";
-    for (MailFolder* child : folder.folders())
-        printFolder(*child, depth + 1, out);
+    out << std::string(static_cast<size_t>(depth) * 2, ' ') << terminalSafe(folder.name()) << " (" << count << ")\n";
+    for (std::size_t i = 0; children && i < children->size(); ++i)
+        unread += printFolder(*(*children)[i], depth + 1, out, err);
+    return unread;
 }
 
 } // namespace
 
-void printFolderTree(MailStore& store, std::ostream& out)
+int printFolderTree(MailStore& store, std::ostream& out, std::ostream& err)
 {
-    printFolder(store.root(), 0, out);
+    return printFolder(store.root(), 0, out, err);
 }
 
 void printItem(MailItem& item, std::ostream& out)
 {
-    out << "Type: " << item.typeName() << '\n';
-    out << "ReceivedTime: " << formatIsoTimestamp(item.receivedTime()) << '\n';
-    out << "Subject: " << item.subject() << '\n';
-    out << "SenderName: " << item.senderName() << '\n';
+    std::ostringstream text;
+    text << "Type: " << item.typeName() << '\n';
+    text << "ReceivedTime: " << formatIsoTimestamp(item.receivedTime()) << '\n';
+    text << "Subject: " << item.subject() << '\n';
+    text << "SenderName: " << item.senderName() << '\n';
     const std::vector<std::string>& recipients = item.recipients();
-    out << "Recipients: " << recipients.size() << '\n';
+    text << "Recipients: " << recipients.size() << '\n';
     for (const std::string& name : recipients)
-        out << "  " << name << '\n';
-    out << "Size: " << item.size() << '\n';
-    out << "Attachments: " << item.attachmentCount() << '\n';
-    out << "Body:\n" << item.body() << '\n';
+        text << "  " << name << '\n';
+    text << "Size: " << item.size() << '\n';
+    text << "Attachments: " << item.attachmentCount() << '\n';
+    text << "Body:\n" << item.body() << '\n';
+    out << terminalSafe(text.str());
 }
 
 } // namespace brisk

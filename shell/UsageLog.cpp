@@ -8,7 +8,6 @@
 #include <iterator>
 #include <utility>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace brisk {
@@ -75,7 +74,7 @@ std::string SharedUsageLog::reserveLogFile(const std::string& stamp) const
     const std::string folder = m_settings.SharedOutputFolder;
     for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
         const std::string path = folder + logFileName(stamp, attempt);
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = createNewFile(path);
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd >= 0) {

@@ -5,9 +5,11 @@
 #include "platform/system/SystemServices.h"
 #include "platform/system/FileProcedures.h"
 #include "shell/InstalledSettings.h"
+#include "shell/UsageLogRows.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 #include <vector>
 
@@ -20,30 +22,6 @@ namespace brisk {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> splitAtCommas(const std::string& text)
-{
-    std::vector<std::string> parts;
-    std::size_t from = 0;
-    for (std::size_t comma; (comma = text.find(',', from)) != std::string::npos; from = comma + 1)
-        parts.push_back(text.substr(from, comma - from));
-    parts.push_back(text.substr(from));
-    return parts;
-}
-
-// For n log lines the split has 2n + 1 parts, the last one empty, so the part
-// two before the last is the time stamp of the last line.
-std::int64_t durationMinutes(const std::vector<std::string>& parts)
-{
-    const std::size_t highest = parts.size() - 1;
-    if (highest <= 2)
-        return 0;
-    const auto first = parseLogTimestamp(parts[0]);
-    const auto last = parseLogTimestamp(parts[highest - 2]);
-    if (!first || !last)
-        return 0;
-    return minutesBetween(*first, *last);
-}
 
 std::string accountName(uid_t uid)
 {
@@ -63,16 +41,15 @@ std::string accountName(uid_t uid)
     }
 }
 
-// The files the listing yields: regular files, plus links that lead nowhere
-// (listed, but they cannot be read). FIFOs, sockets and devices are left out
-// because opening them for reading can block or never end.
+// The files the listing yields, told without following links: regular files
+// and links (listed, but never followed, so they read as unreadable).
+// FIFOs, sockets and devices are left out because opening them for reading
+// can block or never end.
 bool isListedFile(const fs::directory_entry& entry)
 {
     std::error_code ec;
-    const auto type = entry.status(ec).type();
-    if (type == fs::file_type::regular)
-        return true;
-    return type == fs::file_type::not_found && entry.is_symlink(ec);
+    const auto type = entry.symlink_status(ec).type();
+    return type == fs::file_type::regular || type == fs::file_type::symlink;
 }
 
 // The last four characters of the full path, lower-cased, are ".txt".
@@ -99,36 +76,96 @@ std::vector<fs::path> logFiles(const fs::path& folder)
     return files;
 }
 
-// The lines read so far, each without its line break. The file is in the
-// single-byte code page; the text is carried as UTF-8 and goes back to the
-// same bytes when written. An unreadable file gives no lines.
-std::vector<std::string> readLines(const fs::path& file)
-{
-    std::vector<std::string> lines;
-    std::ifstream in(file, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(latin1ToUtf8(line));
+// The report file, created new under a name no other report holds
+// ("<name>.csv", else "<name> (2).csv", ...) and written through the one
+// descriptor it was created with, so no link or file planted at its name is
+// ever written through. A line that cannot be written shows the write-error
+// message and the building goes on.
+class ReportFile {
+public:
+    ReportFile(const fs::path& first, Prompts& prompts) : m_path(first), m_prompts(prompts)
+    {
+        const std::string stem = first.stem().string();
+        for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
+            if (attempt > 1)
+                m_path = first.parent_path() / (stem + " (" + std::to_string(attempt) + ").csv");
+            m_fd = createNewFile(m_path.string());
+            if (m_fd >= 0 || errno != EEXIST)
+                break;
+        }
+        if (m_fd < 0)
+            m_cause = std::strerror(errno);
     }
-    return lines;
+    ~ReportFile()
+    {
+        if (m_fd >= 0 && ::close(m_fd) != 0)
+            m_prompts.failure(writeErrorText(m_path.string()), std::strerror(errno));
+    }
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    const fs::path& path() const { return m_path; }
+    // Starts a line; write() adds to it and endLine() ends it with CR LF.
+    void write(std::string_view text)
+    {
+        if (!m_failed && (m_fd < 0 || !writeAll(m_fd, text))) {
+            m_failed = true;
+            if (m_fd >= 0)
+                m_cause = std::strerror(errno);
+        }
+    }
+    void endLine()
+    {
+        write("\r\n");
+        if (m_failed)
+            m_prompts.failure(writeErrorText(m_path.string()), m_cause);
+        m_failed = false;
+    }
+
+private:
+    static constexpr int kMaxNameAttempts = 1000;
+    fs::path m_path;
+    Prompts& m_prompts;
+    int m_fd = -1;
+    bool m_failed = false;
+    std::string m_cause;
+};
+
+// One log's row: a first pass finds the duration and how far the log has
+// been written; the second copies that much into the row. A log that cannot
+// be opened (a link, a FIFO, no permission) gets a row without lines.
+void writeLogRow(ReportFile& report, const fs::path& log)
+{
+    LogRowText counted;
+    std::int64_t length = 0;
+    const int fd = openSharedFileForReading(log.string());
+    if (fd >= 0)
+        length = streamLog(fd, -1, counted, {});
+    report.write(fileOwnerName(log) + "," + std::to_string(counted.durationMinutes()) + ",");
+    if (fd >= 0) {
+        LogRowText copied;
+        streamLog(fd, length, copied, [&](std::string_view text) { report.write(text); });
+        ::close(fd);
+    }
+    report.endLine();
 }
 
 } // namespace
 
 std::string usageReportRow(const std::string& owner, const std::vector<std::string>& lines)
 {
+    LogRowText row;
     std::string s;
     for (const auto& line : lines)
-        s += line + ",";
-    return owner + "," + std::to_string(durationMinutes(splitAtCommas(s))) + "," + s;
+        row.feed(line + "\n", [&](std::string_view text) { s += text; });
+    return owner + "," + std::to_string(row.durationMinutes()) + "," + s;
 }
 
 std::string fileOwnerName(const fs::path& file)
 {
-    // A link that leads nowhere is still listed; its own owner stands in.
+    // Links are not followed: a link's own owner stands in.
     struct stat st {};
-    if (::stat(file.c_str(), &st) != 0 && ::lstat(file.c_str(), &st) != 0)
+    if (::lstat(file.c_str(), &st) != 0)
         return {};
     return accountName(st.st_uid);
 }
@@ -139,11 +176,12 @@ std::optional<fs::path> buildUsageReport(const std::string& sharedFolder, const 
     const fs::path report = reportFolder / ("BMAusageAsOn" + formatFileTimestamp(clock.now()) + ".csv");
     if (!DoesFolderExist(sharedFolder))
         return std::nullopt;
-    const std::string reportPath = report.string();
-    WriteToFile(reportPath, kUsageReportHeader, prompts);
+    ReportFile file(report, prompts);
+    file.write(kUsageReportHeader);
+    file.endLine();
     for (const auto& log : logFiles(sharedFolder))
-        WriteToFile(reportPath, usageReportRow(fileOwnerName(log), readLines(log)), prompts);
-    return report;
+        writeLogRow(file, log);
+    return file.path();
 }
 
 void runUsageReport(const Settings& settings, const fs::path& reportFolder, Clock& clock, Prompts& prompts,
@@ -169,6 +207,10 @@ public:
     {
         message(text, title);
         return false;
+    }
+    void failure(const std::string& text, const std::string& cause) override
+    {
+        message(cause.empty() ? text : text + ": " + cause, {});
     }
     int count = 0;
 

@@ -28,10 +28,10 @@ std::vector<DirEntry> listDirectory(const std::filesystem::path& dir)
         if (name == "." || name == "..")
             continue;
         DirEntry item{name, entry->d_type == DT_DIR, entry->d_type == DT_REG};
-        // Links and file systems without d_type need a stat to tell the kind.
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        // File systems without d_type need an lstat to tell the kind.
+        if (entry->d_type == DT_UNKNOWN) {
             struct stat st {};
-            if (::stat((dir / name).c_str(), &st) == 0) {
+            if (::lstat((dir / name).c_str(), &st) == 0) {
                 item.isDir = S_ISDIR(st.st_mode);
                 item.isFile = S_ISREG(st.st_mode);
             }
@@ -42,29 +42,59 @@ std::vector<DirEntry> listDirectory(const std::filesystem::path& dir)
     return entries;
 }
 
+namespace {
+
+[[noreturn]] void throwNotRegular(const std::filesystem::path& path)
+{
+    throw StoreError("cannot read " + path.string() + ": not a regular file");
+}
+
+} // namespace
+
 bool isDirectory(const std::filesystem::path& path)
 {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 FileInfo fileInfo(const std::filesystem::path& path)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::lstat(path.c_str(), &st) != 0)
         throwCannotRead(path, errno);
+    if (!S_ISREG(st.st_mode))
+        throwNotRegular(path);
     return {static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec)};
+}
+
+DirectoryId directoryId(const std::filesystem::path& dir)
+{
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0)
+        throwCannotRead(dir, errno);
+    if (!S_ISDIR(st.st_mode))
+        throwCannotRead(dir, ENOTDIR);
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
 ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) : m_path(path)
 {
+    // O_NOFOLLOW: a link is refused (ELOOP). O_NONBLOCK: opening a FIFO
+    // returns at once instead of waiting for a writer; fstat then refuses it.
     // O_NOATIME spares the access time but is refused (EPERM) for files the
-    // process does not own: then open plainly.
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+    // process does not own: then open without it.
+    constexpr int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    m_fd = ::open(path.c_str(), flags | O_NOATIME);
     if (m_fd < 0 && errno == EPERM)
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        m_fd = ::open(path.c_str(), flags);
     if (m_fd < 0)
         throwCannotRead(path, errno);
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        throwNotRegular(path);
+    }
 }
 
 ReadOnlyFile::~ReadOnlyFile()
@@ -114,13 +144,14 @@ void ReadOnlyFile::readInto(char* data, std::int64_t offset, std::int64_t length
 
 bool startsWithFromLine(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    try {
+        const ReadOnlyFile file(path);
+        char head[5];
+        const ssize_t got = ::pread(file.fd(), head, sizeof head, 0);
+        return got == 5 && std::memcmp(head, "From ", 5) == 0;
+    } catch (const StoreError&) {
         return false;
-    char head[5];
-    const ssize_t got = ::read(fd, head, sizeof head);
-    ::close(fd);
-    return got == 5 && std::memcmp(head, "From ", 5) == 0;
+    }
 }
 
 bool hasSuffixIgnoringCase(const std::string& name, const std::string& suffix)

@@ -1,7 +1,9 @@
 #pragma once
 // Read-only file access for the mail store: nothing here writes, renames,
 // locks or creates anything. Failures become StoreError with the path and the
-// system's reason.
+// system's reason. Inside a store nothing follows a symbolic link (a link can
+// lead out of the store or back into it, round and round) and nothing waits
+// on a FIFO or a device: only regular files are read.
 
 #include <cstdint>
 #include <filesystem>
@@ -13,7 +15,7 @@ namespace brisk::mailstore {
 struct DirEntry {
     std::string name;
     bool isDir = false;
-    bool isFile = false;
+    bool isFile = false; // a regular file
 };
 
 struct FileInfo {
@@ -24,13 +26,26 @@ struct FileInfo {
 // "cannot read PATH: reason" for the current errno.
 [[noreturn]] void throwCannotRead(const std::filesystem::path& path, int error);
 
-// The entries of a directory (without "." and ".."), symbolic links resolved.
+// The entries of a directory (without "." and ".."). Symbolic links are
+// neither directories nor files here: they are not followed.
 std::vector<DirEntry> listDirectory(const std::filesystem::path& dir);
 
+// A directory, not a link to one.
 bool isDirectory(const std::filesystem::path& path);
+// Size and time of a regular file (not a link); throws otherwise.
 FileInfo fileInfo(const std::filesystem::path& path);
 
-// An open read-only descriptor, closed with the object.
+// Identity of a directory: device and inode, whatever path leads to it.
+struct DirectoryId {
+    std::uint64_t device = 0, inode = 0;
+    auto operator<=>(const DirectoryId&) const = default;
+};
+// Throws StoreError when the path is no reachable directory.
+DirectoryId directoryId(const std::filesystem::path& dir);
+
+// An open read-only descriptor of a regular file, closed with the object.
+// A link at the path is not followed, and a FIFO, socket or device is refused
+// without waiting for a writer (StoreError "not a regular file").
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const std::filesystem::path& path);

@@ -72,6 +72,16 @@ void addMaildirPlusFolders(StoreFolder& root, const std::filesystem::path& dir,
     }
 }
 
+bool canList(const std::filesystem::path& dir)
+{
+    try {
+        listDirectory(dir);
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
 void addDirectoryEntry(StoreFolder& folder, const std::filesystem::path& dir, const DirEntry& entry,
                        const std::set<std::string>& fileNames)
 {
@@ -84,7 +94,10 @@ void addDirectoryEntry(StoreFolder& folder, const std::filesystem::path& dir, co
             folder.addChild(base, {FolderKind::Virtual, full, full});
         return;
     }
-    if (holdsMail(full, subfolderSearchDepth))
+    // A directory that cannot be read may hold mail all the same: it is shown,
+    // so that reading it reports why it cannot be read instead of the folder
+    // silently missing from the tree.
+    if (!canList(full) || holdsMail(full, subfolderSearchDepth))
         folder.addChild(entry.name, {FolderKind::Directory, full, full});
 }
 

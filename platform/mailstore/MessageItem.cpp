@@ -7,6 +7,7 @@
 #include "platform/mailstore/MessageParts.h"
 #include "platform/mailstore/TextConvert.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace brisk::mailstore {
@@ -57,6 +58,26 @@ std::vector<std::string> referencedIds(GMimeMessage* message, const char* name)
     return ids;
 }
 
+// True when a blank line (RFC 5322 section 2.1) ends the header block
+// within `limit` bytes from `offset`.
+bool headerEndsWithin(const ReadOnlyFile& file, std::int64_t offset, std::int64_t limit)
+{
+    constexpr std::int64_t kWindow = 64 * 1024;
+    std::string window;
+    char last = '\n', beforeLast = 0; // the block's start counts as a line start
+    for (std::int64_t done = 0; done < limit; done += kWindow) {
+        window.resize(static_cast<size_t>(std::min(kWindow, limit - done)));
+        file.readInto(window.data(), offset + done, static_cast<std::int64_t>(window.size()));
+        for (const char c : window) {
+            if (c == '\n' && (last == '\n' || (last == '\r' && beforeLast == '\n')))
+                return true;
+            beforeLast = last;
+            last = c;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 MessageItem::MessageItem(ItemLocation where) : m_where(std::move(where))
@@ -93,13 +114,27 @@ GPtr<GMimeStream> MessageItem::openStream()
     const std::int64_t length = m_where.length.value_or(info.size - m_where.offset);
     if (!m_size)
         m_size = length;
-    if (length > inMemoryLimit && !m_where.mboxQuoted) {
+    // An mbox cut short since it was indexed: the range is no longer there.
+    if (length < 0 || m_where.offset > info.size - length)
+        throw StoreError("cannot read " + describe() + ": file ended early");
+    if (length > inMemoryLimit) {
+        // GMime holds the header block in memory: one that does not end
+        // within the limit (a hostile or broken message) is refused.
+        if (!headerEndsWithin(file, m_where.offset, std::min(length, inMemoryLimit)))
+            throw StoreError("cannot read " + describe() + ": its header is longer than "
+                             + std::to_string(inMemoryLimit >> 20) + " MiB");
+        // A bounded window of the file: GMime reads it piece by piece and
+        // keeps only references to the parts, whatever the message's size.
+        if (m_where.mboxQuoted)
+            return GPtr<GMimeStream>(g_mime_stream_fs_new(unquotedCopy(file, m_where.offset, length)));
         const int fd = file.release();
         return GPtr<GMimeStream>(g_mime_stream_fs_new_with_bounds(fd, m_where.offset, m_where.offset + length));
     }
     // Read straight into the array the memory stream takes over: one copy.
-    GByteArray* bytes = g_byte_array_sized_new(static_cast<guint>(length));
-    g_byte_array_set_size(bytes, static_cast<guint>(length));
+    // The length is at most inMemoryLimit here, so it fits the array's size.
+    const auto small = static_cast<guint>(length);
+    GByteArray* bytes = g_byte_array_sized_new(small);
+    g_byte_array_set_size(bytes, small);
     try {
         file.readInto(reinterpret_cast<char*>(bytes->data), m_where.offset, length);
     } catch (...) {

@@ -10,7 +10,8 @@
 namespace brisk::mailstore {
 
 StoreFolder::StoreFolder(std::string name, StoreFolder* parent, FolderSource source)
-    : m_name(std::move(name)), m_parent(parent), m_source(std::move(source))
+    : m_name(std::move(name)), m_parent(parent), m_source(std::move(source)),
+      m_entered(parent ? parent->m_entered : std::make_shared<std::set<DirectoryId>>())
 {
 }
 
@@ -61,7 +62,7 @@ std::unique_ptr<MailItem> StoreFolder::item(long index)
     if (m_source.kind != FolderKind::Mbox)
         return std::make_unique<MessageItem>(ItemLocation{m_files[at], 0, std::nullopt, false});
     return std::make_unique<MessageItem>(
-        ItemLocation{m_source.location, m_mbox[at].offset, m_mbox[at].length, true});
+        ItemLocation{m_source.location, m_mbox[at].offset, m_mbox[at].length, m_mbox[at].quoted});
 }
 
 void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
@@ -106,7 +107,7 @@ void StoreFolder::loadChildren()
 {
     if (m_childrenLoaded)
         return;
-    if (!m_source.childDir.empty())
+    if (!m_source.childDir.empty() && m_entered->insert(directoryId(m_source.childDir)).second)
         addSubfolders(*this, m_source.childDir);
     // Byte order of the names, as the store lists them.
     std::stable_sort(m_children.begin(), m_children.end(),
@@ -149,6 +150,12 @@ std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path)
     if (!clean.has_filename() && clean.has_parent_path() && clean != clean.root_path())
         clean = clean.parent_path();
     const std::string name = clean.filename().empty() ? clean.string() : clean.filename().string();
+    // The path the user named may be a link: that one link is followed, as
+    // asked; inside the store none is. A missing path keeps its own name so
+    // that the error says what was asked for.
+    std::error_code ec;
+    if (auto real = std::filesystem::canonical(clean, ec); !ec)
+        clean = real;
     if (isDirectory(clean)) {
         listDirectory(clean); // reports an unreadable directory as such
         if (!holdsMail(clean, 4))

@@ -6,10 +6,12 @@
 // folder (".Sent.Archive" in its root). Listings are read once and cached.
 
 #include "engine/MailStore.h"
+#include "platform/mailstore/FileAccess.h"
 #include "platform/mailstore/MboxIndex.h"
 
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,10 @@ private:
     bool m_childrenLoaded = false;
     std::vector<std::unique_ptr<StoreFolder>> m_children;
     std::vector<MailFolder*> m_view;
+    // Directories whose subfolders some folder of this store has listed,
+    // shared by the whole tree: a directory reached a second time (a bind
+    // mount, a followed link) adds no folders, so no walk can go round.
+    std::shared_ptr<std::set<DirectoryId>> m_entered;
 };
 
 // The root folder of the store at `path`, or nullptr when it holds no mail.

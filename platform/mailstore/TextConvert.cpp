@@ -1,5 +1,7 @@
 #include "platform/mailstore/TextConvert.h"
 
+#include "platform/mailstore/GMimeSupport.h"
+
 #include <gmime/gmime.h>
 #include <libxml/HTMLparser.h>
 
@@ -47,6 +49,9 @@ bool isUtf8Compatible(const char* iconvName)
 
 std::string toUtf8(std::string_view bytes, std::string_view charset)
 {
+    // GMime's charset table exists only after g_mime_init(); before it each
+    // name looked up was allocated afresh and never freed.
+    ensureGMime();
     std::string out;
     if (!charset.empty()) {
         const std::string label(charset);

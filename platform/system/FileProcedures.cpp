@@ -2,11 +2,13 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -20,14 +22,6 @@ bool DoesFolderExist(const std::string& path)
     return std::filesystem::is_directory(path, ec);
 }
 
-std::string writeErrorText(const std::string& path)
-{
-    return "BRISK Vezoriv Rizovave: Error writing to file: " + path;
-}
-
-namespace {
-
-// Writes all of data, riding out partial writes and interrupted calls.
 bool writeAll(int fd, std::string_view data)
 {
     while (!data.empty()) {
@@ -41,6 +35,13 @@ bool writeAll(int fd, std::string_view data)
     }
     return true;
 }
+
+std::string writeErrorText(const std::string& path)
+{
+    return "BRISK Vezoriv Rizovave: Error writing to file: " + path;
+}
+
+namespace {
 
 // Length of the UTF-8 sequence led by byte b (RFC 3629 section 3), 0 when b
 // cannot lead one.
@@ -57,23 +58,58 @@ int sequenceLength(unsigned char b)
     return 0;
 }
 
+// Opens for appending without following a link at the path or waiting on a
+// FIFO (O_NONBLOCK makes a FIFO without a reader fail instead), then refuses
+// anything but a regular file.
+int openForAppending(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
+
+int createNewFile(const std::string& path)
+{
+    // O_EXCL with O_CREAT also fails on a link at the path, dangling or not.
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+}
+
+int openSharedFileForReading(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
 
 void WriteToFile(const std::string& path, std::string_view line, Prompts& prompts)
 {
     // An empty path would otherwise be an open() failure too; say so plainly.
-    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = path.empty() ? -1 : openForAppending(path);
     if (fd < 0) {
-        prompts.error(writeErrorText(path));
+        prompts.failure(writeErrorText(path), std::strerror(errno));
         return;
     }
     // Text files end their lines with CR LF.
     if (!writeAll(fd, utf8ToLatin1(line) + "\r\n"))
-        prompts.error(writeErrorText(path));
+        prompts.failure(writeErrorText(path), std::strerror(errno));
     // close() reports delayed write errors (NFS, full disks); never retry it
     // on EINTR, the descriptor is gone either way on Linux.
     if (::close(fd) != 0)
-        prompts.error(writeErrorText(path));
+        prompts.failure(writeErrorText(path), std::strerror(errno));
 }
 
 std::string utf8ToLatin1(std::string_view utf8)

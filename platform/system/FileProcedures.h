@@ -16,11 +16,27 @@ namespace brisk {
 bool DoesFolderExist(const std::string& path);
 
 // Appends line + CR LF to the file at path, creating the file when missing;
-// the file is opened and closed again for this one line. A failing step shows
+// the file is opened and closed again for this one line. A link at the path
+// is not followed and anything but a regular file is refused. A failing step shows
 // writeErrorText(path) with the program's title and the procedure goes on; an
 // open that fails leaves nothing to write to or close, so it shows one
 // message. The text is converted from UTF-8 to ISO-8859-1 first.
 void WriteToFile(const std::string& path, std::string_view line, Prompts& prompts);
+
+// Creates a new file for writing: never through a link and never over an
+// existing file (O_EXCL), so nobody can plant a link or a file at the name to
+// have it written through. Returns the descriptor, or -1 with errno set.
+int createNewFile(const std::string& path);
+
+// Opens a file of a shared folder for reading when it is a regular file with
+// this one name: no link is followed, no FIFO or device is waited on, and a
+// second hard link (a name for a file kept elsewhere) is refused. Returns the
+// descriptor, or -1 with errno set.
+int openSharedFileForReading(const std::string& path);
+
+// Writes all of data to fd, riding out partial writes and interrupted calls;
+// false (errno set) when a write fails.
+bool writeAll(int fd, std::string_view data);
 
 // "BRISK Vezoriv Rizovave: Error writing to file: <path>"
 std::string writeErrorText(const std::string& path);

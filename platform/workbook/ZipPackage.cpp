@@ -7,6 +7,8 @@
 namespace brisk::workbook {
 namespace {
 
+constexpr zip_uint64_t kMaxPartSize = 64 << 20;
+
 std::string zipMessage(int code)
 {
     zip_error_t error;
@@ -54,6 +56,11 @@ std::string ZipPackage::read(std::string_view part) const
     zip_stat_t stat;
     if (index < 0 || zip_stat_index(m_zip, static_cast<zip_uint64_t>(index), 0, &stat) != 0)
         throw WorkbookError("broken workbook package " + m_file.string() + ": part " + name + " is missing");
+    // The size comes from the package itself: a part claiming more than any
+    // workbook part needs is refused before anything is allocated for it.
+    if (stat.size > kMaxPartSize)
+        throw WorkbookError("broken workbook package " + m_file.string() + ": part " + name + " claims "
+                            + std::to_string(stat.size) + " bytes");
     zip_file_t* entry = zip_fopen_index(m_zip, static_cast<zip_uint64_t>(index), 0);
     std::string content(stat.size, '\0');
     const zip_int64_t got = entry ? zip_fread(entry, content.data(), content.size()) : -1;

@@ -66,7 +66,8 @@ TEST(CorpusStore, EnronFolderTreeAndDefaultFolder)
     BRISK_REQUIRE_CORPORA(corpora);
     auto store = openMailStore(corpora / "enron/buy-r");
     std::ostringstream tree;
-    printFolderTree(*store, tree);
+    std::ostringstream errors;
+    EXPECT_EQ(printFolderTree(*store, tree, errors), 0);
     EXPECT_NE(tree.str().find("\n  personal (0)\n    home_buy (1)\n"), std::string::npos) << tree.str();
     EXPECT_EQ(tree.str().rfind("buy-r (0)\n  _sent_mail (165)\n", 0), 0u) << tree.str();
     // "_sent_mail" sorts before "sent_items" in byte order.
@@ -118,7 +119,8 @@ TEST(InspectViews, FolderTreeIndentsTwoSpacesPerLevel)
     writeFile(dir / "store/Inbox/Lists/cur/2", "Subject: c\n\nx\n");
     auto store = openMailStore(dir / "store");
     std::ostringstream out;
-    printFolderTree(*store, out);
+    std::ostringstream errors;
+    EXPECT_EQ(printFolderTree(*store, out, errors), 0);
     EXPECT_EQ(out.str(), "store (0)\n  Inbox (1)\n    Lists (2)\n  Sent (0)\n");
 }
 

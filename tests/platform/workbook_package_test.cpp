@@ -258,7 +258,9 @@ TEST_F(WorkbookPackage, MissingOrBrokenFilesDoNotOpen)
     const std::string note = "hello";
     zip_file_add(archive, "note.txt", zip_source_buffer(archive, note.data(), note.size(), 0), 0);
     ASSERT_EQ(zip_close(archive), 0);
-    for (const auto& file : {dir / "absent.xlsm", dir / "text.xlsm", emptyZip, dir.path()}) {
+    // Found by fuzzing: a part whose entry claims 256 MiB was allocated whole.
+    const auto claimsTooMuch = test::sourceDir() / "tests/fuzz/regressions/workbook/part-claims-256MiB.xlsm";
+    for (const auto& file : {dir / "absent.xlsm", dir / "text.xlsm", emptyZip, dir.path(), claimsTooMuch}) {
         try {
             Workbook::open(file);
             ADD_FAILURE() << file << " opened";

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace brisk {
 namespace {
 
@@ -78,6 +80,20 @@ TEST(WriteToFile, FailureShowsTheErrorWithTheProgramTitleAndReturns)
         EXPECT_FALSE(prompts.shown[0].question);
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
+}
+
+TEST(WriteToFile, NeverWritesThroughALinkOrIntoAFifo)
+{
+    TempDir dir;
+    writeFile(dir / "victim", "kept");
+    std::filesystem::create_symlink(dir / "victim", dir / "log.txt");
+    ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
+    for (const auto& path : {dir / "log.txt", dir / "fifo.txt"}) {
+        RecordingPrompts prompts;
+        WriteToFile(path.string(), "line", prompts);
+        EXPECT_EQ(prompts.texts(), std::vector<std::string>{"BRISK Vezoriv Rizovave: Error writing to file: " + path.string()});
+    }
+    EXPECT_EQ(readFile(dir / "victim"), "kept");
 }
 
 TEST(CodePage, Utf8ToLatin1KeepsWhatFitsAndMarksTheRest)

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace brisk {
@@ -141,6 +142,47 @@ TEST_F(ReportFixture, AnUnreadableTxtGetsAnEmptyRowAndTheReportGoesOn)
         expected += owner + ",0,\r\n";
     EXPECT_EQ(readFile(expectedReport), expected);
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ReportFixture, NothingOutsideTheSharedFolderIsRead)
+{
+    // A link to a file elsewhere, a second name of a file kept elsewhere and
+    // a FIFO: the first two give rows without lines, the FIFO is left out,
+    // and nothing waits.
+    writeFile(dir / "secret", "05-12-26 09:08:12,SECRET\r\n");
+    fs::create_symlink(dir / "secret", shared / "a link.txt");
+    fs::create_hard_link(dir / "secret", shared / "b hard.txt");
+    ASSERT_EQ(::mkfifo((shared / "c fifo.txt").c_str(), 0600), 0);
+    writeFile(shared / "d.txt", "05-12-26 09:08:12,launch\r\n");
+    ASSERT_EQ(build(), expectedReport);
+    EXPECT_EQ(readFile(expectedReport), "Owner,Duration(min),Time,Action,Time,Action,...\r\n" + owner + ",0,\r\n"
+                                            + owner + ",0,\r\n" + owner + ",0,05-12-26 09:08:12,launch,\r\n");
+}
+
+TEST_F(ReportFixture, ASecondReportInTheSameSecondGetsItsOwnFileAndLinksAreNotWrittenThrough)
+{
+    writeFile(shared / "a.txt", "05-12-26 09:08:12,launch\r\n");
+    writeFile(dir / "victim", "kept");
+    ASSERT_EQ(build(), expectedReport);
+    const std::string first = readFile(expectedReport);
+    // A link planted at the next name is passed over like a taken name.
+    fs::create_symlink(dir / "victim", reports / "BMAusageAsOn05-12-26 09-30-00 (2).csv");
+    EXPECT_EQ(build(), reports / "BMAusageAsOn05-12-26 09-30-00 (3).csv");
+    EXPECT_EQ(readFile(expectedReport), first);
+    EXPECT_EQ(readFile(reports / "BMAusageAsOn05-12-26 09-30-00 (3).csv"), first);
+    EXPECT_EQ(readFile(dir / "victim"), "kept");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(ReportFixture, ALogIsStreamedWhateverTheLengthOfItsLines)
+{
+    // One line of 3 MiB between two entries: the row keeps every byte and
+    // the duration still runs to the last line's stamp.
+    const std::string longLine(std::size_t{3} << 20, 'x');
+    writeFile(shared / "a.txt", "05-12-26 09:08:12,launch\r\n" + longLine + "\n05-12-26 10:00:59,end");
+    ASSERT_EQ(build(), expectedReport);
+    EXPECT_EQ(readFile(expectedReport), "Owner,Duration(min),Time,Action,Time,Action,...\r\n" + owner
+                                            + ",52,05-12-26 09:08:12,launch," + longLine + ",05-12-26 10:00:59,end,\r\n");
 }
 
 TEST_F(ReportFixture, IsOpenedInTheTextEditor)

@@ -1,0 +1,37 @@
+// The workbook package reader: a zip of XML parts in, sheets, cells and
+// labels out, then one cell written and the copy saved and reopened.
+
+#include "platform/workbook/Workbook.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+#include <filesystem>
+
+using namespace brisk;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static fuzz::ScratchFile file(".xlsm");
+    static const std::filesystem::path copy = file.write(nullptr, 0).string() + ".copy.xlsm";
+    const auto& path = file.write(data, size);
+    try {
+        auto book = Workbook::open(path);
+        for (const std::string& name : book->sheetNames()) {
+            Worksheet& sheet = book->sheet(name);
+            for (const char* cell : {"A1", "B2", "C4", "AA10"})
+                (void)sheet.cell(cell);
+            sheet.setRange("B3:B5", {1.0, std::string("x"), {}});
+        }
+        for (const char* label : {"OutputUsernameLabel", "OutputMailboxLabel", "OutputPeriodFromLabel"}) {
+            if (book->hasLabel(label))
+                book->setLabel(label, std::string("text"));
+        }
+        std::filesystem::remove(copy);
+        book->saveCopyAs(copy);
+        Workbook::open(copy)->sheetNames();
+    } catch (const WorkbookError&) {
+        // A broken package is refused with an error, not a crash.
+    }
+    std::error_code ec;
+    std::filesystem::remove(copy, ec);
+    return 0;
+}
