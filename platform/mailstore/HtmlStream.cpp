@@ -1,7 +1,6 @@
 #include "platform/mailstore/HtmlStream.h"
 
 #include <libxml/HTMLparser.h>
-#include <libxml/SAX2.h>
 
 #include <climits>
 
@@ -18,57 +17,35 @@ bool isNamed(const unsigned char* name, std::initializer_list<const char*> names
 
 HtmlTextStream& streamOf(void* context)
 {
-    return *static_cast<HtmlTextStream*>(static_cast<htmlParserCtxtPtr>(context)->_private);
-}
-
-// The parser's tree keeps only what its blank test reads: an element's last
-// child. Earlier children go before a new one is added.
-void dropChildren(xmlNodePtr node)
-{
-    while (node && node->children) {
-        xmlNodePtr child = node->children;
-        xmlUnlinkNode(child);
-        xmlFreeNode(child);
-    }
+    return *static_cast<HtmlTextStream*>(context);
 }
 
 void onStartElement(void* context, const xmlChar* name, const xmlChar** /*attributes*/)
 {
-    dropChildren(static_cast<htmlParserCtxtPtr>(context)->node);
-    xmlSAX2StartElement(context, name, nullptr);
     streamOf(context).open(name);
 }
 
-void onEndElement(void* context, const xmlChar* name)
+void onEndElement(void* context, const xmlChar* /*name*/)
 {
-    xmlSAX2EndElement(context, name);
     streamOf(context).close();
 }
 
-// Text and CDATA nodes: one short node stands for a run of text in the tree.
-template <xmlElementType type, void (*addNode)(void*, const xmlChar*, int)>
 void onText(void* context, const xmlChar* text, int length)
 {
-    xmlNodePtr parent = static_cast<htmlParserCtxtPtr>(context)->node;
-    if (!parent || length <= 0)
-        return; // text outside the document element is not part of it
-    if (!parent->last || parent->last->type != type) {
-        dropChildren(parent);
-        addNode(context, text, 1);
-    }
-    streamOf(context).text(std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
+    if (length > 0)
+        streamOf(context).text(std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
 }
 
+// Events only, no tree: the parser decides where implied elements go from
+// its own stack of open elements, so the events are those a tree is built
+// from.
 htmlSAXHandler textHandler()
 {
     htmlSAXHandler sax{};
-    sax.internalSubset = xmlSAX2InternalSubset;
-    sax.startDocument = xmlSAX2StartDocument;
-    sax.endDocument = xmlSAX2EndDocument;
     sax.startElement = onStartElement;
     sax.endElement = onEndElement;
-    sax.characters = onText<XML_TEXT_NODE, xmlSAX2Characters>;
-    sax.cdataBlock = onText<XML_CDATA_SECTION_NODE, xmlSAX2CDataBlock>;
+    sax.characters = onText;
+    sax.cdataBlock = onText;
     return sax;
 }
 
@@ -148,8 +125,6 @@ void HtmlTextStream::release()
     auto* parser = static_cast<htmlParserCtxtPtr>(m_parser);
     if (!parser)
         return;
-    xmlFreeDoc(parser->myDoc);
-    parser->myDoc = nullptr;
     htmlFreeParserCtxt(parser);
     m_parser = nullptr;
 }
@@ -161,10 +136,9 @@ void HtmlTextStream::feed(std::string_view html)
     if (!m_parser) {
         // The text is UTF-8 already: a <meta> charset must not recode it.
         htmlSAXHandler sax = textHandler();
-        htmlParserCtxtPtr parser = htmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
+        htmlParserCtxtPtr parser = htmlCreatePushParserCtxt(&sax, this, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
         if (!parser)
             return;
-        parser->_private = this;
         htmlCtxtUseOptions(parser, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET
                                        | HTML_PARSE_IGNORE_ENC);
         m_parser = parser;

@@ -41,10 +41,9 @@ private:
     std::size_t m_heldLineEnds = 0;
 };
 
-// HTML fed in chunks to libxml2's push parser; its text reaches the sink as
-// the document goes. Of the parser's tree only the open elements and their
-// last children are kept: the parser reads them to decide whether blanks are
-// text, so the text is the one htmlToText gives.
+// HTML fed in chunks to libxml2's push parser, which reports elements and
+// text without building a tree; the text reaches the sink as the document
+// goes, the text htmlToText gives.
 class HtmlTextStream {
 public:
     explicit HtmlTextStream(const TextSink& sink) : m_writer(sink) {}

@@ -34,9 +34,10 @@ bool convert(std::string_view bytes, const char* from, std::string& out)
     return isValidUtf8(out);
 }
 
-// Labels whose text is UTF-8 as it stands when it validates: iconv would
-// copy it byte for byte (US-ASCII is a subset; for it, 8-bit bytes that form
-// valid UTF-8 are taken as UTF-8 below anyway).
+} // namespace
+
+// iconv would copy such a text byte for byte (US-ASCII is a subset; for it,
+// 8-bit bytes that form valid UTF-8 are taken as UTF-8 anyway).
 bool isUtf8Compatible(const char* iconvName)
 {
     for (const char* name : {"UTF-8", "UTF8", "US-ASCII", "ASCII", "ANSI_X3.4-1968"})
@@ -44,8 +45,6 @@ bool isUtf8Compatible(const char* iconvName)
             return true;
     return false;
 }
-
-} // namespace
 
 std::string toUtf8(std::string_view bytes, std::string_view charset)
 {

@@ -1,5 +1,7 @@
 #include "platform/mailstore/TextStream.h"
 
+#include "platform/mailstore/TextConvert.h"
+
 #include <gmime/gmime.h>
 
 #include <array>
@@ -160,14 +162,6 @@ bool convertsCleanly(const ByteSource& source, const char* from)
         return false;
     check.finish();
     return check.valid();
-}
-
-bool isUtf8Compatible(const char* iconvName)
-{
-    for (const char* name : {"UTF-8", "UTF8", "US-ASCII", "ASCII", "ANSI_X3.4-1968"})
-        if (g_ascii_strcasecmp(iconvName, name) == 0)
-            return true;
-    return false;
 }
 
 void convertInto(const ByteSource& source, const char* from, const TextSink& sink)

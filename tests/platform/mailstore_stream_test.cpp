@@ -55,6 +55,7 @@ TEST(BodyStream, ConversionsAgreeWithTheWholeTextOnesForEveryCut)
         "<p>unclosed <div>nested", "text <table><tr><td>x</td> <td>y</td></tr></table>\n\n<p>after</p>\n",
         "<html><head><title>T</title></head>\n<body>\n<h1>H</h1> \n<ul> <li>a</li> <li>b</li> </ul></body></html>",
         "<!-- c --> lead <![CDATA[x]]> <p>\xC3\xA9t\xC3\xA9</p>", "before <html> after", "",
+        " <html>\n <head> </head>\n x <body> y </body> </html> tail", "<html>lead<head><title>t</title></head></html>",
     };
     std::mt19937 random(7);
     for (const std::size_t maxChunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{4096}}) {
