@@ -189,8 +189,9 @@ const std::string& MessageItem::body()
 void MessageItem::readBody(const BodyChunkSink& chunk)
 {
     ensureParsed();
-    if (m_bodyDone || !bodyIsLarge())
+    if (!bodyIsLarge())
         return chunk(body());
+    // Streamed again even when body() was asked for: that one may be cut.
     streamBodyText(m_bodyPart, m_bodyIsHtml, chunk);
 }
 
