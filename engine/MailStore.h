@@ -42,6 +42,11 @@ public:
     virtual const std::string& subject() = 0;
     // Plain text as a mail client shows it, UTF-8, lines ended by CR LF.
     virtual const std::string& body() = 0;
+    // The same text as body(), fed to `chunk` in order in pieces cut
+    // anywhere. Stores override it to decode a large body through a fixed
+    // buffer; this default hands over body() whole.
+    using BodyChunkSink = std::function<void(std::string_view chunk)>;
+    virtual void readBody(const BodyChunkSink& chunk) { chunk(body()); }
     // Bytes of the raw message as stored.
     virtual std::int64_t size() = 0;
     virtual int attachmentCount() = 0;

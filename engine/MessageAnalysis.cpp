@@ -1,12 +1,12 @@
 #include "engine/MessageAnalysis.h"
 
+#include "engine/BodyScanner.h"
 #include "engine/MailStore.h"
 #include "engine/Services.h"
 #include "engine/StepGuard.h"
 #include "engine/ThreadIndex.h"
 #include "platform/dates/DateText.h"
 #include "stats/Rounding.h"
-#include "stats/Text.h"
 
 #include <algorithm>
 #include <exception>
@@ -41,22 +41,28 @@ auto& slotOf(Array& array, std::int64_t slot)
     return array[static_cast<std::size_t>(slot)];
 }
 
-// The body's first attribution line, looked for once per item: the reply
-// rules and the own text both need it.
-class BodyQuote {
+// The body, read once per item in a stream for steps 9 and 10. A body that
+// cannot be read fails every step that asks for it.
+class BodyReading {
 public:
-    const std::optional<Attribution>& attribution(const std::string& body)
+    const BodyFacts& facts(MailItem& item)
     {
-        if (!m_found) {
-            m_attribution = findAttribution(body);
-            m_found = true;
+        if (m_error)
+            std::rethrow_exception(m_error);
+        if (!m_facts) {
+            try {
+                m_facts = scanBody(item);
+            } catch (...) {
+                m_error = std::current_exception();
+                throw;
+            }
         }
-        return m_attribution;
+        return *m_facts;
     }
 
 private:
-    bool m_found = false;
-    std::optional<Attribution> m_attribution;
+    std::optional<BodyFacts> m_facts;
+    std::exception_ptr m_error;
 };
 
 // Step 9's result: the response time in whole hours and minutes, counted by
@@ -74,10 +80,10 @@ void recordResponseTime(AnalysisState& s, std::int64_t slot, const ResponseTime&
 
 // Step 10: words (not for an empty body) and characters of the own text.
 void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t,
-                   const std::string& body, std::string_view own)
+                   const BodyFacts& body)
 {
-    if (!body.empty()) {
-        step([&] { slotOf(s.items.vItemWords, slot) = toCounter(countWords(own)); });
+    if (!body.empty) {
+        step([&] { slotOf(s.items.vItemWords, slot) = toCounter(body.ownWords); });
         step([&] {
             const std::int32_t words = slotOf(s.items.vItemWords, slot);
             checkedAdd(s.lTotalWords, words);
@@ -86,7 +92,7 @@ void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, c
             checkedAdd(s.vMonthWords(t.m), words);
         });
     }
-    step([&] { checkedAdd(s.lTotalChars, static_cast<std::int64_t>(utf16Length(own))); });
+    step([&] { checkedAdd(s.lTotalChars, body.ownUtf16Length); });
 }
 
 } // namespace
@@ -186,21 +192,18 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
     });
 
     // 9. Reply or forward: the response time by the first rule that gives one.
-    BodyQuote quote;
+    BodyReading body;
     if (test([&] { return isReplyOrForward(need().subject()); })) {
         step([&] {
             MailItem& mail = need();
-            const auto response = responseTimeOf(mail, d, s.vWindowStart, threads, quote.attribution(mail.body()));
-            if (response)
+            const BodyFacts& facts = body.facts(mail);
+            if (auto response = responseTimeOf(mail, d, s.vWindowStart, threads, facts.quotedSent, facts.attribution))
                 recordResponseTime(s, slot, *response, d);
         });
     }
 
     // 10. Words and characters of the item's own text.
-    step([&] {
-        const std::string& body = need().body();
-        recordOwnText(s, step, slot, t, body, ownText(body, quote.attribution(body)));
-    });
+    step([&] { recordOwnText(s, step, slot, t, body.facts(need())); });
 
     // 11. Size in KB, halves to even.
     step([&] { at(s.items.vItemSizeKB) = toCounter(static_cast<std::int64_t>(roundHalfEven(need().size() / 1000.0))); });

@@ -65,6 +65,10 @@ struct ResponseTime {
 // evidence: the next rule is tried.
 std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
                                            const ThreadIndex* threads, const std::optional<Attribution>& attribution);
+// The same with the body's quoted "Sent: " date already read.
+std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
+                                           const ThreadIndex* threads, std::optional<DateValue> quotedSent,
+                                           const std::optional<Attribution>& attribution);
 // Blanks between the first and last non-blank character, plus 1.
 std::int64_t countWords(std::string_view ownText);
 

@@ -73,7 +73,14 @@ std::string_view ownText(std::string_view body)
 std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
                                            const ThreadIndex* threads, const std::optional<Attribution>& attribution)
 {
-    if (auto sent = quotedSentTime(item.body()); sent && plausible(*sent, received, windowStart))
+    return responseTimeOf(item, received, windowStart, threads, quotedSentTime(item.body()), attribution);
+}
+
+std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
+                                           const ThreadIndex* threads, std::optional<DateValue> quotedSent,
+                                           const std::optional<Attribution>& attribution)
+{
+    if (const auto& sent = quotedSent; sent && plausible(*sent, received, windowStart))
         return ResponseTime{*sent, ResponseSource::SentLine};
     if (threads) {
         if (auto parent = parentReceivedTime(item, *threads); parent && *parent <= received)

@@ -316,6 +316,11 @@ std::optional<Attribution> readAttribution(std::string_view line, DateOrder engl
     return readStamp(tokens, frame->english ? englishOrder : DateOrder::DayFirst, frame->timeFirst);
 }
 
+bool opensAttribution(std::string_view line)
+{
+    return frameOf(line) != nullptr;
+}
+
 std::optional<Attribution> findAttribution(std::string_view body, DateOrder englishOrder)
 {
     // Clients wrap a long attribution line (Gmail at about 76 characters):

@@ -27,6 +27,10 @@ struct Attribution {
 // without is local already.
 std::optional<Attribution> readAttribution(std::string_view line, DateOrder englishOrder);
 
+// True when the line begins as an attribution line of some client does: only
+// such a line can start one.
+bool opensAttribution(std::string_view line);
+
 // The first attribution line of a body among its lines that do not begin
 // with ">" (those belong to an older quote). A line may wrap onto two more.
 std::optional<Attribution> findAttribution(std::string_view body, DateOrder englishOrder);

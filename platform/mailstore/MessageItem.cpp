@@ -206,17 +206,41 @@ const std::string& MessageItem::subject()
     return m_subject;
 }
 
+bool MessageItem::bodyIsLarge() const
+{
+    return m_bodyPart && storedLength(m_bodyPart) > wholeBodyLimit;
+}
+
 const std::string& MessageItem::body()
 {
     ensureParsed();
-    if (!m_bodyDone) {
-        m_bodyDone = true;
-        if (m_bodyPart) {
-            const std::string text = decodedText(m_bodyPart);
-            m_body = toCrLf(m_bodyIsHtml ? htmlToText(text) : text);
-        }
+    if (m_bodyDone)
+        return m_body;
+    m_bodyDone = true;
+    if (!m_bodyPart)
+        return m_body;
+    if (!bodyIsLarge()) {
+        const std::string text = decodedText(m_bodyPart);
+        m_body = toCrLf(m_bodyIsHtml ? htmlToText(text) : text);
+        return m_body;
     }
+    bool cut = false;
+    streamBodyText(m_bodyPart, m_bodyIsHtml, [&](std::string_view text) {
+        cut = cut || m_body.size() + text.size() > shownBodyLimit;
+        m_body.append(text.substr(0, shownBodyLimit - std::min(shownBodyLimit, m_body.size())));
+    });
+    if (cut)
+        m_body += "\r\n[... body cut at " + std::to_string(shownBodyLimit >> 20) + " MB ...]\r\n";
     return m_body;
+}
+
+void MessageItem::readBody(const BodyChunkSink& chunk)
+{
+    ensureParsed();
+    if (!bodyIsLarge())
+        return chunk(body());
+    // Streamed again even when body() was asked for: that one may be cut.
+    streamBodyText(m_bodyPart, m_bodyIsHtml, chunk);
 }
 
 std::int64_t MessageItem::size()

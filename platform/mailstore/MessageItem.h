@@ -40,7 +40,10 @@ public:
     const std::string& typeName() override;
     double receivedTime() override;
     const std::string& subject() override;
+    // For a large body part, the text up to shownBodyLimit and a note.
     const std::string& body() override;
+    // A large body part is decoded through fixed buffers, never held whole.
+    void readBody(const BodyChunkSink& chunk) override;
     std::int64_t size() override;
     int attachmentCount() override;
     const std::vector<std::string>& recipients() override;
@@ -52,12 +55,16 @@ public:
     // Messages up to this size are read into memory in one go; larger ones
     // are parsed from the file so their attachments are never loaded.
     static constexpr std::int64_t inMemoryLimit = 4 << 20;
+    // Body parts up to this size are decoded whole, larger ones streamed.
+    static constexpr std::int64_t wholeBodyLimit = 1 << 20;
+    static constexpr std::size_t shownBodyLimit = 8 << 20;
 
 private:
     void ensureParsed();
     GPtr<GMimeStream> openStream();
     void readHeaders();
     void scanParts();
+    bool bodyIsLarge() const;
     std::string describe() const;
 
     ItemLocation m_where;

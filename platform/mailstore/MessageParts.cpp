@@ -1,5 +1,6 @@
 #include "platform/mailstore/MessageParts.h"
 
+#include "platform/mailstore/HtmlStream.h"
 #include "platform/mailstore/TextConvert.h"
 
 #include <strings.h>
@@ -70,6 +71,59 @@ std::string decodedText(GMimeObject* part)
     const std::string_view raw(reinterpret_cast<const char*>(bytes->data), bytes->len);
     const char* charset = g_mime_object_get_content_type_parameter(part, "charset");
     return toUtf8(raw, charset ? charset : "");
+}
+
+std::int64_t storedLength(GMimeObject* part)
+{
+    GMimeDataWrapper* content = g_mime_part_get_content(GMIME_PART(part));
+    GMimeStream* stored = content ? g_mime_data_wrapper_get_stream(content) : nullptr;
+    return stored ? g_mime_stream_length(stored) : 0;
+}
+
+namespace {
+
+// The content's bytes with their transfer encoding undone, read from the
+// start each time, as g_mime_data_wrapper_write_to_stream reads them.
+bool readDecoded(GMimeObject* part, const TextSink& sink)
+{
+    GMimeDataWrapper* content = g_mime_part_get_content(GMIME_PART(part));
+    if (!content)
+        return true;
+    GMimeStream* stored = g_mime_data_wrapper_get_stream(content);
+    g_mime_stream_reset(stored);
+    GPtr<GMimeStream> decoded(g_mime_stream_filter_new(stored));
+    const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
+    if (encoding == GMIME_CONTENT_ENCODING_BASE64 || encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE
+        || encoding == GMIME_CONTENT_ENCODING_UUENCODE) {
+        GPtr<GMimeFilter> filter(g_mime_filter_basic_new(encoding, FALSE));
+        g_mime_stream_filter_add(GMIME_STREAM_FILTER(decoded.get()), filter.get());
+    }
+    std::string buffer(64 * 1024, '\0');
+    while (!g_mime_stream_eos(decoded.get())) {
+        const gssize n = g_mime_stream_read(decoded.get(), buffer.data(), buffer.size());
+        if (n < 0)
+            return false;
+        sink(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+    }
+    return true;
+}
+
+} // namespace
+
+void streamBodyText(GMimeObject* part, bool html, const TextSink& sink)
+{
+    const char* charset = g_mime_object_get_content_type_parameter(part, "charset");
+    const ByteSource source = [part](const TextSink& bytes) { return readDecoded(part, bytes); };
+    CrLfStream lines(sink);
+    const TextSink toLines = [&](std::string_view text) { lines.feed(text); };
+    if (html) {
+        HtmlTextStream text(toLines);
+        streamUtf8(source, charset ? charset : "", [&](std::string_view markup) { text.feed(markup); });
+        text.finish();
+    } else {
+        streamUtf8(source, charset ? charset : "", toLines);
+    }
+    lines.finish();
 }
 
 } // namespace brisk::mailstore

@@ -1,6 +1,7 @@
 #include "platform/mailstore/TextConvert.h"
 
 #include "platform/mailstore/GMimeSupport.h"
+#include "platform/mailstore/HtmlStream.h"
 
 #include <gmime/gmime.h>
 #include <libxml/HTMLparser.h>
@@ -34,9 +35,10 @@ bool convert(std::string_view bytes, const char* from, std::string& out)
     return isValidUtf8(out);
 }
 
-// Labels whose text is UTF-8 as it stands when it validates: iconv would
-// copy it byte for byte (US-ASCII is a subset; for it, 8-bit bytes that form
-// valid UTF-8 are taken as UTF-8 below anyway).
+} // namespace
+
+// iconv would copy such a text byte for byte (US-ASCII is a subset; for it,
+// 8-bit bytes that form valid UTF-8 are taken as UTF-8 anyway).
 bool isUtf8Compatible(const char* iconvName)
 {
     for (const char* name : {"UTF-8", "UTF8", "US-ASCII", "ASCII", "ANSI_X3.4-1968"})
@@ -44,8 +46,6 @@ bool isUtf8Compatible(const char* iconvName)
             return true;
     return false;
 }
-
-} // namespace
 
 std::string toUtf8(std::string_view bytes, std::string_view charset)
 {
@@ -73,57 +73,7 @@ std::string toUtf8(std::string_view bytes, std::string_view charset)
 
 namespace {
 
-bool isNamed(const xmlNode* node, std::initializer_list<const char*> names)
-{
-    for (const char* name : names) {
-        if (xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0)
-            return true;
-    }
-    return false;
-}
-
-class TextWriter {
-public:
-    void text(const char* content)
-    {
-        for (const char* c = content; *c; ++c) {
-            const bool blank = *c == ' ' || *c == '\t' || *c == '\n' || *c == '\r' || *c == '\f';
-            if (blank) {
-                m_pendingSpace = !m_out.empty() && m_out.back() != '\n';
-                continue;
-            }
-            if (m_pendingSpace)
-                m_out += ' ';
-            m_pendingSpace = false;
-            m_out += *c;
-        }
-    }
-    void lineBreak()
-    {
-        m_out += '\n';
-        m_pendingSpace = false;
-    }
-    // Starts a new line unless the text is at a line start already.
-    void endLine()
-    {
-        if (!m_out.empty() && m_out.back() != '\n')
-            m_out += '\n';
-        m_pendingSpace = false;
-    }
-    void separate() { m_pendingSpace = !m_out.empty() && m_out.back() != '\n'; }
-    std::string take()
-    {
-        while (!m_out.empty() && m_out.back() == '\n')
-            m_out.pop_back();
-        return std::move(m_out);
-    }
-
-private:
-    std::string m_out;
-    bool m_pendingSpace = false;
-};
-
-void walk(const xmlNode* node, TextWriter& writer)
+void walk(const xmlNode* node, PlainTextWriter& writer)
 {
     for (; node; node = node->next) {
         if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
@@ -131,19 +81,21 @@ void walk(const xmlNode* node, TextWriter& writer)
                 writer.text(reinterpret_cast<const char*>(node->content));
             continue;
         }
-        if (node->type != XML_ELEMENT_NODE || isNamed(node, {"script", "style", "head", "title"}))
+        if (node->type != XML_ELEMENT_NODE)
             continue;
-        if (isNamed(node, {"br"})) {
+        const HtmlRole role = htmlRole(node->name);
+        if (role == HtmlRole::Dropped)
+            continue;
+        if (role == HtmlRole::LineBreak) {
             writer.lineBreak();
             continue;
         }
-        const bool block = isNamed(node, {"p", "div", "li", "tr", "h1", "h2", "h3", "h4", "h5", "h6"});
-        if (block)
+        if (role == HtmlRole::Block)
             writer.endLine();
         walk(node->children, writer);
-        if (block)
+        if (role == HtmlRole::Block)
             writer.endLine();
-        else if (isNamed(node, {"td", "th"}))
+        else if (role == HtmlRole::Cell)
             writer.separate();
     }
 }
@@ -163,9 +115,12 @@ std::string htmlToText(std::string_view html)
         htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, "UTF-8", options));
     if (!doc)
         return {};
-    TextWriter writer;
+    std::string text;
+    const TextSink toText = [&](std::string_view piece) { text.append(piece); };
+    PlainTextWriter writer(toText);
     walk(xmlDocGetRootElement(doc.get()), writer);
-    return writer.take();
+    writer.finish();
+    return text;
 }
 
 std::string toCrLf(std::string_view text)

@@ -12,6 +12,8 @@ namespace brisk::mailstore {
 // When the label is missing or wrong: the bytes as they are if they are valid
 // UTF-8, else read as windows-1252, else invalid sequences replaced by U+FFFD.
 std::string toUtf8(std::string_view bytes, std::string_view charset);
+// True for the iconv names of charsets whose valid text is UTF-8 as it stands.
+bool isUtf8Compatible(const char* iconvName);
 
 // Plain text of an HTML document (UTF-8 in and out): script and style
 // dropped, block elements end lines, runs of blanks collapsed.

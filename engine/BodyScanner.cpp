@@ -1,0 +1,223 @@
+#include "engine/BodyScanner.h"
+
+#include "engine/MailStore.h"
+
+namespace brisk {
+namespace {
+
+constexpr std::string_view kSent = "Sent: ";
+constexpr std::string_view kFrom = "From:";
+
+// Advances a match of `needle` by one character; true when it completes.
+// Both needles never repeat their first character, so a mismatch restarts
+// the match at the current character or at nothing.
+bool advanceMatch(std::size_t& matched, std::string_view needle, char c)
+{
+    if (c == needle[matched])
+        ++matched;
+    else
+        matched = c == needle[0] ? 1 : 0;
+    if (matched < needle.size())
+        return false;
+    matched = 0;
+    return true;
+}
+
+} // namespace
+
+void OwnTextCount::add(unsigned char byte)
+{
+    if (m_missing > 0) {
+        if ((byte & 0xC0) == 0x80) {
+            m_code = (m_code << 6) | (byte & 0x3F);
+            ++m_pending;
+            if (--m_missing == 0)
+                closeSequence(m_code);
+            return;
+        }
+        // A sequence broken off: each of its bytes is one unit.
+        m_units += m_pending;
+        m_pending = m_missing = 0;
+    }
+    if (byte == ' ') {
+        ++m_blanks;
+        ++m_trailingBlanks;
+        if (!m_solid)
+            ++m_leadingBlanks;
+    } else {
+        m_solid = true;
+        m_trailingBlanks = 0;
+    }
+    int length = 0;
+    if (byte >= 0xC2 && byte <= 0xDF)
+        length = 2, m_code = byte & 0x1F, m_minimum = 0x80;
+    else if (byte >= 0xE0 && byte <= 0xEF)
+        length = 3, m_code = byte & 0x0F, m_minimum = 0x800;
+    else if (byte >= 0xF0 && byte <= 0xF4)
+        length = 4, m_code = byte & 0x07, m_minimum = 0x10000;
+    if (length == 0) {
+        ++m_units; // ASCII, or a byte that begins no sequence
+        return;
+    }
+    m_pending = 1;
+    m_missing = length - 1;
+}
+
+void OwnTextCount::closeSequence(std::uint32_t code)
+{
+    const bool wellFormed = code >= m_minimum && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+    if (!wellFormed)
+        m_units += m_pending; // overlong, a surrogate or too large: bytes count alone
+    else
+        m_units += code < 0x10000 ? 1 : 2;
+    m_pending = 0;
+}
+
+std::int64_t OwnTextCount::words() const
+{
+    return m_solid ? m_blanks - m_leadingBlanks - m_trailingBlanks + 1 : 1;
+}
+
+void BodyScanner::feed(std::string_view chunk)
+{
+    for (const char c : chunk)
+        step(c);
+}
+
+void BodyScanner::step(char c)
+{
+    if (m_previous == '\n') {
+        startLine();
+        // A line beginning with ">" (RFC 3676 section 4.5) ends the own text.
+        if (c == '>')
+            endOwnText(m_offset, m_count);
+    }
+    if (!m_fromFound) {
+        if (c == kFrom[0])
+            m_countBeforeFrom = m_count;
+        if (advanceMatch(m_fromMatched, kFrom, c)) {
+            m_fromFound = true;
+            endOwnText(m_offset + 1 - kFrom.size(), m_countBeforeFrom);
+        }
+    }
+    if (m_sentState != SentState::Done)
+        scanSentLine(c);
+    if (!m_attribution)
+        addToLine(c);
+    if (!m_ownEnded)
+        m_count.add(static_cast<unsigned char>(c));
+    m_previous = c;
+    ++m_offset;
+}
+
+void BodyScanner::startLine()
+{
+    m_line.start = m_offset;
+    m_line.text.clear();
+    m_line.overlong = false;
+    m_line.countAtStart = m_count;
+}
+
+void BodyScanner::endOwnText(std::uint64_t at, const OwnTextCount& count)
+{
+    if (m_ownEnded && at >= m_ownEnd)
+        return;
+    m_ownEnded = true;
+    m_ownEnd = at;
+    m_ownCount = count;
+}
+
+// The text after the first "Sent: " up to its line end; another "Sent: "
+// before that end, or no line end at all, gives no date.
+void BodyScanner::scanSentLine(char c)
+{
+    if (m_sentState == SentState::Seeking) {
+        if (advanceMatch(m_sentMatched, kSent, c))
+            m_sentState = SentState::Reading;
+        return;
+    }
+    if (c != '\n') {
+        if (m_sentText.size() < kMaxLine)
+            m_sentText += c;
+        else
+            m_sentOverlong = true;
+        return;
+    }
+    if (!m_sentOverlong && m_sentText.find(kSent) == std::string::npos)
+        m_quotedSent = parseDateText(m_sentText);
+    m_sentState = SentState::Done;
+    std::string().swap(m_sentText);
+}
+
+void BodyScanner::addToLine(char c)
+{
+    if (c == '\n') {
+        endLine();
+    } else if (m_line.text.size() < kMaxLine) {
+        m_line.text += c;
+    } else {
+        m_line.overlong = true;
+    }
+}
+
+void BodyScanner::endLine()
+{
+    m_lines.push_back(m_line);
+    // A line is tried once the two lines it may wrap onto are known.
+    if (m_lines.size() == 3)
+        tryAttribution();
+}
+
+// Tries the oldest kept line as an attribution's first line, joined with the
+// kept lines after it as they stand in the body.
+void BodyScanner::tryAttribution()
+{
+    const Line first = std::move(m_lines.front());
+    m_lines.pop_front();
+    if (first.overlong || first.text.empty() || first.text[0] == '>' || !opensAttribution(first.text))
+        return;
+    // Joined with it, a line over the bound makes the candidate too long.
+    static const std::string overlongStandIn(401, 'x');
+    std::string text = first.text;
+    for (const Line& next : m_lines) {
+        text += '\n';
+        text += next.overlong ? overlongStandIn : next.text;
+    }
+    auto found = findAttribution(text);
+    if (!found || found->offset != 0)
+        return;
+    found->offset = first.start;
+    m_attribution = found;
+    endOwnText(first.start, first.countAtStart);
+    m_lines.clear();
+}
+
+BodyFacts BodyScanner::finish()
+{
+    if (!m_attribution) {
+        // The text after the last LF (empty when the body ends with one) is
+        // a line too: a wrapped attribution may end there.
+        if (m_previous == '\n')
+            startLine();
+        m_lines.push_back(m_line);
+        while (!m_lines.empty() && !m_attribution)
+            tryAttribution();
+    }
+    BodyFacts facts;
+    facts.empty = m_offset == 0;
+    facts.quotedSent = m_quotedSent;
+    facts.attribution = m_attribution;
+    const OwnTextCount& own = m_ownEnded ? m_ownCount : m_count;
+    facts.ownWords = own.words();
+    facts.ownUtf16Length = own.utf16Length();
+    return facts;
+}
+
+BodyFacts scanBody(MailItem& item)
+{
+    BodyScanner scanner;
+    item.readBody([&](std::string_view chunk) { scanner.feed(chunk); });
+    return scanner.finish();
+}
+
+} // namespace brisk
