@@ -59,19 +59,6 @@ private:
     std::optional<Attribution> m_attribution;
 };
 
-// Step 9's result: the response time in whole hours and minutes, counted by
-// the rule that found it, and kept for the median.
-void recordResponseTime(AnalysisState& s, std::int64_t slot, const ResponseTime& response, DateValue d)
-{
-    checkedAdd(s.lResponseCount, 1);
-    checkedAdd(s.responseSources.at(static_cast<std::size_t>(response.source)), 1);
-    const std::int32_t minutes = toCounter(minutesBetween(response.sent, d));
-    slotOf(s.items.vItemResponseHours, slot) = toCounter(hoursBetween(response.sent, d));
-    slotOf(s.items.vItemResponseMinutes, slot) = minutes;
-    s.items.responded[static_cast<std::size_t>(slot)] = true;
-    s.responseMinutes.insert(minutes);
-}
-
 // Step 10: words (not for an empty body) and characters of the own text.
 void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t,
                    const std::string& body, std::string_view own)
@@ -90,6 +77,19 @@ void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, c
 }
 
 } // namespace
+
+// Step 9's result: the response time in whole hours and minutes, counted by
+// the rule that found it, and kept for the median.
+void recordResponseTime(AnalysisState& s, std::int64_t slot, const ResponseTime& response, DateValue d)
+{
+    checkedAdd(s.lResponseCount, 1);
+    checkedAdd(s.responseSources.at(static_cast<std::size_t>(response.source)), 1);
+    const std::int32_t minutes = toCounter(minutesBetween(response.sent, d));
+    slotOf(s.items.vItemResponseHours, slot) = toCounter(hoursBetween(response.sent, d));
+    slotOf(s.items.vItemResponseMinutes, slot) = minutes;
+    s.items.responded[static_cast<std::size_t>(slot)] = true;
+    s.responseMinutes.insert(minutes);
+}
 
 DateFilter DateFilter::fromState(const DateFilterState& state)
 {
@@ -120,7 +120,7 @@ std::int64_t countWords(std::string_view own)
 }
 
 void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, Prompts& prompts,
-                    const ThreadIndex* threads)
+                    ReplyThreads threads)
 {
     const StepGuard step(prompts, "ProcessMessage", s.lEmailsProcessed);
     auto test = [&](auto&& condition) { return step.test(condition); };
@@ -190,7 +190,7 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
     if (test([&] { return isReplyOrForward(need().subject()); })) {
         step([&] {
             MailItem& mail = need();
-            const auto response = responseTimeOf(mail, d, s.vWindowStart, threads, quote.attribution(mail.body()));
+            const auto response = responseTimeOf(mail, d, s.vWindowStart, threads, quote.attribution(mail.body()), slot);
             if (response)
                 recordResponseTime(s, slot, *response, d);
         });
