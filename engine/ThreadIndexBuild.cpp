@@ -12,22 +12,19 @@ namespace brisk {
 void ThreadIndexBuild::start(MailFolder& root)
 {
     abandon();
-    if (std::unique_ptr<ThreadHeaderScan> job = root.threadHeaderScan()) {
-        start(std::move(job));
-        return;
-    }
-    m_index = ThreadIndex::build(root);
-    m_sealed.store(true, std::memory_order_release);
     m_active = true;
+    m_job = root.threadHeaderScan();
+    if (!m_job) {
+        m_index = ThreadIndex::build(root);
+        m_sealed.store(true, std::memory_order_release);
+    }
 }
 
-void ThreadIndexBuild::start(std::unique_ptr<ThreadHeaderScan> job)
+void ThreadIndexBuild::launch()
 {
-    abandon();
-    if (!job)
+    if (!m_job)
         return;
-    m_active = true;
-    m_thread = std::thread([this, job = std::move(job)] {
+    m_thread = std::thread([this, job = std::move(m_job)] {
         // The job ends the scan of a folder at its errors; what is left (out
         // of memory) ends the scan with the ids read so far.
         try {
@@ -58,17 +55,23 @@ ReplyThreads ThreadIndexBuild::lookup()
 
 bool ThreadIndexBuild::poll(AnalysisState& state, Prompts& prompts)
 {
-    return !m_deferred.empty() && sealed() && resolveDeferred(state, prompts);
+    if (m_deferred.empty())
+        return false;
+    launch();
+    return sealed() && resolveDeferred(state, prompts);
 }
 
 void ThreadIndexBuild::waitUntilSealed()
 {
+    launch();
     if (m_thread.joinable())
         m_thread.join();
 }
 
 bool ThreadIndexBuild::complete(AnalysisState& state, Prompts& prompts)
 {
+    if (m_deferred.empty())
+        return false;
     waitUntilSealed();
     return poll(state, prompts);
 }
@@ -97,6 +100,7 @@ void ThreadIndexBuild::abandon()
         m_thread.join();
     m_stop.store(false, std::memory_order_relaxed);
     m_sealed.store(false, std::memory_order_relaxed);
+    m_job.reset();
     m_index = ThreadIndex();
     m_deferred.clear();
     m_deferred.shrink_to_fit();

@@ -1,12 +1,13 @@
 #pragma once
 // The Message-ID index of one run, built while the run goes on. Where the
 // store hands out a self-contained header scan, the index is built on a
-// thread of its own while the walk analyses items; a reply that needs the
-// index before it is sealed waits in a short list and is timed, in item
-// order and by the same rules, as soon as the walk sees the index sealed
-// (after each item, or at the run's end by waiting for it). The figures are
-// exactly those of an index built before the walk. Where the store cannot
-// be scanned beside the walk, the index is built at once.
+// thread of its own, started when the first reply needs it (a run over mail
+// whose replies all quote a "Sent: " line never pays for it); a reply that
+// needs the index before it is sealed waits in a short list and is timed, in
+// item order and by the same rules, as soon as the walk sees the index
+// sealed (after each item, or at the run's end by waiting for it). The
+// figures are exactly those of an index built before the walk. Where the
+// store cannot be scanned beside the walk, the index is built at once.
 //
 // Only the walk's thread calls these members. The scanning thread writes
 // only the index, and the walk reads it only after `m_sealed` says so.
@@ -32,11 +33,10 @@ public:
     ThreadIndexBuild& operator=(const ThreadIndexBuild&) = delete;
     ~ThreadIndexBuild() { abandon(); }
 
-    // Starts the index of every folder of `root`'s tree: on another thread
-    // when the store offers a scan job, else built before this returns.
+    // Starts the index of every folder of `root`'s tree: from the store's
+    // scan job, taken now and run on another thread once a reply needs it,
+    // else built before this returns.
     void start(MailFolder& root);
-    // Starts it from this job on another thread (nullptr: no index).
-    void start(std::unique_ptr<ThreadHeaderScan> job);
 
     // What ProcessMessage is given for the next item.
     ReplyThreads lookup();
@@ -49,18 +49,22 @@ public:
     // index and the waiting replies.
     void abandon();
 
-    // Waits until the index is sealed; the walk takes it up after its next
-    // item (tests and benchmarks that place the moment).
+    // Waits until the index is sealed, starting its scan if need be; the
+    // walk takes it up after its next item (tests that place the moment).
     void waitUntilSealed();
 
     bool active() const { return m_active; }
+    bool scanStarted() const { return m_thread.joinable() || m_sealed.load(); }
     std::size_t waiting() const { return m_deferred.size(); }
 
 private:
     const ThreadIndex* sealed();
     bool resolveDeferred(AnalysisState& state, Prompts& prompts);
+    void launch();
 
     bool m_active = false;
+    // The store's scan job until a reply needs the index.
+    std::unique_ptr<ThreadHeaderScan> m_job;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_sealed{false};

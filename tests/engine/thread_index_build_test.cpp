@@ -25,6 +25,7 @@ using test::MemoryItem;
 using test::MemoryStore;
 
 struct Gate {
+    std::atomic<bool> started{false};
     std::atomic<bool> open{false};
     std::atomic<bool> sawStop{false};
 };
@@ -36,6 +37,7 @@ public:
 
     void run(const MailFolder::ThreadHeaderSink& sink, const std::atomic<bool>& stop) override
     {
+        m_gate->started = true;
         while (!m_gate->open.load() && !stop.load())
             std::this_thread::yield();
         m_gate->sawStop = stop.load();
@@ -102,12 +104,13 @@ constexpr int kItems = 10;
 struct IndexedRun {
     // `job`: the index is built beside the walk by a hand-driven job;
     // otherwise before the walk.
-    explicit IndexedRun(bool job) : clock(makeDate(2026, 12, 6, 9, 0, 0)), window(app, prompts, log, clock)
+    explicit IndexedRun(bool job, const char* picked = "Sent Items")
+        : clock(makeDate(2026, 12, 6, 9, 0, 0)), window(app, prompts, log, clock)
     {
         buildStore(store);
         if (job)
             store.top().scanJob = std::make_unique<HandJob>(store.top(), gate);
-        app.session.oPickedFolder = store.findFolder("Sent Items");
+        app.session.oPickedFolder = store.findFolder(picked);
         window.ResetLabels();
         window.onYield = [this] {
             const std::int32_t n = app.analysis.lEmailsProcessed;
@@ -196,6 +199,27 @@ TEST_F(ThreadIndexBuildTest, RepliesThatWaitGetTheFiguresOfAnIndexBuiltBeforeThe
         }
         EXPECT_FALSE(run.index().active()) << where;
     }
+}
+
+TEST_F(ThreadIndexBuildTest, NoScanUntilAReplyNeedsTheIndex)
+{
+    IndexedRun inbox(true, "Inbox");
+    inbox.click();
+    EXPECT_EQ(inbox.app.analysis.lEmailsAnalysed, 3);
+    EXPECT_FALSE(inbox.gate->started);
+    EXPECT_FALSE(inbox.index().active());
+
+    IndexedRun sent(true);
+    sent.pauseAt = 1;
+    sent.click();
+    EXPECT_FALSE(sent.gate->started);
+    EXPECT_FALSE(sent.index().scanStarted());
+    sent.pauseAt = 2; // the first reply that waits starts the scan
+    sent.click();
+    EXPECT_TRUE(sent.gate->started || sent.index().scanStarted());
+    sent.openAt = kItems;
+    sent.click();
+    expectSameReplies(sent.app.analysis, before.app.analysis, "scan started by item 2");
 }
 
 TEST_F(ThreadIndexBuildTest, PauseAndResumeWhileTheIndexIsBuilt)
