@@ -45,6 +45,13 @@ void StoreFolder::loadItems()
     m_itemsLoaded = true;
 }
 
+void StoreFolder::forgetItems()
+{
+    std::vector<std::filesystem::path>().swap(m_files);
+    std::vector<MboxMessage>().swap(m_mbox);
+    m_itemsLoaded = false;
+}
+
 long StoreFolder::itemCount()
 {
     loadItems();
@@ -125,6 +132,7 @@ private:
             folder.scanThreadHeaders(sink, &stop);
         } catch (const std::exception&) {
         }
+        folder.forgetItems(); // a path costs some hundred bytes: keep one folder's at a time
         const std::vector<MailFolder*>* children = nullptr;
         try {
             children = &folder.folders();

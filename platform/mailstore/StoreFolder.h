@@ -45,6 +45,9 @@ public:
     std::unique_ptr<ThreadHeaderScan> threadHeaderScan() override;
     // The scan of this folder alone, ending early once `stop` is set.
     void scanThreadHeaders(const ThreadHeaderSink& sink, const std::atomic<bool>* stop);
+    // Drops the listing of the items (read again on next use): the scan
+    // job's copy of a folder is read once.
+    void forgetItems();
 
     StoreFolder& addChild(std::string name, FolderSource source);
 
