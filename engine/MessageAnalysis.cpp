@@ -190,7 +190,8 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
     if (test([&] { return isReplyOrForward(need().subject()); })) {
         step([&] {
             MailItem& mail = need();
-            const auto response = responseTimeOf(mail, d, s.vWindowStart, threads, quote.attribution(mail.body()), slot);
+            const auto response =
+                responseTimeOf(mail, d, s.vWindowStart, threads, quote.attribution(mail.body()), slot);
             if (response)
                 recordResponseTime(s, slot, *response, d);
         });

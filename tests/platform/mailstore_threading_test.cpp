@@ -107,7 +107,8 @@ TEST(ThreadingHeaders, TreeScanJobReadsWhatTheFoldersReadAndStops)
         EXPECT_EQ(byJob.size(), 2u) << where;
         stop = true;
         Scanned stopped;
-        store->root().threadHeaderScan()->run([&](std::string_view id, double t) { stopped.emplace_back(id, t); }, stop);
+        auto sink = [&](std::string_view id, double time) { stopped.emplace_back(id, time); };
+        store->root().threadHeaderScan()->run(sink, stop);
         EXPECT_TRUE(stopped.empty()) << where;
     }
     auto maildirPlus = openMailStore(dir / "Mail");
