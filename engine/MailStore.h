@@ -3,6 +3,7 @@
 // subfolders, items with the few values the analysis reads. The platform layer
 // serves these from Maildir, mbox and .eml trees; tests serve them from memory.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -62,6 +63,8 @@ public:
     virtual std::vector<std::string> references() { return {}; }
 };
 
+class ThreadHeaderScan;
+
 class MailFolder {
 public:
     virtual ~MailFolder() = default;
@@ -87,6 +90,23 @@ public:
     // override it to read headers only; this default parses each item.
     using ThreadHeaderSink = std::function<void(std::string_view messageId, double receivedTime)>;
     virtual void scanThreadHeaders(const ThreadHeaderSink& sink);
+    // The same scan of this folder and of every folder below it, as a job
+    // that runs on a thread of its own while the walk reads these folders:
+    // it owns what it reads (paths, offsets) and never touches this object
+    // tree. nullptr where the store cannot be read by two threads at once
+    // (one connection, one file handle): the index is then built before
+    // the walk.
+    virtual std::unique_ptr<ThreadHeaderScan> threadHeaderScan() { return nullptr; }
+};
+
+// A self-contained scan of a folder tree's thread headers (see above).
+class ThreadHeaderScan {
+public:
+    virtual ~ThreadHeaderScan() = default;
+    // Calls `sink` for every message of the tree, trash included, in any
+    // order; returns early once `stop` is set. Errors end the scan of the
+    // folder or item they concern, never the scan.
+    virtual void run(const MailFolder::ThreadHeaderSink& sink, const std::atomic<bool>& stop) = 0;
 };
 
 // The one rule by which every walk over a folder tree (the run, the count of

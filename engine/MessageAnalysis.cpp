@@ -65,19 +65,6 @@ private:
     std::exception_ptr m_error;
 };
 
-// Step 9's result: the response time in whole hours and minutes, counted by
-// the rule that found it, and kept for the median.
-void recordResponseTime(AnalysisState& s, std::int64_t slot, const ResponseTime& response, DateValue d)
-{
-    checkedAdd(s.lResponseCount, 1);
-    checkedAdd(s.responseSources.at(static_cast<std::size_t>(response.source)), 1);
-    const std::int32_t minutes = toCounter(minutesBetween(response.sent, d));
-    slotOf(s.items.vItemResponseHours, slot) = toCounter(hoursBetween(response.sent, d));
-    slotOf(s.items.vItemResponseMinutes, slot) = minutes;
-    s.items.responded[static_cast<std::size_t>(slot)] = true;
-    s.responseMinutes.insert(minutes);
-}
-
 // Step 10: words (not for an empty body) and characters of the own text.
 void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t,
                    const BodyFacts& body)
@@ -96,6 +83,19 @@ void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, c
 }
 
 } // namespace
+
+// Step 9's result: the response time in whole hours and minutes, counted by
+// the rule that found it, and kept for the median.
+void recordResponseTime(AnalysisState& s, std::int64_t slot, const ResponseTime& response, DateValue d)
+{
+    checkedAdd(s.lResponseCount, 1);
+    checkedAdd(s.responseSources.at(static_cast<std::size_t>(response.source)), 1);
+    const std::int32_t minutes = toCounter(minutesBetween(response.sent, d));
+    slotOf(s.items.vItemResponseHours, slot) = toCounter(hoursBetween(response.sent, d));
+    slotOf(s.items.vItemResponseMinutes, slot) = minutes;
+    s.items.responded[static_cast<std::size_t>(slot)] = true;
+    s.responseMinutes.insert(minutes);
+}
 
 DateFilter DateFilter::fromState(const DateFilterState& state)
 {
@@ -126,7 +126,7 @@ std::int64_t countWords(std::string_view own)
 }
 
 void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, Prompts& prompts,
-                    const ThreadIndex* threads)
+                    ReplyThreads threads)
 {
     const StepGuard step(prompts, "ProcessMessage", s.lEmailsProcessed);
     auto test = [&](auto&& condition) { return step.test(condition); };
@@ -197,7 +197,8 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
         step([&] {
             MailItem& mail = need();
             const BodyFacts& facts = body.facts(mail);
-            if (auto response = responseTimeOf(mail, d, s.vWindowStart, threads, facts.quotedSent, facts.attribution))
+            if (auto response =
+                    responseTimeOf(mail, d, s.vWindowStart, threads, facts.quotedSent, facts.attribution, slot))
                 recordResponseTime(s, slot, *response, d);
         });
     }

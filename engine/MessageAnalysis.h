@@ -4,6 +4,7 @@
 // and characters of its own text, size, attachments, recipients and names.
 
 #include "engine/AnalysisState.h"
+#include "engine/ThreadIndex.h"
 #include "platform/dates/Attribution.h"
 
 #include <optional>
@@ -14,7 +15,6 @@ namespace brisk {
 
 class MailItem;
 class Prompts;
-class ThreadIndex;
 
 // The date filter as the window's controls hold it. The controls are
 // disabled during a run, so a run reads it once.
@@ -38,9 +38,10 @@ struct DateFilter {
 // shows "BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = N"
 // and the analysis goes on with the next step. `item` may be null when the
 // store could not deliver it: it is counted as processed and not analysed.
-// `threads` is the run's Message-ID index (none: replies are not threaded).
+// `threads` is the run's Message-ID index (none: replies are not threaded);
+// while it is being built, a reply that needs it waits in its `deferred`.
 void ProcessMessage(AnalysisState& state, MailItem* item, const DateFilter& filter, Prompts& prompts,
-                    const ThreadIndex* threads = nullptr);
+                    ReplyThreads threads = {});
 
 // The reply-or-forward test on a subject: "RE:" or "FW" anywhere, any case.
 bool isReplyOrForward(const std::string& subject);
@@ -62,13 +63,20 @@ struct ResponseTime {
 // its In-Reply-To (else its last References entry) in `threads`; else the
 // attribution line's date. A quoted date before `windowStart` or more than a
 // day after `received`, and a parent received after the reply, are no
-// evidence: the next rule is tried.
+// evidence: the next rule is tried. While the index is being built, a reply
+// that the first rule does not time and that names a parent is put into
+// `threads.deferred` under `slot` instead (no result yet).
 std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
-                                           const ThreadIndex* threads, const std::optional<Attribution>& attribution);
+                                           const ReplyThreads& threads, const std::optional<Attribution>& attribution,
+                                           std::int64_t slot = 0);
+// The threading rule, then the attribution rule, for a reply that waited.
+std::optional<ResponseTime> laterReplyRules(const DeferredReply& reply, const ThreadIndex* index);
+// Counts a response time for the item in `slot` received at `received`.
+void recordResponseTime(AnalysisState& state, std::int64_t slot, const ResponseTime& response, DateValue received);
 // The same with the body's quoted "Sent: " date already read.
 std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
-                                           const ThreadIndex* threads, std::optional<DateValue> quotedSent,
-                                           const std::optional<Attribution>& attribution);
+                                           const ReplyThreads& threads, std::optional<DateValue> quotedSent,
+                                           const std::optional<Attribution>& attribution, std::int64_t slot = 0);
 // Blanks between the first and last non-blank character, plus 1.
 std::int64_t countWords(std::string_view ownText);
 

@@ -30,15 +30,17 @@ std::size_t firstQuotedLine(std::string_view body)
     return at == std::string_view::npos ? at : at + 1;
 }
 
-// The parent named by In-Reply-To, else by the last References entry
-// (RFC 5322 section 3.6.4), when the store holds it.
-std::optional<DateValue> parentReceivedTime(MailItem& item, const ThreadIndex& threads)
+// Hashes of the ids of the parent: those of In-Reply-To, then the last
+// References entry (RFC 5322 section 3.6.4), tried in this order.
+std::vector<std::uint64_t> parentHashes(MailItem& item)
 {
+    std::vector<std::uint64_t> hashes;
     for (const std::string& id : item.inReplyTo())
-        if (auto time = threads.receivedTime(id))
-            return time;
+        hashes.push_back(ThreadIndex::hashOf(id));
     const std::vector<std::string> references = item.references();
-    return references.empty() ? std::nullopt : threads.receivedTime(references.back());
+    if (!references.empty())
+        hashes.push_back(ThreadIndex::hashOf(references.back()));
+    return hashes;
 }
 
 } // namespace
@@ -70,25 +72,47 @@ std::string_view ownText(std::string_view body)
     return ownText(body, findAttribution(body));
 }
 
-std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
-                                           const ThreadIndex* threads, const std::optional<Attribution>& attribution)
+std::optional<ResponseTime> laterReplyRules(const DeferredReply& reply, const ThreadIndex* index)
 {
-    return responseTimeOf(item, received, windowStart, threads, quotedSentTime(item.body()), attribution);
+    if (index) {
+        // The first parent the store holds decides; one received after the
+        // reply is no evidence.
+        for (const std::uint64_t hash : reply.parents) {
+            if (auto parent = index->receivedTimeOfHash(hash)) {
+                if (*parent <= reply.received)
+                    return ResponseTime{*parent, ResponseSource::Threading};
+                break;
+            }
+        }
+    }
+    if (reply.attributed)
+        return ResponseTime{*reply.attributed, ResponseSource::Attribution};
+    return std::nullopt;
 }
 
 std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
-                                           const ThreadIndex* threads, std::optional<DateValue> quotedSent,
-                                           const std::optional<Attribution>& attribution)
+                                           const ReplyThreads& threads, const std::optional<Attribution>& attribution,
+                                           std::int64_t slot)
 {
-    if (const auto& sent = quotedSent; sent && plausible(*sent, received, windowStart))
-        return ResponseTime{*sent, ResponseSource::SentLine};
-    if (threads) {
-        if (auto parent = parentReceivedTime(item, *threads); parent && *parent <= received)
-            return ResponseTime{*parent, ResponseSource::Threading};
-    }
+    return responseTimeOf(item, received, windowStart, threads, quotedSentTime(item.body()), attribution, slot);
+}
+
+std::optional<ResponseTime> responseTimeOf(MailItem& item, DateValue received, DateValue windowStart,
+                                           const ReplyThreads& threads, std::optional<DateValue> quotedSent,
+                                           const std::optional<Attribution>& attribution, std::int64_t slot)
+{
+    if (quotedSent && plausible(*quotedSent, received, windowStart))
+        return ResponseTime{*quotedSent, ResponseSource::SentLine};
+    DeferredReply reply{slot, received, {}, std::nullopt};
+    if (threads.index || threads.deferred)
+        reply.parents = parentHashes(item);
     if (attribution && attribution->sent && plausible(*attribution->sent, received, windowStart))
-        return ResponseTime{*attribution->sent, ResponseSource::Attribution};
-    return std::nullopt;
+        reply.attributed = attribution->sent;
+    if (!threads.index && threads.deferred && !reply.parents.empty()) {
+        threads.deferred->push_back(std::move(reply));
+        return std::nullopt;
+    }
+    return laterReplyRules(reply, threads.index);
 }
 
 } // namespace brisk

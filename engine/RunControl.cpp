@@ -69,9 +69,9 @@ void RunController::start()
     m.position.runRoot = m.oPickedFolder;
     m.position.folderPath.clear();
     m_path.clear();
-    m_threads.reset();
+    m_threads.abandon();
     if (m.oPickedFolder) {
-        m_threads = ThreadIndex::build(storeRoot(*m.oPickedFolder));
+        m_threads.start(storeRoot(*m.oPickedFolder));
         ProcessFolder(*m.oPickedFolder, 1);
     }
     if (!m_terminated)
@@ -201,7 +201,8 @@ void RunController::walkItems(MailFolder& folder, long startMsgIndex)
         m.position.lastFolderAnalysed = &folder;
         m.position.lastMessageIndexAnalysed = i;
         m.position.folderPath = m_path;
-        ProcessMessage(m.state, item.get(), m_filter, m.prompts, m_threads ? &*m_threads : nullptr);
+        ProcessMessage(m.state, item.get(), m_filter, m.prompts, m_threads.lookup());
+        m_threads.poll(m.state, m.prompts);
         if (m.state.lEmailsProcessed % m.position.vLabelRefreshInterval == 0) {
             if (item)
                 step([&] { m.view.showCurrentMessage(item->subject()); });
@@ -221,6 +222,7 @@ void RunController::walkItems(MailFolder& folder, long startMsgIndex)
         if (paused())
             break;
         if (m.position.vExitRequested) {
+            m_threads.abandon();
             m_terminated = true;
             m.view.terminate();
             return;
@@ -245,9 +247,20 @@ bool RunController::readOrPause(MailFolder& folder, long index, const std::funct
     }
 }
 
+void RunController::completeReplies()
+{
+    if (m_threads.complete(m.state, m.prompts)) {
+        const StepGuard step(m.prompts, "ProcessFolder", m.state.lEmailsProcessed);
+        step([&] { m.view.UpdateLabels(); });
+        m.view.repaint();
+    }
+}
+
 void RunController::endRun()
 {
-    m_threads.reset();
+    // The last replies that waited for the index count before the run ends.
+    completeReplies();
+    m_threads.abandon();
     m.view.setStartCaption(kCaptionStart);
     m.view.setControlEnabled(RunControl::ExportButton, true);
     m.view.setControlEnabled(RunControl::PickFolderButton, true);

@@ -6,7 +6,7 @@
 
 #include "engine/AnalysisState.h"
 #include "engine/MessageAnalysis.h"
-#include "engine/ThreadIndex.h"
+#include "engine/ThreadIndexBuild.h"
 
 #include <optional>
 #include <vector>
@@ -90,6 +90,15 @@ public:
     // True once the program was ended from inside the walk.
     bool terminated() const { return m_terminated; }
 
+    // Times the replies of a paused run that wait for the Message-ID index,
+    // waiting for the index if need be: before its results are exported.
+    void completeReplies();
+    // Another folder was chosen or the window closes: the run's index is
+    // stopped and dropped; Resume is no longer possible.
+    void abandonRun() { m_threads.abandon(); }
+    // The run's index, for tests and benchmarks that watch its build.
+    ThreadIndexBuild& threadIndex() { return m_threads; }
+
 private:
     void start();
     void resume();
@@ -112,8 +121,8 @@ private:
     // Positions of the subfolders on the way from the run's root down to
     // the folder being walked.
     std::vector<std::size_t> m_path;
-    // Built by Start, kept while the run is paused, freed when it ends.
-    std::optional<ThreadIndex> m_threads;
+    // Started by Start, kept while the run is paused, freed when it ends.
+    ThreadIndexBuild m_threads;
 };
 
 } // namespace brisk

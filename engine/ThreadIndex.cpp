@@ -63,7 +63,11 @@ void ThreadIndex::seal()
 
 std::optional<DateValue> ThreadIndex::receivedTime(std::string_view messageId) const
 {
-    const std::uint64_t hash = hashOf(messageId);
+    return receivedTimeOfHash(hashOf(messageId));
+}
+
+std::optional<DateValue> ThreadIndex::receivedTimeOfHash(std::uint64_t hash) const
+{
     const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), Entry{hash, -1e300});
     if (it == m_entries.end() || it->first != hash)
         return std::nullopt;

@@ -91,6 +91,7 @@ void BRISKerUserForm::Form_Terminate()
     if (m_terminated)
         return;
     m_terminated = true;
+    m_controller.abandonRun();
     // CleanUpAndLogEnd: the arrays, the store's objects, then the end entry.
     EraseAnalysisArrays(m_app.analysis);
     m_app.session.oPickedFolder = nullptr;
@@ -353,6 +354,7 @@ void BRISKerUserForm::pickFolderSteps(FolderPick pick)
             m_services.prompts.error(errorText("PickFolder", m_app.analysis.lEmailsProcessed));
         }
     };
+    m_controller.abandonRun();
     if (pick.openedStore) {
         m_app.position.lastFolderAnalysed = nullptr;
         m_app.session.oNameSpace = std::move(pick.openedStore);
@@ -396,6 +398,7 @@ void BRISKerUserForm::setBusy(bool busy)
 
 void BRISKerUserForm::ExportButton_Click()
 {
+    m_controller.completeReplies();
     ExportContext context{m_app, *this, m_services.prompts, m_services.desktop, m_services.clock, m_log};
     m_lastResults = runExport(context);
 }

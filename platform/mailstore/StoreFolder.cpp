@@ -46,6 +46,13 @@ void StoreFolder::loadItems()
     m_itemsLoaded = true;
 }
 
+void StoreFolder::forgetItems()
+{
+    std::vector<std::filesystem::path>().swap(m_files);
+    std::vector<MboxMessage>().swap(m_mbox);
+    m_itemsLoaded = false;
+}
+
 long StoreFolder::itemCount()
 {
     loadItems();
@@ -67,6 +74,12 @@ std::unique_ptr<MailItem> StoreFolder::item(long index)
 
 void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
 {
+    scanThreadHeaders(sink, nullptr);
+}
+
+void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink, const std::atomic<bool>* stop)
+{
+    auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     ensureGMime();
     const long count = itemCount();
     std::string buffer;
@@ -82,19 +95,67 @@ void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
         try {
             const ReadOnlyFile file(m_source.location);
             const std::int64_t mtime = file.info().mtime;
-            for (const MboxMessage& message : m_mbox)
-                deliver(file, message.offset, message.length, [mtime] { return mtime; });
+            for (std::size_t i = 0; i < m_mbox.size() && !stopped(); ++i)
+                deliver(file, m_mbox[i].offset, m_mbox[i].length, [mtime] { return mtime; });
         } catch (const StoreError&) {
         }
         return;
     }
-    for (long i = 0; i < count; ++i) {
+    for (long i = 0; i < count && !stopped(); ++i) {
         try {
             const ReadOnlyFile file(m_files[static_cast<std::size_t>(i)]);
             deliver(file, 0, -1, [&file] { return file.info().mtime; });
         } catch (const StoreError&) {
         }
     }
+}
+
+namespace {
+
+// The thread headers of a whole tree, read beside the walk: the tree is a
+// private copy over the same files, listed afresh on the scan's thread, so
+// nothing is shared with the folder objects the walk reads.
+class TreeHeaderScan : public ThreadHeaderScan {
+public:
+    explicit TreeHeaderScan(std::unique_ptr<StoreFolder> root) : m_root(std::move(root)) {}
+
+    void run(const MailFolder::ThreadHeaderSink& sink, const std::atomic<bool>& stop) override
+    {
+        scanTree(*m_root, sink, stop);
+    }
+
+private:
+    // As ThreadIndex::build goes: every folder, trash included; an error
+    // ends only the folder it concerns.
+    static void scanTree(StoreFolder& folder, const MailFolder::ThreadHeaderSink& sink, const std::atomic<bool>& stop)
+    {
+        try {
+            folder.scanThreadHeaders(sink, &stop);
+        } catch (const std::exception&) {
+        }
+        folder.forgetItems(); // a path costs some hundred bytes: keep one folder's at a time
+        const std::vector<MailFolder*>* children = nullptr;
+        try {
+            children = &folder.folders();
+        } catch (const std::exception&) {
+            return;
+        }
+        for (MailFolder* child : *children)
+            if (!stop.load(std::memory_order_relaxed))
+                scanTree(static_cast<StoreFolder&>(*child), sink, stop);
+    }
+
+    std::unique_ptr<StoreFolder> m_root;
+};
+
+} // namespace
+
+std::unique_ptr<ThreadHeaderScan> StoreFolder::threadHeaderScan()
+{
+    if (m_source.kind == FolderKind::MaildirPlus || m_source.kind == FolderKind::Virtual)
+        return nullptr;
+    ensureGMime(); // once, here, before two threads may want it
+    return std::make_unique<TreeHeaderScan>(std::make_unique<StoreFolder>(m_name, nullptr, m_source));
 }
 
 StoreFolder& StoreFolder::addChild(std::string name, FolderSource source)

@@ -42,6 +42,14 @@ public:
     const std::vector<MailFolder*>& folders() override;
     bool isTrash() const override;
     void scanThreadHeaders(const ThreadHeaderSink& sink) override;
+    // A scan over a private copy of this folder's tree (Maildir++ levels
+    // have none of their own: their root lists their subfolders).
+    std::unique_ptr<ThreadHeaderScan> threadHeaderScan() override;
+    // The scan of this folder alone, ending early once `stop` is set.
+    void scanThreadHeaders(const ThreadHeaderSink& sink, const std::atomic<bool>* stop);
+    // Drops the listing of the items (read again on next use): the scan
+    // job's copy of a folder is read once.
+    void forgetItems();
 
     StoreFolder& addChild(std::string name, FolderSource source);
 

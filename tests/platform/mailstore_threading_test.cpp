@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+
 namespace brisk::test {
 namespace {
 
@@ -67,6 +70,49 @@ TEST(ThreadingHeaders, HeaderScanAgreesWithTheParsedItems)
         EXPECT_EQ(scanned.size(), 10u) << where;
         EXPECT_EQ(scanned, parsed) << where;
     }
+}
+
+// The job the index is built from beside the walk reads a private copy of
+// the tree: every folder, trash and nested mbox included, exactly what the
+// folder-by-folder scan reads; it ends at once when asked to stop, and
+// Maildir++ levels, listed by their root only, hand out none.
+TEST(ThreadingHeaders, TreeScanJobReadsWhatTheFoldersReadAndStops)
+{
+    TempDir dir;
+    const std::string date = "Date: Mon, 1 Mar 2021 10:00:00 +0000\n";
+    makeMaildir(dir / "Mail");
+    writeFile(dir / "Mail/cur/1.eml", threaded("root@x", date));
+    makeMaildir(dir / "Mail/.Trash");
+    writeFile(dir / "Mail/.Trash/cur/1.eml", threaded("trash@x", date));
+    const std::string mbox = "From - Mon Mar  1 10:00:00 2021\n" + threaded("inbox@x", date) + "\n";
+    writeFile(dir / "Local/Inbox", mbox);
+    writeFile(dir / "Local/Inbox.sbd/Lists", "From - Mon Mar  1 10:00:00 2021\n" + threaded("list@x", date) + "\n");
+    using Scanned = std::vector<std::pair<std::string, double>>;
+    for (const char* where : {"Mail", "Local"}) {
+        auto store = openMailStore(dir / where);
+        Scanned byFolder, byJob;
+        std::function<void(MailFolder&)> visit = [&](MailFolder& folder) {
+            folder.scanThreadHeaders([&](std::string_view id, double time) { byFolder.emplace_back(id, time); });
+            for (MailFolder* child : folder.folders())
+                visit(*child);
+        };
+        visit(store->root());
+        auto job = store->root().threadHeaderScan();
+        ASSERT_TRUE(job) << where;
+        std::atomic<bool> stop{false};
+        job->run([&](std::string_view id, double time) { byJob.emplace_back(id, time); }, stop);
+        std::sort(byFolder.begin(), byFolder.end());
+        std::sort(byJob.begin(), byJob.end());
+        EXPECT_EQ(byJob, byFolder) << where;
+        EXPECT_EQ(byJob.size(), 2u) << where;
+        stop = true;
+        Scanned stopped;
+        auto sink = [&](std::string_view id, double time) { stopped.emplace_back(id, time); };
+        store->root().threadHeaderScan()->run(sink, stop);
+        EXPECT_TRUE(stopped.empty()) << where;
+    }
+    auto maildirPlus = openMailStore(dir / "Mail");
+    EXPECT_EQ(maildirPlus->findFolder("Trash")->threadHeaderScan(), nullptr);
 }
 
 TEST(StoreTrash, MaildirPlusTrashAndThunderbirdTrashAreTheStoresOnly)

@@ -44,6 +44,8 @@ public:
     bool isTrash() const override { return trash; }
     // Straight from the items' data: item(i) and its read count stay untouched.
     void scanThreadHeaders(const ThreadHeaderSink& sink) override;
+    // Hands out `scanJob` once; without one the index is built before the walk.
+    std::unique_ptr<ThreadHeaderScan> threadHeaderScan() override { return std::move(scanJob); }
 
     MemoryFolder& add(const std::string& name);
     MemoryFolder& addItem(MemoryItem item);
@@ -54,6 +56,7 @@ public:
     // How often item(i) was asked for, by index - 1.
     std::vector<int> reads;
     bool trash = false;
+    std::unique_ptr<ThreadHeaderScan> scanJob;
 
 private:
     std::string m_name;

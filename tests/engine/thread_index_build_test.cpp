@@ -1,0 +1,292 @@
+// The Message-ID index built on a thread of its own while the walk runs:
+// replies that wait for it get exactly the figures of an index built before
+// the walk, wherever the index is sealed, across Pause and Resume; a run
+// abandoned with the scan still going stops and joins its thread.
+//
+// The scan job is driven by hand: it emits nothing until the test opens its
+// gate at a chosen item, and the test waits for the seal before the walk
+// goes on, so every case takes the same path on every machine.
+
+#include "engine/HeadlessWindow.h"
+#include "engine/UsageLog.h"
+#include "tests/support/MemoryStore.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace brisk {
+namespace {
+
+using test::MemoryFolder;
+using test::MemoryItem;
+using test::MemoryStore;
+
+struct Gate {
+    std::atomic<bool> started{false};
+    std::atomic<bool> open{false};
+    std::atomic<bool> sawStop{false};
+};
+
+// The store's ids copied when the job is made, emitted once the gate opens.
+class HandJob : public ThreadHeaderScan {
+public:
+    HandJob(MailFolder& root, std::shared_ptr<Gate> gate) : m_gate(std::move(gate)) { collect(root); }
+
+    void run(const MailFolder::ThreadHeaderSink& sink, const std::atomic<bool>& stop) override
+    {
+        m_gate->started = true;
+        while (!m_gate->open.load() && !stop.load())
+            std::this_thread::yield();
+        m_gate->sawStop = stop.load();
+        for (const auto& [id, time] : m_headers)
+            if (!stop.load())
+                sink(id, time);
+    }
+
+private:
+    void collect(MailFolder& folder)
+    {
+        folder.scanThreadHeaders([this](std::string_view id, double time) { m_headers.emplace_back(id, time); });
+        for (MailFolder* child : folder.folders())
+            collect(*child);
+    }
+
+    std::shared_ptr<Gate> m_gate;
+    std::vector<std::pair<std::string, double>> m_headers;
+};
+
+DateValue at(int day, int hour, int minute = 0) { return makeDate(2024, 3, day, hour, minute, 0); }
+
+MemoryItem reply(std::vector<std::string> inReplyTo, std::string body = "ok\r\n",
+                 std::vector<std::string> references = {})
+{
+    MemoryItem item;
+    item.subject = "Re: plan";
+    item.receivedTime = at(1, 12);
+    item.body = std::move(body);
+    item.inReplyTo = std::move(inReplyTo);
+    item.references = std::move(references);
+    return item;
+}
+
+// Originals in the Inbox, ten items in Sent Items: every rule, and every
+// way for a reply to wait for the index (items 2, 4, 5, 6, 7 and 10).
+void buildStore(MemoryStore& store)
+{
+    MemoryFolder& inbox = store.top().add("Inbox");
+    for (auto [id, time] : {std::pair{"a@x", at(1, 9)}, {"b@x", at(1, 9, 30)}, {"late@x", at(1, 13)}}) {
+        MemoryItem original;
+        original.messageId = id;
+        original.receivedTime = time;
+        inbox.addItem(original);
+    }
+    const std::string attribution = "mine\r\nOn 1 Mar 2024 at 11:30, Ann wrote:\r\n> hi\r\n";
+    MemoryFolder& sent = store.top().add("Sent Items");
+    sent.addItems(1, "plain");
+    sent.addItem(reply({"a@x"}));                                      // threading, 180
+    sent.addItem(reply({"a@x"}, "Sent: 1 March 2024 11:00\r\n"));       // the "Sent: " line, 60
+    sent.addItem(reply({}, "ok\r\n", {"x@x", "b@x"}));                  // last References entry, 150
+    sent.addItem(reply({"missing@x"}, attribution));                   // attribution, 30
+    sent.addItem(reply({"late@x"}, attribution));                      // parent later: attribution
+    sent.addItem(reply({"missing@x"}));                                // nothing
+    sent.addItems(1, "plain");
+    sent.addItem(reply({}, attribution));                              // attribution, at once
+    MemoryItem nextDay = reply({"a@x"});
+    nextDay.receivedTime = at(2, 9);
+    sent.addItem(nextDay);                                             // threading, 1440
+}
+
+constexpr int kItems = 10;
+
+struct IndexedRun {
+    // `job`: the index is built beside the walk by a hand-driven job;
+    // otherwise before the walk.
+    explicit IndexedRun(bool job, const char* picked = "Sent Items")
+        : clock(makeDate(2026, 12, 6, 9, 0, 0)), window(app, prompts, log, clock)
+    {
+        buildStore(store);
+        if (job)
+            store.top().scanJob = std::make_unique<HandJob>(store.top(), gate);
+        app.session.oPickedFolder = store.findFolder(picked);
+        window.ResetLabels();
+        window.onYield = [this] {
+            const std::int32_t n = app.analysis.lEmailsProcessed;
+            waiting.push_back(static_cast<int>(index().waiting()));
+            if (n == openAt || (openAt == 0 && n == 1))
+                openGate();
+            if (n == pauseAt)
+                click();
+            if (n == exitAt)
+                app.position.vExitRequested = true;
+        };
+    }
+    void click() { window.controller().StartButton_Click(); }
+    ThreadIndexBuild& index() { return window.controller().threadIndex(); }
+    // Lets the scan finish and waits for the seal; the walk takes the index
+    // up after its next item.
+    void openGate()
+    {
+        gate->open = true;
+        index().waitUntilSealed();
+    }
+
+    MemoryStore store;
+    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
+    AppState app;
+    test::RecordingPrompts prompts;
+    NoUsageLog log;
+    test::FakeClock clock;
+    HeadlessWindow window;
+    std::int32_t openAt = -1, pauseAt = -1, exitAt = -1;
+    // Replies waiting for the index after each item.
+    std::vector<int> waiting;
+};
+
+void expectSameReplies(const AnalysisState& got, const AnalysisState& want, const std::string& where)
+{
+    EXPECT_EQ(got.lEmailsAnalysed, want.lEmailsAnalysed) << where;
+    EXPECT_EQ(got.lResponseCount, want.lResponseCount) << where;
+    EXPECT_EQ(got.responseSources, want.responseSources) << where;
+    EXPECT_EQ(got.items.vItemResponseMinutes, want.items.vItemResponseMinutes) << where;
+    EXPECT_EQ(got.items.vItemResponseHours, want.items.vItemResponseHours) << where;
+    EXPECT_EQ(got.items.responded, want.items.responded) << where;
+    EXPECT_EQ(got.responseMinutes.count(), want.responseMinutes.count()) << where;
+    EXPECT_EQ(got.responseMinutes.median(), want.responseMinutes.median()) << where;
+    EXPECT_EQ(got.lTotalWords, want.lTotalWords) << where;
+}
+
+class ThreadIndexBuildTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        before.click();
+        const AnalysisState& s = before.app.analysis;
+        ASSERT_EQ(s.lEmailsAnalysed, kItems);
+        ASSERT_EQ(s.responseSources, (std::array<std::int32_t, 3>{1, 3, 3}));
+        const std::vector<std::int32_t> minutes(s.items.vItemResponseMinutes.begin(),
+                                                s.items.vItemResponseMinutes.begin() + kItems);
+        ASSERT_EQ(minutes, (std::vector<std::int32_t>{-1, 180, 60, 150, 30, 30, -1, -1, 30, 1440}));
+        ASSERT_EQ(before.waiting, std::vector<int>(kItems, 0));
+        ASSERT_TRUE(before.prompts.shown.empty());
+    }
+
+    IndexedRun before{false};
+};
+
+TEST_F(ThreadIndexBuildTest, RepliesThatWaitGetTheFiguresOfAnIndexBuiltBeforeTheWalk)
+{
+    // The replies waiting after each item while the index is not sealed.
+    const std::vector<int> unsealed = {0, 1, 1, 2, 3, 4, 5, 5, 5, 6};
+    for (std::int32_t openAt = 0; openAt <= kItems; ++openAt) {
+        const std::string where = "index sealed after item " + std::to_string(openAt);
+        IndexedRun run(true);
+        run.openAt = openAt;
+        if (openAt == 0)
+            run.gate->open = true;
+        run.click();
+        EXPECT_EQ(run.window.startCaption(), "Start") << where;
+        expectSameReplies(run.app.analysis, before.app.analysis, where);
+        EXPECT_TRUE(run.prompts.shown.empty()) << where;
+        EXPECT_EQ(run.window.panel.boxText(PanelBox::MedianResponseMinLabel),
+                  before.window.panel.boxText(PanelBox::MedianResponseMinLabel)) << where;
+        // Waiting grows until the seal and is empty after the next item.
+        for (int n = 1; n <= kItems; ++n) {
+            const int expected = n <= openAt ? unsealed[static_cast<std::size_t>(n - 1)] : 0;
+            EXPECT_EQ(run.waiting[static_cast<std::size_t>(n - 1)], expected) << where << ", item " << n;
+        }
+        EXPECT_FALSE(run.index().active()) << where;
+    }
+}
+
+TEST_F(ThreadIndexBuildTest, NoScanUntilAReplyNeedsTheIndex)
+{
+    IndexedRun inbox(true, "Inbox");
+    inbox.click();
+    EXPECT_EQ(inbox.app.analysis.lEmailsAnalysed, 3);
+    EXPECT_FALSE(inbox.gate->started);
+    EXPECT_FALSE(inbox.index().active());
+
+    IndexedRun sent(true);
+    sent.pauseAt = 1;
+    sent.click();
+    EXPECT_FALSE(sent.gate->started);
+    EXPECT_FALSE(sent.index().scanStarted());
+    sent.pauseAt = 2; // the first reply that waits starts the scan
+    sent.click();
+    EXPECT_TRUE(sent.gate->started || sent.index().scanStarted());
+    sent.openAt = kItems;
+    sent.click();
+    expectSameReplies(sent.app.analysis, before.app.analysis, "scan started by item 2");
+}
+
+TEST_F(ThreadIndexBuildTest, PauseAndResumeWhileTheIndexIsBuilt)
+{
+    for (std::int32_t pauseAt = 1; pauseAt < kItems; ++pauseAt) {
+        for (const bool openWhilePaused : {false, true}) {
+            const std::string where = "paused after item " + std::to_string(pauseAt)
+                                      + (openWhilePaused ? ", sealed while paused" : ", sealed at the end");
+            IndexedRun run(true);
+            run.pauseAt = pauseAt;
+            run.openAt = openWhilePaused ? -1 : kItems;
+            run.click();
+            ASSERT_EQ(run.window.startCaption(), "Resume") << where;
+            EXPECT_TRUE(run.index().active()) << where;
+            if (openWhilePaused)
+                run.openGate();
+            run.click();
+            EXPECT_EQ(run.window.startCaption(), "Start") << where;
+            expectSameReplies(run.app.analysis, before.app.analysis, where);
+        }
+    }
+}
+
+TEST_F(ThreadIndexBuildTest, AnExportOfAPausedRunTimesTheRepliesThatWait)
+{
+    IndexedRun run(true);
+    run.pauseAt = 7;
+    run.click();
+    EXPECT_EQ(run.index().waiting(), 5u);
+    run.gate->open = true;
+    run.window.controller().completeReplies();
+    EXPECT_EQ(run.index().waiting(), 0u);
+    EXPECT_EQ(run.app.analysis.responseSources, (std::array<std::int32_t, 3>{1, 2, 2}));
+    run.click();
+    expectSameReplies(run.app.analysis, before.app.analysis, "resumed after the export");
+}
+
+TEST_F(ThreadIndexBuildTest, AbandoningARunStopsAndJoinsTheScan)
+{
+    // Another folder chosen while paused: the scan stops, nothing waits.
+    IndexedRun picked(true);
+    picked.pauseAt = 4;
+    picked.click();
+    picked.window.controller().abandonRun();
+    EXPECT_TRUE(picked.gate->sawStop);
+    EXPECT_FALSE(picked.index().active());
+    EXPECT_EQ(picked.index().waiting(), 0u);
+    EXPECT_EQ(picked.app.analysis.responseSources, (std::array<std::int32_t, 3>{1, 0, 0}));
+
+    // The window closed from inside the walk.
+    IndexedRun closed(true);
+    closed.exitAt = 3;
+    closed.click();
+    EXPECT_TRUE(closed.window.controller().terminated());
+    EXPECT_TRUE(closed.gate->sawStop);
+    EXPECT_FALSE(closed.index().active());
+
+    // A paused run dropped with its scan going: the thread is stopped and
+    // joined (a thread left joinable would end the process).
+    auto dropped = std::make_unique<IndexedRun>(true);
+    const std::shared_ptr<Gate> gate = dropped->gate;
+    dropped->pauseAt = 2;
+    dropped->click();
+    EXPECT_FALSE(gate->sawStop);
+    dropped.reset();
+    EXPECT_TRUE(gate->sawStop);
+}
+
+} // namespace
+} // namespace brisk
