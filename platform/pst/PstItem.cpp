@@ -165,7 +165,7 @@ const std::string& PstItem::senderName()
 }
 
 // Plain text, else the HTML body as text, else the RTF body as text.
-std::string PstItem::readBody()
+std::string PstItem::bodyText()
 {
     libpff_item_t* message = m_message.get();
     try {
@@ -191,7 +191,7 @@ std::string PstItem::readBody()
 const std::string& PstItem::body()
 {
     if (!m_body)
-        m_body = readBody();
+        m_body = bodyText();
     return *m_body;
 }
 

@@ -46,7 +46,7 @@ private:
     void readRecipients();
     const ThreadHeaders& threadIds();
     std::optional<std::string> messageString(std::uint32_t id);
-    std::string readBody();
+    std::string bodyText();
 
     std::shared_ptr<PstFile> m_file;
     ItemPtr m_message;
