@@ -59,7 +59,10 @@ TEST(BodyStream, ConversionsAgreeWithTheWholeTextOnesForEveryCut)
     };
     std::mt19937 random(7);
     for (const std::size_t maxChunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{4096}}) {
-        for (const auto& [bytes, charset] : bytesAndCharsets) {
+        for (const auto& entry : bytesAndCharsets) {
+            // Named copies: clang 14 cannot capture structured bindings.
+            const std::string& bytes = entry.first;
+            const std::string& charset = entry.second;
             std::string out;
             const ByteSource source = [&](const TextSink& sink) { return feedInChunks(bytes, random, maxChunk, sink), true; };
             streamUtf8(source, charset, [&](std::string_view text) { out.append(text); });
