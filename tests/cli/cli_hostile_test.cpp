@@ -3,6 +3,7 @@
 // and the cause, and names from the store reach the terminal defused.
 
 #include "shell/Cli.h"
+#include "tests/cli/CliRun.h"
 #include "shell/Inspect.h"
 #include "shell/TerminalText.h"
 #include "tests/support/MemoryStore.h"
@@ -23,19 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliResult {
-    int status = -1;
-    std::string out, err;
-};
+using CliResult = CliRun;
 
 CliResult cli(const std::vector<std::string>& args)
 {
-    std::ostringstream out, err;
-    CliResult run;
-    run.status = runCli(args, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    return runCliCaptured(args);
 }
 
 void makeMaildirWith(const fs::path& dir, const std::vector<std::string>& raws)

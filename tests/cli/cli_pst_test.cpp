@@ -5,6 +5,7 @@
 
 #include "shell/Cli.h"
 #include "tests/cli/cli_Json.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -20,19 +21,11 @@ using brisk::test::JsonReader;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+using brisk::test::CliRun;
 
 CliRun cli(const std::vector<std::string>& args)
 {
-    std::ostringstream out, err;
-    CliRun run;
-    run.status = brisk::runCli(args, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    return brisk::test::runCliCaptured(args);
 }
 
 std::string show(const Json& value)

@@ -4,6 +4,7 @@
 
 #include "shell/Cli.h"
 #include "tests/cli/cli_Json.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,20 +23,11 @@ using brisk::test::JsonReader;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using brisk::test::CliRun;
 
 CliRun runCli(const std::vector<std::string>& args)
 {
-    std::ostringstream out, err;
-    CliRun run;
-    run.status = brisk::runCli(args, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    return brisk::test::runCliCaptured(args);
 }
 
 std::string firstLine(const std::string& text)
