@@ -82,6 +82,88 @@ void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, c
     step([&] { checkedAdd(s.lTotalChars, body.ownUtf16Length); });
 }
 
+// Step 7: the hour, weekday and month buckets of the received time.
+ItemTime recordTimeBuckets(AnalysisState& s, const StepGuard& step, std::int64_t slot, DateValue d)
+{
+    ItemTime t;
+    const DateParts parts = splitDate(d);
+    t.h = parts.hour + 1;
+    t.w = weekdayOf(d);
+    t.m = parts.month;
+    step([&] { checkedAdd(s.vHourCount(t.h), 1); });
+    step([&] { checkedAdd(s.vWeekdayCount(t.w), 1); });
+    step([&] { checkedAdd(s.vMonthCount(t.m), 1); });
+    step([&] { slotOf(s.items.vItemHour, slot) = static_cast<std::int8_t>(t.h); });
+    step([&] { slotOf(s.items.vItemWeekday, slot) = static_cast<std::int8_t>(t.w); });
+    step([&] { slotOf(s.items.vItemMonth, slot) = static_cast<std::int8_t>(t.m); });
+    return t;
+}
+
+// The item the steps read; an item the store could not deliver fails them.
+MailItem& needItem(MailItem* item)
+{
+    if (!item)
+        throw StoreError("no item");
+    return *item;
+}
+
+// Steps 11-12: size in KB (halves to even) and attachments.
+void recordSizeAndAttachments(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t,
+                              MailItem* item)
+{
+    auto at = [&](auto& array) -> auto& { return slotOf(array, slot); };
+    step([&] {
+        at(s.items.vItemSizeKB) = toCounter(static_cast<std::int64_t>(roundHalfEven(needItem(item).size() / 1000.0)));
+    });
+    step([&] { checkedAdd(s.lTotalSizeKB, at(s.items.vItemSizeKB)); });
+    step([&] { at(s.items.vItemAttachments) = needItem(item).attachmentCount(); });
+    step([&] {
+        if (at(s.items.vItemAttachments) > 0) {
+            step([&] { checkedAdd(s.vHourWithAtt(t.h), 1); });
+            step([&] { checkedAdd(s.vWeekdayWithAtt(t.w), 1); });
+            step([&] { checkedAdd(s.vMonthWithAtt(t.m), 1); });
+            step([&] { checkedAdd(s.lTotalSizeWithAttKB, at(s.items.vItemSizeKB)); });
+        } else {
+            step([&] { checkedAdd(s.lTotalSizeWoAttKB, at(s.items.vItemSizeKB)); });
+        }
+    });
+}
+
+// Step 13: recipients, and one-to-one mail.
+void recordRecipients(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t, MailItem* item)
+{
+    auto at = [&](auto& array) -> auto& { return slotOf(array, slot); };
+    step([&] { at(s.items.vItemRecipients) = toCounter(static_cast<std::int64_t>(needItem(item).recipients().size())); });
+    step([&] {
+        const std::int32_t count = at(s.items.vItemRecipients);
+        step([&] { checkedAdd(s.vHourRecipients(t.h), count); });
+        step([&] { checkedAdd(s.vWeekdayRecipients(t.w), count); });
+        step([&] { checkedAdd(s.vMonthRecipients(t.m), count); });
+        if (count == 1) {
+            step([&] { checkedAdd(s.lOneToOneEmails, 1); });
+            step([&] { checkedAdd(s.vHourOneToOne(t.h), 1); });
+            step([&] { checkedAdd(s.vWeekdayOneToOne(t.w), 1); });
+            step([&] { checkedAdd(s.vMonthOneToOne(t.m), 1); });
+        }
+    });
+}
+
+// Steps 14-15: sender and first recipient, counted by name for the top lists.
+void recordNames(AnalysisState& s, const StepGuard& step, std::int64_t slot, MailItem* item)
+{
+    auto at = [&](auto& array) -> auto& { return slotOf(array, slot); };
+    step([&] {
+        const std::string& sender = needItem(item).senderName();
+        at(s.items.vItemSender) = sender.empty() ? 0 : countName(s.names.senders, sender);
+    });
+    step([&] {
+        if (at(s.items.vItemRecipients) > 0) {
+            const std::string& receiver = needItem(item).recipients().front();
+            at(s.items.vItemReceiver) = receiver.empty() ? 0 : countName(s.names.receivers, receiver);
+        }
+    });
+}
+
 } // namespace
 
 // Step 9's result: the response time in whole hours and minutes, counted by
@@ -130,17 +212,12 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
 {
     const StepGuard step(prompts, "ProcessMessage", s.lEmailsProcessed);
     auto test = [&](auto&& condition) { return step.test(condition); };
-    auto need = [&]() -> MailItem& {
-        if (!item)
-            throw StoreError("no item");
-        return *item;
-    };
+    auto need = [&]() -> MailItem& { return needItem(item); };
 
     // 1. Every item counts as processed and owns the next slot.
     step([&] { checkedAdd(s.lEmailsProcessed, 1); });
     const std::int64_t slot = static_cast<std::int64_t>(s.lEmailsProcessed) - 1;
     step([&] { s.items.ensureSlot(slot); });
-    auto at = [&](auto& array) -> auto& { return slotOf(array, slot); };
 
     // 2. Only mail items are analysed. A failing type test stops here too.
     bool notMail = true;
@@ -171,17 +248,7 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
         s.dLastEmailDate = d;
 
     // 7. Time buckets.
-    ItemTime t;
-    const DateParts parts = splitDate(d);
-    t.h = parts.hour + 1;
-    t.w = weekdayOf(d);
-    t.m = parts.month;
-    step([&] { checkedAdd(s.vHourCount(t.h), 1); });
-    step([&] { checkedAdd(s.vWeekdayCount(t.w), 1); });
-    step([&] { checkedAdd(s.vMonthCount(t.m), 1); });
-    step([&] { at(s.items.vItemHour) = static_cast<std::int8_t>(t.h); });
-    step([&] { at(s.items.vItemWeekday) = static_cast<std::int8_t>(t.w); });
-    step([&] { at(s.items.vItemMonth) = static_cast<std::int8_t>(t.m); });
+    const ItemTime t = recordTimeBuckets(s, step, slot, d);
 
     // 8. The calendar day.
     step([&] {
@@ -206,49 +273,10 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
     // 10. Words and characters of the item's own text.
     step([&] { recordOwnText(s, step, slot, t, body.facts(need())); });
 
-    // 11. Size in KB, halves to even.
-    step([&] { at(s.items.vItemSizeKB) = toCounter(static_cast<std::int64_t>(roundHalfEven(need().size() / 1000.0))); });
-    step([&] { checkedAdd(s.lTotalSizeKB, at(s.items.vItemSizeKB)); });
-
-    // 12. Attachments.
-    step([&] { at(s.items.vItemAttachments) = need().attachmentCount(); });
-    step([&] {
-        if (at(s.items.vItemAttachments) > 0) {
-            step([&] { checkedAdd(s.vHourWithAtt(t.h), 1); });
-            step([&] { checkedAdd(s.vWeekdayWithAtt(t.w), 1); });
-            step([&] { checkedAdd(s.vMonthWithAtt(t.m), 1); });
-            step([&] { checkedAdd(s.lTotalSizeWithAttKB, at(s.items.vItemSizeKB)); });
-        } else {
-            step([&] { checkedAdd(s.lTotalSizeWoAttKB, at(s.items.vItemSizeKB)); });
-        }
-    });
-
-    // 13. Recipients.
-    step([&] { at(s.items.vItemRecipients) = toCounter(static_cast<std::int64_t>(need().recipients().size())); });
-    step([&] {
-        const std::int32_t count = at(s.items.vItemRecipients);
-        step([&] { checkedAdd(s.vHourRecipients(t.h), count); });
-        step([&] { checkedAdd(s.vWeekdayRecipients(t.w), count); });
-        step([&] { checkedAdd(s.vMonthRecipients(t.m), count); });
-        if (count == 1) {
-            step([&] { checkedAdd(s.lOneToOneEmails, 1); });
-            step([&] { checkedAdd(s.vHourOneToOne(t.h), 1); });
-            step([&] { checkedAdd(s.vWeekdayOneToOne(t.w), 1); });
-            step([&] { checkedAdd(s.vMonthOneToOne(t.m), 1); });
-        }
-    });
-
-    // 14-15. Sender and first recipient, counted by name for the top lists.
-    step([&] {
-        const std::string& sender = need().senderName();
-        at(s.items.vItemSender) = sender.empty() ? 0 : countName(s.names.senders, sender);
-    });
-    step([&] {
-        if (at(s.items.vItemRecipients) > 0) {
-            const std::string& receiver = need().recipients().front();
-            at(s.items.vItemReceiver) = receiver.empty() ? 0 : countName(s.names.receivers, receiver);
-        }
-    });
+    // 11-15. Size, attachments, recipients, sender and first recipient.
+    recordSizeAndAttachments(s, step, slot, t, item);
+    recordRecipients(s, step, slot, t, item);
+    recordNames(s, step, slot, item);
 
     // 16.
     step([&] { checkedAdd(s.lEmailsAnalysed, 1); });
