@@ -15,7 +15,7 @@
 #include "engine/ResultsPanel.h"
 #include "engine/Services.h"
 #include "engine/TopLists.h"
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 
 #include <algorithm>
 #include <chrono>

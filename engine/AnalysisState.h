@@ -4,7 +4,7 @@
 // run, the results panel adds the derived averages, the export only reads.
 
 #include "engine/Checked.h"
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "stats/LiveStats.h"
 
 #include <array>

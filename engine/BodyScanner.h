@@ -6,7 +6,7 @@
 // whole-text rules (quotedSentTime, findAttribution, ownText, countWords,
 // utf16Length) give for the same text.
 
-#include "platform/dates/Attribution.h"
+#include "dates/Attribution.h"
 
 #include <cstdint>
 #include <deque>

@@ -5,7 +5,7 @@
 #include "engine/Services.h"
 #include "engine/StepGuard.h"
 #include "engine/ThreadIndex.h"
-#include "platform/dates/DateText.h"
+#include "dates/DateText.h"
 #include "stats/Rounding.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 
 #include "engine/AnalysisState.h"
 #include "engine/ThreadIndex.h"
-#include "platform/dates/Attribution.h"
+#include "dates/Attribution.h"
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 #include "engine/MailStore.h"
 #include "engine/MessageAnalysis.h"
 #include "engine/ThreadIndex.h"
-#include "platform/dates/DateText.h"
+#include "dates/DateText.h"
 
 #include <algorithm>
 

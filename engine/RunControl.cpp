@@ -3,8 +3,8 @@
 #include "engine/MailStore.h"
 #include "engine/Services.h"
 #include "engine/StepGuard.h"
-#include "engine/UsageLog.h"
-#include "platform/dates/DateText.h"
+#include "engine/UsageLogSink.h"
+#include "dates/DateText.h"
 #include "stats/Rounding.h"
 
 #include <cmath>

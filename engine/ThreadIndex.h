@@ -8,7 +8,7 @@
 // 16 bytes (a 64-bit hash of its id and its time), outside the per-item
 // arrays.
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,10 +2,10 @@
 
 #include "engine/SavedFile.h"
 #include "engine/Services.h"
-#include "engine/UsageLog.h"
+#include "engine/UsageLogSink.h"
 #include "export/InsightsFill.h"
 #include "export/ResultsFill.h"
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "platform/system/FileProcedures.h"
 #include "platform/workbook/Workbook.h"
 

@@ -4,7 +4,7 @@
 // as one JSON object.
 
 #include "engine/Session.h"
-#include "engine/HeadlessWindow.h"
+#include "shell/HeadlessWindow.h"
 
 #include <iosfwd>
 #include <string>

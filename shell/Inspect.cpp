@@ -1,6 +1,6 @@
 #include "shell/Inspect.h"
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "shell/TerminalText.h"
 
 #include <sstream>

@@ -1,6 +1,6 @@
 #include "shell/UsageLogRows.h"
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 
 #include <cerrno>
 #include <vector>

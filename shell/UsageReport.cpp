@@ -1,7 +1,7 @@
 #include "shell/UsageReport.h"
 
 #include "engine/SavedFile.h"
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "platform/system/SystemServices.h"
 #include "platform/system/FileProcedures.h"
 #include "shell/InstalledSettings.h"

@@ -1,6 +1,6 @@
 #include "ui/BRISKerUserForm.h"
 
-#include "platform/dates/DateText.h"
+#include "dates/DateText.h"
 #include "ui/DesignMetrics.h"
 #include "ui/HelpDialog.h"
 #include "ui/LiveChartView.h"

@@ -5,7 +5,7 @@
 #include "ui/BRISKerUserForm.h"
 
 #include "platform/system/FileProcedures.h"
-#include "shell/UsageLog.h"
+#include "shell/SharedUsageLog.h"
 #include "shell/UsageReport.h"
 #include "ui/DesignMetrics.h"
 #include "ui/LiveChartView.h"

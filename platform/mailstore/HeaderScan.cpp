@@ -1,6 +1,6 @@
 #include "platform/mailstore/HeaderScan.h"
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "platform/mailstore/FileAccess.h"
 #include "platform/mailstore/GMimeSupport.h"
 

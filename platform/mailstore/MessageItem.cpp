@@ -1,6 +1,6 @@
 #include "platform/mailstore/MessageItem.h"
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "platform/mailstore/AddressList.h"
 #include "platform/mailstore/FileAccess.h"
 #include "platform/mailstore/MboxIndex.h"

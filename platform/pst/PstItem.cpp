@@ -1,6 +1,6 @@
 #include "platform/pst/PstItem.h"
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "platform/mailstore/TextConvert.h"
 #include "platform/pst/RtfText.h"
 #include "platform/pst/ThreadHeaders.h"

@@ -1,6 +1,6 @@
 #include "platform/system/SystemServices.h"
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 
 #include <cerrno>
 #include <chrono>

@@ -3,7 +3,7 @@
 // Deleted Items markers, item values checked by hand against pffexport and
 // pypff, and damaged files that must give a clear message and no crash.
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "platform/mailstore/OpenStore.h"
 #include "tests/platform/mailstore_Fixtures.h"
 #include "tests/support/TestSupport.h"

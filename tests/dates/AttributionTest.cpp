@@ -2,7 +2,7 @@
 // German, French, Spanish and Dutch, and the lines that look like them but
 // are not. Tests run with TZ=UTC: a time with a zone is shown in UTC.
 
-#include "platform/dates/Attribution.h"
+#include "dates/Attribution.h"
 #include "tests/dates/DateTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // Helpers of the date tests: date values written as readable texts; ScopedEnv
 // sets the time zone and locale for one scope.
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "tests/dates/DateTestSupport.h"
 
 #include <gtest/gtest.h>

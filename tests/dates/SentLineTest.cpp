@@ -2,7 +2,7 @@
 // sent_items folders: US long and short forms, UK forms, and lines damaged in
 // the source (a year glued to the hour, a quoted-printable "=20" left behind).
 
-#include "platform/dates/DateText.h"
+#include "dates/DateText.h"
 #include "tests/dates/DateTestSupport.h"
 #include "tests/support/TestSupport.h"
 

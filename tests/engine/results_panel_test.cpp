@@ -1,9 +1,9 @@
 // The results panel's figures and the top lists, from known items.
 
-#include "engine/HeadlessWindow.h"
+#include "shell/HeadlessWindow.h"
 #include "engine/ResultsPanel.h"
 #include "engine/TopLists.h"
-#include "engine/UsageLog.h"
+#include "engine/UsageLogSink.h"
 #include "tests/support/MemoryStore.h"
 #include "tests/support/TestSupport.h"
 

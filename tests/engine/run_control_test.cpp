@@ -2,8 +2,8 @@
 // resume positions, the close request, the refresh schedule of the top lists.
 
 #include "engine/RunControl.h"
-#include "engine/UsageLog.h"
-#include "engine/HeadlessWindow.h"
+#include "engine/UsageLogSink.h"
+#include "shell/HeadlessWindow.h"
 #include "tests/support/MemoryStore.h"
 #include "tests/support/TestSupport.h"
 

@@ -2,8 +2,8 @@
 // order wherever the pause fell, the store's trash is skipped, replies are
 // timed from originals in other folders, and the window ends with the run.
 
-#include "engine/HeadlessWindow.h"
-#include "engine/UsageLog.h"
+#include "shell/HeadlessWindow.h"
+#include "engine/UsageLogSink.h"
 #include "tests/support/MemoryStore.h"
 #include "tests/support/TestSupport.h"
 

@@ -7,8 +7,8 @@
 // gate at a chosen item, and the test waits for the seal before the walk
 // goes on, so every case takes the same path on every machine.
 
-#include "engine/HeadlessWindow.h"
-#include "engine/UsageLog.h"
+#include "shell/HeadlessWindow.h"
+#include "engine/UsageLogSink.h"
 #include "tests/support/MemoryStore.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "tests/export/export_Support.h"
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 
 #include <zip.h>
 

@@ -4,8 +4,8 @@
 // followed by exports, and an independent reader of the saved workbook
 // (openpyxl under Debian's python3).
 
-#include "engine/HeadlessWindow.h"
-#include "engine/UsageLog.h"
+#include "shell/HeadlessWindow.h"
+#include "engine/UsageLogSink.h"
 #include "export/ExportWorkflow.h"
 #include "tests/support/MemoryStore.h"
 #include "tests/support/TestSupport.h"

@@ -1,8 +1,8 @@
 // The date-text parser of the date boxes and of quoted "Sent: " lines, and
 // the usage log's time stamps, in both day orders.
 
-#include "platform/dates/DateText.h"
-#include "platform/dates/DateValue.h"
+#include "dates/DateText.h"
+#include "dates/DateValue.h"
 
 #include <cstddef>
 #include <cstdint>

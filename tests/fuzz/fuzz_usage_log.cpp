@@ -2,7 +2,7 @@
 // must give exactly the row that reading the whole log line by line gives.
 
 #include "shell/UsageLogRows.h"
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <cstdlib>

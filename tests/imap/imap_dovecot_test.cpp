@@ -4,8 +4,8 @@
 // password, the server stopped in the middle of a run, and brisk-cli's JSON
 // figures equal to those of the Maildir.
 
-#include "engine/HeadlessWindow.h"
-#include "engine/UsageLog.h"
+#include "shell/HeadlessWindow.h"
+#include "engine/UsageLogSink.h"
 #include "platform/imap/ImapStore.h"
 #include "platform/mailstore/OpenStore.h"
 #include "shell/Cli.h"

@@ -1,7 +1,7 @@
 // The values of one item: type, received time, subject, body, size,
 // attachments, recipients and sender.
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "tests/platform/mailstore_Fixtures.h"
 
 #include <gtest/gtest.h>

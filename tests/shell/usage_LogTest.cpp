@@ -1,5 +1,5 @@
-#include "platform/dates/DateValue.h"
-#include "shell/UsageLog.h"
+#include "dates/DateValue.h"
+#include "shell/SharedUsageLog.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

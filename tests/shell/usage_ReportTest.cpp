@@ -1,4 +1,4 @@
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "shell/UsageReport.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"

@@ -4,7 +4,7 @@
 // item can be made to fail on any of its values.
 
 #include "engine/MailStore.h"
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/dates/AttributionWords.h"
+#include "dates/AttributionWords.h"
 
 namespace brisk::attribution {
 namespace {

@@ -1,6 +1,6 @@
-#include "platform/dates/Attribution.h"
+#include "dates/Attribution.h"
 
-#include "platform/dates/AttributionWords.h"
+#include "dates/AttributionWords.h"
 
 #include <array>
 #include <cstdint>

@@ -6,7 +6,7 @@
 
 #include "engine/Services.h"
 #include "engine/Settings.h"
-#include "engine/UsageLog.h"
+#include "engine/UsageLogSink.h"
 
 #include <string>
 #include <string_view>

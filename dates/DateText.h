@@ -2,7 +2,7 @@
 // Text to date, as the platform's locale-aware conversion reads the date
 // boxes and the quoted "Sent: " lines of replies and forwards.
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 
 #include <optional>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "shell/UsageLog.h"
+#include "shell/SharedUsageLog.h"
 
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 #include "platform/system/FileProcedures.h"
 
 #include <cerrno>

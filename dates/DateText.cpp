@@ -1,4 +1,4 @@
-#include "platform/dates/DateText.h"
+#include "dates/DateText.h"
 
 #include <array>
 #include <cstddef>

@@ -5,7 +5,7 @@
 // écrit :", "El 5 ene 2015, a las 10:00, Ann escribió:", "Op 5 jan. 2015 om
 // 10:00 schreef Ann:", Eudora's "At 10:33 AM 12/5/2001 -0600, you wrote:".
 
-#include "platform/dates/DateText.h"
+#include "dates/DateText.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "engine/HeadlessWindow.h"
+#include "shell/HeadlessWindow.h"
 
 namespace brisk {
 

@@ -1,4 +1,4 @@
-#include "platform/dates/DateValue.h"
+#include "dates/DateValue.h"
 
 #include <cstdio>
 #include <ctime>
