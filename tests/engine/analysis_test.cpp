@@ -1,0 +1,354 @@
+// The analysis of one item: what each step adds to the state, the date
+// window and filter, the reply rules in their order, where the own text
+// ends, and how a failing step is reported while the analysis goes on.
+
+#include "engine/MessageAnalysis.h"
+#include "engine/ThreadIndex.h"
+#include "tests/support/BodyFactsCheck.h"
+#include "tests/support/MemoryStore.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace brisk {
+namespace {
+
+using test::MemoryFolder;
+using test::MemoryItem;
+
+MemoryItem itemAt(DateValue received, std::string body = "Hi there\r\n", std::string subject = "Hello")
+{
+    MemoryItem item;
+    item.receivedTime = received;
+    item.body = std::move(body);
+    item.subject = std::move(subject);
+    return item;
+}
+
+class AnalysisTest : public ::testing::Test {
+protected:
+    AnalysisTest() { PrepareAnalysisArrays(state, 10); }
+
+    // Analyses the item and returns its slot.
+    std::size_t feed(MemoryItem data, const DateFilter& filter = {}, const ThreadIndex* index = nullptr)
+    {
+        folder.items = {std::move(data)};
+        ProcessMessage(state, folder.item(1).get(), filter, prompts, index);
+        return static_cast<std::size_t>(state.lEmailsProcessed - 1);
+    }
+
+    AnalysisState state;
+    test::RecordingPrompts prompts;
+    MemoryFolder folder{"Sent Items", nullptr};
+};
+
+TEST_F(AnalysisTest, EachItemFillsItsSlotBucketsTotalsAndNames)
+{
+    EXPECT_GT(state.dFirstEmailDate, state.dLastEmailDate);
+    MemoryItem meeting;
+    meeting.typeName = "MeetingItem";
+    feed(meeting);
+    MemoryItem sunday = itemAt(makeDate(2011, 6, 19, 23, 30, 0), "one two three\r\nFrom: x\r\n"); // a Sunday
+    sunday.recipients = {"Bob", "Carol"};
+    sunday.attachments = 2;
+    sunday.size = 2500;
+    feed(sunday);
+    feed(MemoryItem{}); // Wednesday 15 June 2011 10:00, to Bob alone
+    MemoryItem nobody;
+    nobody.recipients = {};
+    nobody.sender = "";
+    feed(nobody);
+
+    EXPECT_EQ(state.lEmailsProcessed, 4);
+    EXPECT_EQ(state.lEmailsAnalysed, 3);
+    const PerItemArrays& items = state.items;
+    EXPECT_EQ(std::vector<int>(items.vItemHour.begin(), items.vItemHour.begin() + 4), (std::vector<int>{-1, 24, 11, 11}));
+    EXPECT_EQ(items.vItemResponseMinutes[0], -1);
+    EXPECT_EQ(std::vector<int>(items.vItemWords.begin(), items.vItemWords.begin() + 4), (std::vector<int>{0, 3, 2, 2}));
+    EXPECT_EQ(std::vector<int>(items.vItemSizeKB.begin(), items.vItemSizeKB.begin() + 4), (std::vector<int>{0, 2, 2, 2}));
+    EXPECT_EQ(std::vector<int>(items.vItemRecipients.begin(), items.vItemRecipients.begin() + 4), (std::vector<int>{0, 2, 1, 0}));
+    EXPECT_EQ(items.vItemSender[0], 0u);
+    EXPECT_NE(items.vItemSender[1], 0u);
+    EXPECT_EQ(items.vItemSender[3], 0u);
+    EXPECT_EQ(items.vItemReceiver[3], 0u);
+    EXPECT_EQ(state.vHourCount(24), 1);
+    EXPECT_EQ(state.vWeekdayCount(7), 1);
+    EXPECT_EQ(state.vWeekdayCount(3), 2);
+    EXPECT_EQ(state.vMonthCount(6), 3);
+    EXPECT_EQ(state.vHourWords(24), 3);
+    EXPECT_EQ(state.vWeekdayRecipients(7), 2);
+    EXPECT_EQ(state.vMonthWithAtt(6), 1);
+    EXPECT_EQ(state.vHourOneToOne(11), 1);
+    EXPECT_EQ(state.vHourOneToOne(24), 0);
+    EXPECT_EQ(state.lOneToOneEmails, 1);
+    EXPECT_EQ(state.lTotalWords, 7);
+    EXPECT_EQ(state.lTotalSizeWithAttKB, 2);
+    EXPECT_EQ(state.lTotalSizeWoAttKB, 4);
+    EXPECT_EQ(state.vDayCount[static_cast<std::size_t>(daysBetween(makeDate(1991, 1, 1), sunday.receivedTime))], 1);
+    EXPECT_EQ(state.dayCountMax, 2);
+    EXPECT_EQ(state.dFirstEmailDate, makeDate(2011, 6, 15, 10, 0, 0));
+    EXPECT_EQ(state.dLastEmailDate, sunday.receivedTime);
+    const auto receivers = state.names.receivers.topK(10);
+    EXPECT_EQ(receivers, (std::vector<RankedCounter::Entry>{{"Bob", 2}}));
+    EXPECT_EQ(state.names.senders.topK(10), (std::vector<RankedCounter::Entry>{{"Alice", 2}}));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(AnalysisTest, WordsCharactersOfTheOwnTextAndSizesRoundedHalfToEven)
+{
+    struct Case {
+        const char* body;
+        std::int64_t bytes;
+        int words, chars, kb;
+    } cases[] = {
+        {"two  words", 999, 3, 10, 1},
+        {" two words ", 499, 2, 11, 0},
+        {"two\r\nwords", 1500, 1, 10, 2},
+        {"   ", 2500, 1, 3, 2},
+        {"mine From: theirs and more", 3500, 1, 5, 4},
+        {"From: only quoted", 0, 1, 0, 0},
+        {"\xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80", 2000, 2, 6, 2}, // été + emoji: 3 + 1 + 2 UTF-16 units
+        {"", 2000, 0, 0, 2},
+    };
+    for (const auto& c : cases) {
+        const std::int32_t chars = state.lTotalChars, kb = state.lTotalSizeKB;
+        MemoryItem item = itemAt(makeDate(2011, 6, 15, 10, 0, 0), c.body);
+        item.size = c.bytes;
+        const std::size_t slot = feed(item);
+        EXPECT_EQ(state.items.vItemWords[slot], c.words) << c.body;
+        EXPECT_EQ(state.lTotalChars - chars, c.chars) << c.body;
+        EXPECT_EQ(state.items.vItemSizeKB[slot], c.kb) << c.bytes;
+        EXPECT_EQ(state.lTotalSizeKB - kb, c.kb) << c.bytes;
+    }
+}
+
+// The user's filter ends at 00:00 of its To day; the fixed window from 1991
+// ends at midnight after the run's start, never before 1 January 2021.
+TEST(AnalysisWindow, FilterAndWindowBoundsAdmitExactlyTheirDays)
+{
+    const DateFilter june = DateFilter::fromState({true, "01/06/2011", "30/06/2011"});
+    const DateFilter wide = DateFilter::fromState({true, "01/01/1980", "01/01/2030"});
+    const DateValue today = makeDate(2026, 12, 6, 9, 0, 0), before2021 = makeDate(2019, 5, 1, 9, 0, 0);
+    struct Case {
+        DateValue runStart; // 0: no run window set
+        const DateFilter& filter;
+        DateValue received;
+        bool analysed;
+    } cases[] = {
+        {0, june, makeDate(2011, 6, 30, 9, 0, 0), false},
+        {0, june, makeDate(2011, 6, 30), true},
+        {0, june, makeDate(2011, 6, 1), true},
+        {0, june, makeDate(2011, 5, 31, 23, 59, 59), false},
+        {0, wide, makeDate(2021, 1, 1, 0, 0, 1), false},
+        {0, wide, makeDate(1990, 12, 31, 23, 59, 59), false},
+        {0, {}, makeDate(2021, 1, 1), true},
+        {0, {}, makeDate(2020, 12, 31, 23, 0, 0), true},
+        {today, {}, makeDate(2026, 12, 6, 23, 59, 59), true},
+        {today, {}, makeDate(2026, 12, 7), true},
+        {today, {}, makeDate(2026, 12, 7, 0, 0, 1), false},
+        {today, {}, makeDate(1991, 1, 1), true},
+        {today, {}, makeDate(1990, 12, 31, 23, 59, 59), false},
+        {before2021, {}, makeDate(2021, 1, 1), true},
+        {before2021, {}, makeDate(2021, 1, 1, 0, 0, 1), false},
+    };
+    for (const auto& c : cases) {
+        const std::string where = formatIsoTimestamp(c.received);
+        AnalysisState state;
+        test::RecordingPrompts prompts;
+        if (c.runStart != 0)
+            setRunWindow(state, c.runStart);
+        PrepareAnalysisArrays(state, 1);
+        MemoryFolder folder{"Sent Items", nullptr};
+        folder.addItem(itemAt(c.received));
+        ProcessMessage(state, folder.item(1).get(), c.filter, prompts);
+        EXPECT_EQ(state.lEmailsAnalysed, c.analysed ? 1 : 0) << where;
+        // The window's last day has its cell: no error, and it is counted.
+        EXPECT_TRUE(prompts.shown.empty()) << where;
+        EXPECT_EQ(state.dayCountMax, c.analysed ? 1 : 0) << where;
+        EXPECT_EQ(state.vDayCount.size(), static_cast<std::size_t>(daysBetween(state.vWindowStart, state.vWindowEnd) + 1));
+    }
+}
+
+TEST_F(AnalysisTest, AFailingStepIsReportedAndTheOtherStepsStillRun)
+{
+    MemoryItem size;
+    size.failingValue = "size";
+    size.attachments = 1;
+    feed(size);
+    EXPECT_EQ(state.lEmailsAnalysed, 1);
+    EXPECT_EQ(state.lTotalSizeKB, 0);
+    EXPECT_EQ(state.vHourWithAtt(11), 1);
+
+    MemoryItem subject = itemAt(makeDate(2011, 6, 15, 10, 0, 0), "Sent: 15 June 2011 08:00\r\n");
+    subject.failingValue = "subject"; // a subject that cannot be read counts as a reply
+    feed(subject);
+    EXPECT_EQ(state.lResponseCount, 1);
+
+    ProcessMessage(state, nullptr, {}, prompts); // the store could not deliver the item
+    EXPECT_EQ(state.lEmailsProcessed, 3);
+    EXPECT_EQ(state.lEmailsAnalysed, 2);
+
+    state.lTotalWords = INT32_MAX - 1;
+    feed(itemAt(makeDate(2011, 6, 15, 10, 0, 0), "a b c"));
+    EXPECT_EQ(state.lTotalWords, INT32_MAX - 1) << "an overflow is reported, not wrapped";
+    EXPECT_EQ(state.lEmailsAnalysed, 3);
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = 1",
+                                                         "BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = 2",
+                                                         "BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = 4"}));
+    EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rireviru");
+}
+
+TEST_F(AnalysisTest, PerItemArraysStartAtTheFolderCountPlusTwentyPercentAndGrow)
+{
+    const std::pair<double, std::int64_t> cases[] = {{100, 120}, {5, 6}, {1, 1}, {0, 1}, {-3, 1}};
+    for (auto [count, capacity] : cases) {
+        PrepareAnalysisArrays(state, count);
+        EXPECT_EQ(state.items.capacity(), capacity) << count;
+        EXPECT_EQ(state.items.vItemResponseMinutes.back(), -1);
+    }
+    for (int i = 0; i < 50; ++i)
+        feed(MemoryItem{});
+    EXPECT_EQ(state.lEmailsAnalysed, 50);
+    EXPECT_EQ(state.items.vItemHour[49], 11);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST(ReplySubject, ReOrFwAnywhereInAnyCase)
+{
+    const std::pair<const char*, bool> cases[] = {{"RE: budget", true}, {"re: budget", true}, {"Fwd: note", true},
+                                                  {"halfway there", true}, {"Reply", false},   {"Re budget", false},
+                                                  {"", false}};
+    for (const auto& [subject, reply] : cases)
+        EXPECT_EQ(isReplyOrForward(subject), reply) << subject;
+}
+
+class ReplyRulesTest : public AnalysisTest {
+protected:
+    ReplyRulesTest()
+    {
+        index.add("parent@x", makeDate(2015, 1, 5, 8, 0, 0));
+        index.add("late@x", makeDate(2015, 1, 5, 12, 0, 0));
+        index.add("ref@x", makeDate(2015, 1, 5, 7, 0, 0));
+        index.seal();
+    }
+    // The response minutes the reply gets (-1: none) and the rule that gave them.
+    std::pair<int, int> reply(const std::string& body, std::vector<std::string> inReplyTo = {},
+                              std::vector<std::string> references = {}, const char* subject = "Re: plan")
+    {
+        MemoryItem item = itemAt(makeDate(2015, 1, 5, 10, 0, 0), body, subject);
+        item.inReplyTo = std::move(inReplyTo);
+        item.references = std::move(references);
+        const auto before = state.responseSources;
+        const std::size_t slot = feed(item, {}, &index);
+        int rule = -1;
+        for (std::size_t r = 0; r < 3; ++r)
+            rule = state.responseSources[r] != before[r] ? static_cast<int>(r) : rule;
+        return {state.items.vItemResponseMinutes[slot], rule};
+    }
+    ThreadIndex index;
+};
+
+TEST_F(ReplyRulesTest, SentLineThenThreadingThenAttributionAndAbsurdDatesAreNoEvidence)
+{
+    const std::string sent = "-----Original Message-----\r\nFrom: Ann\r\nSent: 5 January 2015 08:30\r\nTo: Al\r\n"
+                             "From: Carol\r\nSent: 4 January 2015 08:30\r\n";
+    const std::string attribution = "On 5 Jan 2015 at 09:45, Ann wrote:\r\n> hi\r\n";
+    struct Case {
+        std::string body;
+        std::vector<std::string> inReplyTo, references;
+        int minutes, rule;
+    } cases[] = {
+        {"ok\r\n" + sent + attribution, {"parent@x"}, {}, 90, 0},     // the first "Sent: " line
+        {"ok\r\n" + attribution, {"parent@x"}, {}, 120, 1},
+        {"ok\r\n" + attribution, {}, {}, 15, 2},
+        {"ok\r\n" + attribution, {"unknown@x"}, {}, 15, 2},           // parent not in the store
+        {"ok\r\n", {"unknown@x"}, {}, -1, -1},
+        {"ok\r\n", {}, {"first@x", "ref@x"}, 180, 1},                  // the last References entry
+        {"ok\r\n" + attribution, {"late@x"}, {}, 15, 2},              // parent later than the reply
+        {"Sent: 5 January 0000 09:30\r\n", {"parent@x"}, {}, 120, 1}, // year 0000
+        {"Sent: 5 January 1990 09:30\r\n", {}, {}, -1, -1},            // before the window
+        {"Sent: 6 January 2015 10:01\r\n", {}, {}, -1, -1},            // after the reply by more than a day
+        {"Sent: 6 January 2015 09:30\r\n", {}, {}, -1410, 0},          // later, within a day
+        {"Sent: Monday, January 5, 2015 10:45 AM\r\n", {}, {}, -45, 0},
+        {"On 9 Jan 2015 at 09:45, Ann wrote:\r\n", {}, {}, -1, -1},
+        {"Sent: yesterday afternoon\r\n", {}, {}, -1, -1},
+        {"Sent: 5 January 2015 08:30", {}, {}, -1, -1}, // no line feed after it
+        {"sent: 5 January 2015 08:30\r\n", {}, {}, -1, -1},
+        {"Sent:5 January 2015 08:30\r\n", {}, {}, -1, -1},
+        {"Sent:\t5 January 2015 08:30\r\n", {}, {}, -1, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(reply(c.body, c.inReplyTo, c.references), std::make_pair(c.minutes, c.rule)) << c.body;
+    EXPECT_EQ(state.items.vItemResponseHours[0], 2); // 90 minutes, 1.5 hours to even
+    EXPECT_EQ(reply("ok\r\n", {"parent@x"}, {}, "plan"), std::make_pair(-1, -1)) << "only replies are timed";
+    EXPECT_EQ(state.lResponseCount, 9);
+    EXPECT_EQ(state.responseSources, (std::array<std::int32_t, 3>{3, 3, 3}));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST(OwnText, EndsAtTheFirstOfFromAttributionAndQuotedLine)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"mine\r\nFrom: Bob\r\n> old\r\n", "mine\r\n"},
+        {"mine\r\n> quoted\r\nFrom: Bob\r\n", "mine\r\n"},
+        {"> quoted first\r\nmine", ""},
+        {"mine\r\nOn 5 Jan 2015 at 10:00, Ann wrote:\r\n> q\r\n", "mine\r\n"},
+        {"mine\r\nAm 05.01.2015 um 10:00 schrieb Ann:\r\nFrom: x", "mine\r\n"},
+        {"a > b and c\r\nmore", "a > b and c\r\nmore"},
+        {"mine\r\nOn Monday, Ann wrote:\r\nrest", "mine\r\nOn Monday, Ann wrote:\r\nrest"},
+    };
+    for (const auto& [body, own] : cases)
+        EXPECT_EQ(ownText(body), own) << body;
+}
+
+TEST(ThreadIndexTest, RepeatedIdsKeepTheEarliestTimeAndUnknownIdsAreAbsent)
+{
+    ThreadIndex index;
+    for (auto [id, time] : {std::pair{"a@x", 3.0}, {"b@x", 2.0}, {"a@x", 1.0}, {"", 5.0}})
+        index.add(id, time);
+    index.seal();
+    EXPECT_EQ(index.size(), 2u);
+    EXPECT_EQ(index.receivedTime("a@x"), 1.0);
+    EXPECT_EQ(index.receivedTime("b@x"), 2.0);
+    EXPECT_EQ(index.receivedTime("c@x"), std::nullopt);
+}
+
+// The body read in chunks (as a stream delivers it) gives the whole-text
+// rules' figures for any cut.
+TEST(BodyScanner, AgreesWithTheWholeTextRulesForEveryChunking)
+{
+    const std::string overlong(5000, 'y');
+    const std::string cases[] = {
+        "",
+        "   two  words   ",
+        "mine\r\nFrom: Bob\r\n> old\r\n",
+        "> quoted first\r\nmine",
+        "FroFrom: x",
+        "Fro\nm: not a From",
+        "text\r\nSent: Monday, January 5, 2015 10:00 AM\r\nTo: x",
+        "SSent: 5 Jan 2015 10:00\r\n",
+        "Sent: 5 Jan 2015 10:00 Sent: 6 Jan 2015\r\n",
+        "Sent: 5 Jan 2015 10:00\r\nSent: 6 Jan 2015 11:00\r\n",
+        "Sent: 5 Jan 2015 10:00",
+        "Sent: " + overlong + "\r\n",
+        "mine\r\nAm 05.01.2015 um 10:00 schrieb Ann:\r\nFrom: x",
+        "On Mon, Jan 5, 2015 at 10:00 AM, Ann Example\r\n<ann@example.org>\r\nwrote:\r\n\r\n> q",
+        "On Mon, Jan 5, 2015 at 10:00 AM, Ann\r\n" + overlong + "\r\nwrote:\r\n",
+        "On Mon, Jan 5, 2015 at 10:00 AM, Ann wrote:",
+        "x\r\nOn Monday, Ann wrote:\r\nOn 5 Jan 2015 at 10:00, Bob wrote:\r\n",
+        "> On 5 Jan 2015 at 10:00, Bob wrote:\r\nmine From: z",
+        "Le 5 janv. 2015 \xC3\xA0 10:00, Ann a \xC3\xA9" "crit :\xC2\xA0\r\n",
+        "bad \xE2\x82 \xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80 \xFF\xF0\x9F\x98",
+        "cut \xE2\x82" "From: z",
+        "lone\rCR\r\r\nand LF\n\n>q",
+        overlong + "\r\nFrom: x",
+    };
+    std::mt19937 random(11);
+    for (const std::string& body : cases)
+        for (const std::size_t maxChunk : {std::size_t{1}, std::size_t{3}, std::size_t{17}, body.size() + 1})
+            for (int round = 0; round < 8; ++round)
+                test::expectRulesAgree(body, test::scanInChunks(body, random, maxChunk), body.substr(0, 60));
+}
+
+} // namespace
+} // namespace brisk
