@@ -279,7 +279,7 @@ TEST_F(ReplyRulesTest, SentLineThenThreadingThenAttributionAndAbsurdDatesAreNoEv
     };
     for (const auto& c : cases)
         EXPECT_EQ(reply(c.body, c.inReplyTo, c.references), std::make_pair(c.minutes, c.rule)) << c.body;
-    EXPECT_EQ(state.items.vItemResponseHours[0], 2); // 90 minutes, 1.5 hours to even
+    EXPECT_EQ(state.items.vItemResponseHours[0], 2); // hour boundaries crossed from 08:30 to 10:00
     EXPECT_EQ(reply("ok\r\n", {"parent@x"}, {}, "plan"), std::make_pair(-1, -1)) << "only replies are timed";
     EXPECT_EQ(state.lResponseCount, 9);
     EXPECT_EQ(state.responseSources, (std::array<std::int32_t, 3>{3, 3, 3}));

@@ -71,22 +71,6 @@ TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCellsFromTheLowerBound)
     EXPECT_THROW(MedianOfSorted(sorted, 5), std::out_of_range);
 }
 
-TEST(RankByCount, CountsEachTextOnceAndOrdersByCountThenTextDescending)
-{
-    Array values, counts;
-    RankByCount(texts({"c", "a", "b", "a", "", ""}), values, counts);
-    EXPECT_EQ(values, texts({"a", "c", "b"}));
-    EXPECT_EQ(counts, numbers(0, {2, 1, 1}));
-    RankByCount(texts({"x", "x", "x"}), values, counts);
-    EXPECT_EQ(values, texts({"x"}));
-    EXPECT_EQ(counts, numbers(0, {3}));
-    for (const Array& input : {Array(0, 3, ""), Array(0, 2), Array(0, -1)}) {
-        RankByCount(input, values, counts);
-        EXPECT_EQ(values, Array(0, 0)) << input.size(); // one empty slot
-        EXPECT_EQ(counts, Array(0, 0)) << input.size();
-    }
-}
-
 TEST(PadRight, FillsToTheWidthInUtf16UnitsAndNeverCuts)
 {
     struct Case {

@@ -1,5 +1,5 @@
 #pragma once
-// Readable GoogleTest failure output for cells and arrays.
+// Readable GoogleTest failure output for cells, arrays and ranked entries.
 
 #include "stats/Cell.h"
 #include "stats/LiveStats.h"
@@ -8,33 +8,16 @@
 
 namespace brisk {
 
-inline void PrintTo(const Cell& cell, std::ostream* out)
-{
-    if (cell.isEmpty())
-        *out << "Empty";
-    else if (cell.isText())
-        *out << '"' << cell.text() << '"';
-    else
-        *out << cell.text();
-}
+inline void PrintTo(const Cell& cell, std::ostream* out) { *out << (cell.isText() ? '"' + cell.text() + '"' : cell.isEmpty() ? "Empty" : cell.text()); }
 
 inline void PrintTo(const Array& array, std::ostream* out)
 {
-    if (array.isEmptyResult()) {
-        *out << "(empty result)";
-        return;
-    }
     *out << '(' << array.lower() << " To " << array.upper() << ":";
-    for (const Cell& cell : array.cells()) {
-        *out << ' ';
-        PrintTo(cell, out);
-    }
-    *out << ')';
+    for (const Cell& cell : array.cells())
+        PrintTo(cell, &(*out << ' '));
+    *out << (array.isEmptyResult() ? " empty result)" : ")");
 }
 
-inline void PrintTo(const RankedCounter::Entry& entry, std::ostream* out)
-{
-    *out << '"' << entry.name << "\" x " << entry.count;
-}
+inline void PrintTo(const RankedCounter::Entry& entry, std::ostream* out) { *out << '"' << entry.name << "\" x " << entry.count; }
 
 } // namespace brisk
