@@ -93,12 +93,12 @@ TEST_F(PanelTest, MediansRoundHalfToEvenAndErrorsAreReported)
     MemoryFolder& folder = store.top().add("Sent Items");
     AnalysisState s;
     s.lEmailsAnalysed = s.lResponseCount = 2;
-    s.responseMinutes.insert(119);
     s.responseMinutes.insert(120);
+    s.responseMinutes.insert(121);
     TextPanel panel;
     EXPECT_TRUE(UpdateLabels(s, &folder, panel, prompts));
-    EXPECT_EQ(panel.boxText(PanelBox::MedianResponseHrLabel), "1");
-    EXPECT_EQ(panel.boxText(PanelBox::MedianResponseMinLabel), "0"); // 119.5 to 120
+    EXPECT_EQ(panel.boxText(PanelBox::MedianResponseHrLabel), "2");
+    EXPECT_EQ(panel.boxText(PanelBox::MedianResponseMinLabel), "0"); // 120.5 to 120
     s.responseMinutes.clear();
     for (int i = 0; i < 3; ++i)
         s.responseMinutes.insert(-30); // quoted times after the reply

@@ -91,7 +91,8 @@ TEST(Rounding, HalvesGoToTheEvenNeighbourOnTheDecimalValue)
     const std::vector<std::pair<double, double>> whole = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {2.51, 3}, {3.5, 4}};
     for (auto [value, expected] : whole)
         EXPECT_EQ(roundHalfEven(value), expected) << value;
-    const std::vector<std::pair<double, double>> cents = {{0.125, 0.12}, {0.135, 0.14}, {0.285, 0.28}, {3.0 / 7, 0.43}, {1.005, 1.0}};
+    const std::vector<std::pair<double, double>> cents = {{0.125, 0.12}, {0.135, 0.14}, {0.285, 0.28},
+                                                          {3.0 / 7, 0.43}, {1.005, 1.0},  {1.015, 1.02}};
     for (auto [value, expected] : cents)
         EXPECT_DOUBLE_EQ(roundHalfEven(value, 2), expected) << value;
     const std::vector<std::pair<double, std::string>> texts = {
