@@ -13,6 +13,7 @@
 // the Start click to the end of the run), total_s (from entering main).
 
 #include "platform/mailstore/OpenStore.h"
+#include "platform/system/HostDateLocale.h"
 #include "platform/system/SystemServices.h"
 #include "ui/BRISKerUserForm.h"
 #include "ui_BRISKerUserForm.h"
@@ -116,7 +117,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<brisk::MailStore> store;
     try {
-        store = brisk::openMailStore(options.store);
+        store = brisk::openMailStore(options.store, brisk::hostTimeZone());
     } catch (const std::exception& e) {
         std::cerr << "window_run: " << e.what() << "\n";
         return 1;
@@ -128,11 +129,12 @@ int main(int argc, char** argv)
     }
 
     brisk::StreamPrompts prompts;
-    brisk::SystemClock clock;
+    brisk::SystemClock clock(brisk::hostTimeZone());
     NoDesktop desktop;
     brisk::Settings settings;
     settings.SharedOutputFolder = "/nonexistent/window_run/"; // no usage log
     settings.applicationFolder = QCoreApplication::applicationDirPath().toStdString();
+    settings.dateLocale = brisk::hostDateLocale();
     brisk::AppState state;
     brisk::BRISKerUserForm window(brisk::UiServices{prompts, clock, desktop, settings}, state);
     window.Form_Initialize(std::move(store));

@@ -54,7 +54,7 @@ void RunController::start()
     const DateFilterState dates = m.view.dateFilter();
     for (auto [text, control] : {std::pair{dates.FromDatePickerText, RunControl::FromDatePickerText},
                                  std::pair{dates.ToDatePickerText, RunControl::ToDatePickerText}}) {
-        if (!parseDateText(text)) {
+        if (!parseDateText(text, m.dateLocale.order)) {
             m.prompts.inform("Invalid date!");
             m.view.focusControl(control);
             return;
@@ -62,7 +62,7 @@ void RunController::start()
     }
     m.view.setStartCaption(kCaptionPause);
     disableRunControls();
-    m_filter = DateFilter::fromState(dates);
+    m_filter = DateFilter::fromState(dates, m.dateLocale);
     m.view.ResetLabels();
     setRunWindow(m.state, m.clock.now());
     PrepareAnalysisArrays(m.state, m.view.progressNumMax());

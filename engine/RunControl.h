@@ -74,6 +74,8 @@ struct RunContext {
     UsageLog& usageLog;
     // The run's start ends its date window.
     Clock& clock;
+    // How the date boxes and the dates quoted in bodies are read.
+    const DateLocale& dateLocale;
 };
 
 class RunController {

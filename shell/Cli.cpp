@@ -165,7 +165,7 @@ int exportResults(const Options& o, const AppState& app, const HeadlessWindow& w
     }
     const auto templatePath = app.settings.applicationFolder / kTemplateFileName;
     const std::string failure = writeResultsWorkbook(templatePath, o.exportFile, app, window.panel, o.anonymous,
-                                                     formatLogTimestamp(localNow()), prompts);
+                                                     formatLogTimestamp(SystemClock(app.settings.dateLocale.zone).now()), prompts);
     if (!failure.empty()) {
         err << "brisk-cli: cannot write " << o.exportFile << ": " << failure << '\n';
         return 2;
@@ -185,12 +185,12 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
     app.session.oPickedFolder = folder;
     CliPrompts prompts(err);
     NoUsageLog log;
-    SystemClock clock;
+    SystemClock clock(app.settings.dateLocale.zone);
     HeadlessWindow window(app, prompts, log, clock);
     if (o.from) {
         window.dates = {true, *o.from, *o.to};
         for (const std::string* text : {&*o.from, &*o.to}) {
-            if (!parseDateText(*text)) {
+            if (!parseDateText(*text, app.settings.dateLocale.order)) {
                 err << "Invalid date!\n";
                 return 2;
             }
@@ -276,7 +276,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             opening.passwordMachine = url.host;
             opening.passwordLogin = url.user;
         }
-        app.session.oNameSpace = openMailStore(o.store, opening);
+        app.session.oNameSpace = openMailStore(o.store, opening, app.settings.dateLocale.zone);
         app.session.vUserName = app.session.oNameSpace->currentUser();
     } catch (const std::exception& e) {
         err << "brisk-cli: " << terminalSafe(e.what()) << '\n';

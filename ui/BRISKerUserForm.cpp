@@ -67,7 +67,7 @@ BRISKerUserForm::BRISKerUserForm(const UiServices& services, QWidget* parent)
 BRISKerUserForm::BRISKerUserForm(const UiServices& services, AppState& app, QWidget* parent)
     : QWidget(parent), m_app(app), ui(std::make_unique<Ui::BRISKerUserForm>()), m_services(services),
       m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, services.prompts, m_log,
-                                       services.clock}),
+                                       services.clock, services.settings.dateLocale}),
       m_workbook(std::make_unique<chart::ChartWorkbook>()), m_liveChart(services.clock),
       m_chartValues(chart::zeroChartValues())
 {
@@ -192,7 +192,7 @@ void BRISKerUserForm::DateFilterRadio_Click()
 
 void BRISKerUserForm::complainUnlessDate(QLineEdit& box)
 {
-    if (parseDateText(box.text().toStdString()))
+    if (parseDateText(box.text().toStdString(), m_services.settings.dateLocale.order))
         return;
     m_services.prompts.inform("Invalid date!");
     box.setFocus();

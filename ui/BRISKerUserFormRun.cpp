@@ -44,7 +44,9 @@ void BRISKerUserForm::connectRunHandlers()
     m_panelTimer.setSingleShot(true);
     m_panelTimer.setInterval(static_cast<int>(1000.0 / rate));
     connect(&m_panelTimer, &QTimer::timeout, this, &BRISKerUserForm::flushPanel);
-    m_folderPicker = pickFolderWithDialog;
+    m_folderPicker = [zone = m_services.settings.dateLocale.zone](MailStore& store, MailFolder* current, QWidget* parent) {
+        return pickFolderWithDialog(store, current, parent, zone);
+    };
     for (PanelBox box : {PanelBox::ProgressNumLabel, PanelBox::ProgressNumMaxLabel, PanelBox::PickedFolderLabel})
         m_panel.setBoxText(box, boxWidget(box) ? boxText(box) : "0");
     for (int i = 0; i < kPanelBoxCount; ++i) {

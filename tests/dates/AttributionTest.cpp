@@ -15,7 +15,7 @@ namespace {
 // "refused": no attribution line; "date only": one without a time.
 std::string reading(std::string_view line, DateOrder order)
 {
-    const auto found = readAttribution(line, order);
+    const auto found = readAttribution(line, DateLocale{order, TimeZone::utc()});
     if (!found)
         return "refused";
     return found->sent ? formatIsoTimestamp(*found->sent) : "date only";
@@ -89,7 +89,7 @@ TEST(Attribution, FirstUnquotedLineOfABodyAndWrappedLines)
     };
     for (const auto& c : cases) {
         const std::string body = c.body;
-        const auto found = findAttribution(body, DateOrder::DayFirst);
+        const auto found = findAttribution(body, DateLocale{});
         ASSERT_EQ(found.has_value(), *c.line != 0) << body;
         if (found) {
             EXPECT_EQ(found->offset, body.find(c.line)) << body;
