@@ -31,11 +31,10 @@ TEST(DesignMetrics, ScalingMovesEveryControlAndFixesTheClientSize)
     QWidget root;
     root.resize(200, 100);
     auto* frame = new QGroupBox("Frame", &root);
-    frame->setGeometry(8, 16, 100, 60);
     auto* inner = new QLineEdit(frame);
-    inner->setGeometry(8, 24, 41, 19);
     auto* combo = new QComboBox(&root);
-    combo->setEditable(true);
+    frame->setGeometry(8, 16, 100, 60);
+    inner->setGeometry(8, 24, 41, 19);
     combo->setGeometry(110, 10, 80, 22);
 
     scaleDesign(root, 1.5);

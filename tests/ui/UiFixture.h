@@ -9,18 +9,13 @@
 #include "ui_BRISKerUserForm.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <functional>
-#include <memory>
 #include <sstream>
 
 namespace brisk::test {
@@ -52,8 +47,7 @@ public:
     std::function<void(long index)> onRead;
 };
 
-class HookedStore : public MemoryStore {
-public:
+struct HookedStore : MemoryStore {
     MailFolder& defaultFolder() override { return sent; }
     HookedFolder sent{"Sent Items", &top()};
 };
@@ -78,10 +72,7 @@ protected:
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-    static void click(QWidget* button)
-    {
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
+    static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2)); }
     void clickStart() { click(ui.StartButton); }
     std::string caption() const { return ui.StartButton->text().toStdString(); }
 
@@ -96,9 +87,9 @@ protected:
     }
     static std::vector<std::string> lines(const QComboBox& combo)
     {
-        std::vector<std::string> all;
+        std::vector<std::string> all(static_cast<std::size_t>(combo.count()));
         for (int i = 0; i < combo.count(); ++i)
-            all.push_back(combo.itemText(i).toStdString());
+            all[static_cast<std::size_t>(i)] = combo.itemText(i).toStdString();
         return all;
     }
 
@@ -107,9 +98,8 @@ protected:
     using Enabled = std::array<bool, 6>;
     Enabled enabled() const
     {
-        return {ui.ExportButton->isEnabled(),          ui.PickFolderButton->isEnabled(),
-                ui.IgnoreDateFilterRadio->isEnabled(), ui.DateFilterRadio->isEnabled(),
-                ui.FromDatePickerText->isEnabled(),    ui.ToDatePickerText->isEnabled()};
+        return {ui.ExportButton->isEnabled(), ui.PickFolderButton->isEnabled(), ui.IgnoreDateFilterRadio->isEnabled(),
+                ui.DateFilterRadio->isEnabled(), ui.FromDatePickerText->isEnabled(), ui.ToDatePickerText->isEnabled()};
     }
 
     // Clicks the named button of the next modal dialog once it is shown
@@ -131,9 +121,7 @@ protected:
     std::vector<std::string> logActions() const
     {
         std::vector<std::string> actions;
-        if (window->vLogFilePath().empty())
-            return actions;
-        std::istringstream in(readFile(window->vLogFilePath()));
+        std::istringstream in(window->vLogFilePath().empty() ? "" : readFile(window->vLogFilePath()));
         for (std::string line; std::getline(in, line);)
             actions.push_back(line.substr(line.find(',') + 1, line.size() - line.find(',') - 2)); // CR LF
         return actions;

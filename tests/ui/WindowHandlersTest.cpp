@@ -279,6 +279,7 @@ TEST_F(MainWindowTest, TheDateOptionsSwitchTheBoxesAndOnlyTheUsersNonDatesCompla
     QSignalSpy started(ui.StartButton, &QPushButton::clicked);
     QTest::keyClick(ui.ToDatePickerText, Qt::Key_Return);
     EXPECT_EQ(started.count(), 1) << "Enter in a box presses Start";
+    EXPECT_EQ(ui.TopSendersCombo->currentText().toStdString(), "") << "a run that found nothing shows no text";
 }
 
 TEST_F(MainWindowTest, HelpShowsAFreshModalDialogEachTime)
