@@ -94,7 +94,7 @@ struct PauseProbe {
         // A precise timer: a coarse one may fire 5% of its interval late.
         QTimer::singleShot(afterMs, Qt::PreciseTimer, &window, [this, &window] {
             clicked = Clock::now();
-            fired = window.startCaption() == "Pause";
+            fired = window.runState() == brisk::RunState::Running;
             window.form().StartButton->click();
         });
     }
@@ -162,7 +162,7 @@ int main(int argc, char** argv)
             std::printf("pause not_during_run\n");
         } else {
             std::printf("caption %s\npause_click_to_stop_ms %.3f\npause_due_to_stop_ms %.3f\n",
-                        window.startCaption().c_str(), 1000 * secondsBetween(pause.clicked, stopped),
+                        std::string(brisk::captionOf(window.runState())).c_str(), 1000 * secondsBetween(pause.clicked, stopped),
                         1000 * secondsBetween(pause.due, stopped));
         }
     }

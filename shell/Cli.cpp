@@ -8,6 +8,7 @@
 #include "platform/system/SystemServices.h"
 #include "shell/CliAnalysis.h"
 #include "shell/CliProgress.h"
+#include "shell/AppSetup.h"
 #include "shell/HeadlessWindow.h"
 #include "shell/Inspect.h"
 #include "shell/InstalledSettings.h"
@@ -268,7 +269,6 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
     }
     AppState app;
-    app.settings = installedSettings(applicationFolder());
     try {
         CliPrompts opening(err);
         if (imap::isImapUrl(o.store)) {
@@ -276,8 +276,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             opening.passwordMachine = url.host;
             opening.passwordLogin = url.user;
         }
-        app.session.oNameSpace = openMailStore(o.store, opening, app.settings.dateLocale.zone);
-        app.session.vUserName = app.session.oNameSpace->currentUser();
+        const Settings settings = installedSettings(applicationFolder());
+        startSession(app, settings, openMailStore(o.store, opening, settings.dateLocale.zone));
     } catch (const std::exception& e) {
         err << "brisk-cli: " << terminalSafe(e.what()) << '\n';
         return 2;
