@@ -13,6 +13,7 @@
 // the Start click to the end of the run), total_s (from entering main).
 
 #include "platform/mailstore/OpenStore.h"
+#include "platform/system/HostDateLocale.h"
 #include "platform/system/SystemServices.h"
 #include "ui/BRISKerUserForm.h"
 #include "ui_BRISKerUserForm.h"
@@ -93,7 +94,7 @@ struct PauseProbe {
         // A precise timer: a coarse one may fire 5% of its interval late.
         QTimer::singleShot(afterMs, Qt::PreciseTimer, &window, [this, &window] {
             clicked = Clock::now();
-            fired = window.startCaption() == "Pause";
+            fired = window.runState() == brisk::RunState::Running;
             window.form().StartButton->click();
         });
     }
@@ -116,7 +117,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<brisk::MailStore> store;
     try {
-        store = brisk::openMailStore(options.store);
+        store = brisk::openMailStore(options.store, brisk::hostTimeZone());
     } catch (const std::exception& e) {
         std::cerr << "window_run: " << e.what() << "\n";
         return 1;
@@ -128,11 +129,12 @@ int main(int argc, char** argv)
     }
 
     brisk::StreamPrompts prompts;
-    brisk::SystemClock clock;
+    brisk::SystemClock clock(brisk::hostTimeZone());
     NoDesktop desktop;
     brisk::Settings settings;
     settings.SharedOutputFolder = "/nonexistent/window_run/"; // no usage log
     settings.applicationFolder = QCoreApplication::applicationDirPath().toStdString();
+    settings.dateLocale = brisk::hostDateLocale();
     brisk::AppState state;
     brisk::BRISKerUserForm window(brisk::UiServices{prompts, clock, desktop, settings}, state);
     window.Form_Initialize(std::move(store));
@@ -160,7 +162,7 @@ int main(int argc, char** argv)
             std::printf("pause not_during_run\n");
         } else {
             std::printf("caption %s\npause_click_to_stop_ms %.3f\npause_due_to_stop_ms %.3f\n",
-                        window.startCaption().c_str(), 1000 * secondsBetween(pause.clicked, stopped),
+                        std::string(brisk::captionOf(window.runState())).c_str(), 1000 * secondsBetween(pause.clicked, stopped),
                         1000 * secondsBetween(pause.due, stopped));
         }
     }

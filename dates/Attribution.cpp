@@ -228,17 +228,17 @@ void skipConnectors(Cursor& c)
     }
 }
 
-DateValue toLocal(const Ymd& d, const Hms& t, std::optional<int> zoneMinutes)
+DateValue toLocal(const Ymd& d, const Hms& t, std::optional<int> zoneMinutes, const TimeZone& zone)
 {
     const DateValue written = makeDate(d.year, d.month, d.day, t.hour, t.minute, t.second);
     if (!zoneMinutes)
         return written;
     const std::int64_t unixSeconds = toSeconds(written) - toSeconds(makeDate(1970, 1, 1)) - *zoneMinutes * 60;
-    return fromUnixTime(unixSeconds);
+    return zone.localTime(unixSeconds);
 }
 
 // The date and time at the start of the text after the opener.
-std::optional<Attribution> readStamp(const Tokens& tokens, DateOrder order, bool timeFirst)
+std::optional<Attribution> readStamp(const Tokens& tokens, DateOrder order, const TimeZone& zone, bool timeFirst)
 {
     for (const bool skipWeekday : {true, false}) {
         Cursor c{&tokens};
@@ -263,7 +263,7 @@ std::optional<Attribution> readStamp(const Tokens& tokens, DateOrder order, bool
         }
         Attribution found;
         if (hasTime)
-            found.sent = toLocal(date, time, readZone(c));
+            found.sent = toLocal(date, time, readZone(c), zone);
         return found;
     }
     return std::nullopt;
@@ -305,7 +305,7 @@ const Frame* frameOf(std::string_view line)
 
 } // namespace
 
-std::optional<Attribution> readAttribution(std::string_view line, DateOrder englishOrder)
+std::optional<Attribution> readAttribution(std::string_view line, const DateLocale& locale)
 {
     line = trimmedEnd(line);
     const Frame* frame = frameOf(line);
@@ -313,7 +313,7 @@ std::optional<Attribution> readAttribution(std::string_view line, DateOrder engl
         return std::nullopt;
     Tokens tokens;
     tokenize(line.substr(frame->opener.size()), tokens);
-    return readStamp(tokens, frame->english ? englishOrder : DateOrder::DayFirst, frame->timeFirst);
+    return readStamp(tokens, frame->english ? locale.order : DateOrder::DayFirst, locale.zone, frame->timeFirst);
 }
 
 bool opensAttribution(std::string_view line)
@@ -321,7 +321,7 @@ bool opensAttribution(std::string_view line)
     return frameOf(line) != nullptr;
 }
 
-std::optional<Attribution> findAttribution(std::string_view body, DateOrder englishOrder)
+std::optional<Attribution> findAttribution(std::string_view body, const DateLocale& locale)
 {
     // Clients wrap a long attribution line (Gmail at about 76 characters):
     // try the line alone, then joined with up to two following lines.
@@ -338,7 +338,7 @@ std::optional<Attribution> findAttribution(std::string_view body, DateOrder engl
                     break;
                 lineEnd = std::min(body.find('\n', from), body.size());
                 joined += (n ? " " : "") + std::string(trimmedEnd(body.substr(from, lineEnd - from)));
-                if (auto found = readAttribution(joined, englishOrder)) {
+                if (auto found = readAttribution(joined, locale)) {
                     found->offset = start;
                     return found;
                 }
@@ -347,12 +347,6 @@ std::optional<Attribution> findAttribution(std::string_view body, DateOrder engl
         start = end + 1;
     }
     return std::nullopt;
-}
-
-std::optional<Attribution> findAttribution(std::string_view body)
-{
-    static const DateOrder order = localeDateOrder();
-    return findAttribution(body, order);
 }
 
 } // namespace brisk

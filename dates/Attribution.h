@@ -5,7 +5,7 @@
 // écrit :", "El 5 ene 2015, a las 10:00, Ann escribió:", "Op 5 jan. 2015 om
 // 10:00 schreef Ann:", Eudora's "At 10:33 AM 12/5/2001 -0600, you wrote:".
 
-#include "dates/DateText.h"
+#include "dates/DateLocale.h"
 
 #include <cstddef>
 #include <optional>
@@ -22,10 +22,10 @@ struct Attribution {
 
 // Reads one attribution line (a wrapped one joined with blanks): its opener,
 // a date with an optional time, the writer and the verb ending it. Numeric
-// English dates follow `englishOrder`; the other languages put the day first.
-// A time with a zone ("-0600", "GMT+1") is turned into local time; one
-// without is local already.
-std::optional<Attribution> readAttribution(std::string_view line, DateOrder englishOrder);
+// English dates follow the locale's order; the other languages put the day
+// first. A time with a zone ("-0600", "GMT+1") is turned into the locale's
+// zone; one without is local already.
+std::optional<Attribution> readAttribution(std::string_view line, const DateLocale& locale);
 
 // True when the line begins as an attribution line of some client does: only
 // such a line can start one.
@@ -33,7 +33,6 @@ bool opensAttribution(std::string_view line);
 
 // The first attribution line of a body among its lines that do not begin
 // with ">" (those belong to an older quote). A line may wrap onto two more.
-std::optional<Attribution> findAttribution(std::string_view body, DateOrder englishOrder);
-std::optional<Attribution> findAttribution(std::string_view body);
+std::optional<Attribution> findAttribution(std::string_view body, const DateLocale& locale);
 
 } // namespace brisk

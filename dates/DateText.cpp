@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdlib>
 #include <string_view>
 
 // Reads the date texts people type and mail clients quote ("Monday, September
@@ -255,18 +254,8 @@ void skipWeekday(Cursor& c)
 
 } // namespace
 
-DateOrder localeDateOrder()
+DateOrder dateOrderOfLocale(std::string_view locale)
 {
-    // The effective LC_TIME category: LC_ALL overrides LC_TIME overrides LANG;
-    // an empty variable counts as unset (POSIX.1-2017, 8.2).
-    std::string_view locale;
-    for (const char* name : {"LC_ALL", "LC_TIME", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) {
-            locale = value;
-            break;
-        }
-    }
     // language[_territory][.codeset][@modifier]
     const std::size_t underscore = locale.find('_');
     if (underscore == std::string_view::npos)
@@ -292,14 +281,6 @@ std::optional<DateValue> parseDateText(std::string_view text, DateOrder order)
     if (!c.atEnd())
         return std::nullopt;
     return makeDate(date.year, date.month, date.day, time.hour, time.minute, time.second);
-}
-
-std::optional<DateValue> parseDateText(std::string_view text)
-{
-    // The locale is read once: the environment does not change while the
-    // program runs, and the parser is called once per analysed reply.
-    static const DateOrder order = localeDateOrder();
-    return parseDateText(text, order);
 }
 
 } // namespace brisk

@@ -11,13 +11,12 @@ namespace brisk {
 
 enum class DateOrder { DayFirst, MonthFirst };
 
-// Month-first when the effective LC_TIME locale's territory is US, else
-// day-first. Read from LC_ALL, LC_TIME, LANG in that order.
-DateOrder localeDateOrder();
+// The order of a locale name (language[_territory][.codeset][@modifier]):
+// month-first when its territory is US, else day-first. The program passes
+// the name of its effective LC_TIME locale.
+DateOrder dateOrderOfLocale(std::string_view localeName);
 
 // Reads a date (and an optional time) from text; nullopt when it is not one.
 std::optional<DateValue> parseDateText(std::string_view text, DateOrder order);
-// The same in the order of the user's locale.
-std::optional<DateValue> parseDateText(std::string_view text);
 
 } // namespace brisk

@@ -1,7 +1,6 @@
 #include "dates/DateValue.h"
 
 #include <cstdio>
-#include <ctime>
 
 namespace brisk {
 namespace {
@@ -92,9 +91,6 @@ DateParts splitDate(DateValue value)
     return p;
 }
 
-int hourOf(DateValue value) { return splitDate(value).hour; }
-int monthOf(DateValue value) { return splitDate(value).month; }
-
 int weekdayOf(DateValue value)
 {
     // 30 December 1899 was a Saturday (6).
@@ -120,20 +116,6 @@ std::int64_t hoursBetween(DateValue from, DateValue to)
 std::int64_t minutesBetween(DateValue from, DateValue to)
 {
     return floorDiv(toSeconds(to), 60) - floorDiv(toSeconds(from), 60);
-}
-
-DateValue fromUnixTime(std::int64_t unixSeconds)
-{
-    const std::time_t t = static_cast<std::time_t>(unixSeconds);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return makeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                    local.tm_sec);
-}
-
-DateValue localNow()
-{
-    return fromUnixTime(static_cast<std::int64_t>(std::time(nullptr)));
 }
 
 std::string formatLogTimestamp(DateValue value)

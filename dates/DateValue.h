@@ -26,19 +26,12 @@ std::int64_t toSeconds(DateValue value);
 DateValue fromSeconds(std::int64_t seconds);
 DateParts splitDate(DateValue value);
 
-int hourOf(DateValue value);      // 0..23
 int weekdayOf(DateValue value);   // Monday = 1 ... Sunday = 7
-int monthOf(DateValue value);     // 1..12
 DateValue datePart(DateValue value);
 
 std::int64_t daysBetween(DateValue from, DateValue to);
 std::int64_t hoursBetween(DateValue from, DateValue to);
 std::int64_t minutesBetween(DateValue from, DateValue to);
-
-// Seconds since 1970-01-01 UTC to a local date value, in the zone of TZ.
-DateValue fromUnixTime(std::int64_t unixSeconds);
-// The current local date and time.
-DateValue localNow();
 
 std::string formatLogTimestamp(DateValue value);   // "DD-MM-YY HH:MM:SS"
 std::string formatFileTimestamp(DateValue value);  // "DD-MM-YY HH-MM-SS"

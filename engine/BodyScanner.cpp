@@ -1,6 +1,7 @@
 #include "engine/BodyScanner.h"
 
 #include "engine/MailStore.h"
+#include "stats/Utf8.h"
 
 namespace brisk {
 namespace {
@@ -28,7 +29,7 @@ bool advanceMatch(std::size_t& matched, std::string_view needle, char c)
 void OwnTextCount::add(unsigned char byte)
 {
     if (m_missing > 0) {
-        if ((byte & 0xC0) == 0x80) {
+        if (utf8::isContinuation(byte)) {
             m_code = (m_code << 6) | (byte & 0x3F);
             ++m_pending;
             if (--m_missing == 0)
@@ -48,25 +49,20 @@ void OwnTextCount::add(unsigned char byte)
         m_solid = true;
         m_trailingBlanks = 0;
     }
-    int length = 0;
-    if (byte >= 0xC2 && byte <= 0xDF)
-        length = 2, m_code = byte & 0x1F, m_minimum = 0x80;
-    else if (byte >= 0xE0 && byte <= 0xEF)
-        length = 3, m_code = byte & 0x0F, m_minimum = 0x800;
-    else if (byte >= 0xF0 && byte <= 0xF4)
-        length = 4, m_code = byte & 0x07, m_minimum = 0x10000;
-    if (length == 0) {
+    const utf8::Lead lead = utf8::leadOf(byte);
+    if (lead.length <= 1) {
         ++m_units; // ASCII, or a byte that begins no sequence
         return;
     }
+    m_code = lead.bits;
+    m_minimum = lead.minimum;
     m_pending = 1;
-    m_missing = length - 1;
+    m_missing = lead.length - 1;
 }
 
 void OwnTextCount::closeSequence(std::uint32_t code)
 {
-    const bool wellFormed = code >= m_minimum && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-    if (!wellFormed)
+    if (!utf8::isWellFormed(code, m_minimum))
         m_units += m_pending; // overlong, a surrogate or too large: bytes count alone
     else
         m_units += code < 0x10000 ? 1 : 2;
@@ -144,7 +140,7 @@ void BodyScanner::scanSentLine(char c)
         return;
     }
     if (!m_sentOverlong && m_sentText.find(kSent) == std::string::npos)
-        m_quotedSent = parseDateText(m_sentText);
+        m_quotedSent = parseDateText(m_sentText, m_locale.order);
     m_sentState = SentState::Done;
     std::string().swap(m_sentText);
 }
@@ -183,7 +179,7 @@ void BodyScanner::tryAttribution()
         text += '\n';
         text += next.overlong ? overlongStandIn : next.text;
     }
-    auto found = findAttribution(text);
+    auto found = findAttribution(text, m_locale);
     if (!found || found->offset != 0)
         return;
     found->offset = first.start;
@@ -213,9 +209,9 @@ BodyFacts BodyScanner::finish()
     return facts;
 }
 
-BodyFacts scanBody(MailItem& item)
+BodyFacts scanBody(MailItem& item, const DateLocale& locale)
 {
-    BodyScanner scanner;
+    BodyScanner scanner(locale);
     item.readBody([&](std::string_view chunk) { scanner.feed(chunk); });
     return scanner.finish();
 }

@@ -61,6 +61,8 @@ public:
     // one unless padded with thousands of blanks.
     static constexpr std::size_t kMaxLine = 4096;
 
+    explicit BodyScanner(const DateLocale& locale = {}) : m_locale(locale) {}
+
     void feed(std::string_view chunk);
     BodyFacts finish();
 
@@ -80,6 +82,7 @@ private:
     void endLine();
     void tryAttribution();
 
+    DateLocale m_locale;
     std::uint64_t m_offset = 0;
     char m_previous = '\n';
 
@@ -108,6 +111,6 @@ private:
 };
 
 // Streams the item's body through a scanner (MailItem::readBody).
-BodyFacts scanBody(MailItem& item);
+BodyFacts scanBody(MailItem& item, const DateLocale& locale = {});
 
 } // namespace brisk

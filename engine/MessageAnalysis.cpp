@@ -45,13 +45,15 @@ auto& slotOf(Array& array, std::int64_t slot)
 // cannot be read fails every step that asks for it.
 class BodyReading {
 public:
+    explicit BodyReading(const DateLocale& locale) : m_locale(locale) {}
+
     const BodyFacts& facts(MailItem& item)
     {
         if (m_error)
             std::rethrow_exception(m_error);
         if (!m_facts) {
             try {
-                m_facts = scanBody(item);
+                m_facts = scanBody(item, m_locale);
             } catch (...) {
                 m_error = std::current_exception();
                 throw;
@@ -61,6 +63,7 @@ public:
     }
 
 private:
+    const DateLocale& m_locale;
     std::optional<BodyFacts> m_facts;
     std::exception_ptr m_error;
 };
@@ -179,14 +182,15 @@ void recordResponseTime(AnalysisState& s, std::int64_t slot, const ResponseTime&
     s.responseMinutes.insert(minutes);
 }
 
-DateFilter DateFilter::fromState(const DateFilterState& state)
+DateFilter DateFilter::fromState(const DateFilterState& state, const DateLocale& locale)
 {
     DateFilter filter;
+    filter.locale = locale;
     filter.active = state.DateFilterRadio;
     if (filter.active) {
-        if (auto from = parseDateText(state.FromDatePickerText))
+        if (auto from = parseDateText(state.FromDatePickerText, locale.order))
             filter.from = datePart(*from);
-        if (auto to = parseDateText(state.ToDatePickerText))
+        if (auto to = parseDateText(state.ToDatePickerText, locale.order))
             filter.to = datePart(*to);
     }
     return filter;
@@ -259,7 +263,7 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
     });
 
     // 9. Reply or forward: the response time by the first rule that gives one.
-    BodyReading body;
+    BodyReading body(filter.locale);
     if (test([&] { return isReplyOrForward(need().subject()); })) {
         step([&] {
             MailItem& mail = need();

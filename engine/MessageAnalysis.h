@@ -30,8 +30,10 @@ struct DateFilter {
     bool active = false;
     std::optional<DateValue> from;
     std::optional<DateValue> to;
+    // How the bounds and the dates quoted in bodies are read.
+    DateLocale locale;
 
-    static DateFilter fromState(const DateFilterState& state);
+    static DateFilter fromState(const DateFilterState& state, const DateLocale& locale = {});
 };
 
 // Adds one item to the state. Every step runs under one error rule: an error
@@ -46,11 +48,11 @@ void ProcessMessage(AnalysisState& state, MailItem* item, const DateFilter& filt
 // The reply-or-forward test on a subject: "RE:" or "FW" anywhere, any case.
 bool isReplyOrForward(const std::string& subject);
 // The sending time quoted in the first "Sent: " line of a body, if any.
-std::optional<DateValue> quotedSentTime(std::string_view body);
+std::optional<DateValue> quotedSentTime(std::string_view body, DateOrder order = DateOrder::DayFirst);
 // The item's own text: the body up to its first "From:", or up to its first
 // attribution line or first line beginning with ">" when one comes earlier.
 std::string_view ownText(std::string_view body, const std::optional<Attribution>& attribution);
-std::string_view ownText(std::string_view body);
+std::string_view ownText(std::string_view body, const DateLocale& locale = {});
 
 // Where a response time was found, in the order the rules are tried.
 enum class ResponseSource { SentLine = 0, Threading = 1, Attribution = 2 };

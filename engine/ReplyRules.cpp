@@ -45,7 +45,7 @@ std::vector<std::uint64_t> parentHashes(MailItem& item)
 
 } // namespace
 
-std::optional<DateValue> quotedSentTime(std::string_view text)
+std::optional<DateValue> quotedSentTime(std::string_view text, DateOrder order)
 {
     static constexpr std::string_view kSent = "Sent: ";
     const auto first = text.find(kSent);
@@ -56,7 +56,7 @@ std::optional<DateValue> quotedSentTime(std::string_view text)
     const auto lf = piece.find('\n');
     if (lf == std::string_view::npos)
         return std::nullopt;
-    return parseDateText(piece.substr(0, lf));
+    return parseDateText(piece.substr(0, lf), order);
 }
 
 std::string_view ownText(std::string_view body, const std::optional<Attribution>& attribution)
@@ -67,9 +67,9 @@ std::string_view ownText(std::string_view body, const std::optional<Attribution>
     return body.substr(0, end);
 }
 
-std::string_view ownText(std::string_view body)
+std::string_view ownText(std::string_view body, const DateLocale& locale)
 {
-    return ownText(body, findAttribution(body));
+    return ownText(body, findAttribution(body, locale));
 }
 
 std::optional<ResponseTime> laterReplyRules(const DeferredReply& reply, const ThreadIndex* index)

@@ -26,18 +26,18 @@ MailFolder& storeRoot(MailFolder& folder)
 
 void RunController::StartButton_Click()
 {
-    const std::string caption = m.view.startCaption();
-    m.usageLog.logEntry(caption);
-    if (caption == kCaptionPause) {
-        m.view.setStartCaption(kCaptionResume);
+    const RunState state = m.view.runState();
+    m.usageLog.logEntry(captionOf(state));
+    if (state == RunState::Running) {
+        m.view.setRunState(RunState::Paused);
         m.view.setControlEnabled(RunControl::ExportButton, true);
         m.view.setControlEnabled(RunControl::PickFolderButton, true);
         for (auto c : {RunControl::IgnoreDateFilterRadio, RunControl::DateFilterRadio, RunControl::FromDatePickerText,
                        RunControl::ToDatePickerText})
             m.view.setControlEnabled(c, false);
-    } else if (caption == kCaptionStart) {
+    } else if (state == RunState::Idle) {
         start();
-    } else if (caption == kCaptionResume) {
+    } else {
         resume();
     }
 }
@@ -54,15 +54,15 @@ void RunController::start()
     const DateFilterState dates = m.view.dateFilter();
     for (auto [text, control] : {std::pair{dates.FromDatePickerText, RunControl::FromDatePickerText},
                                  std::pair{dates.ToDatePickerText, RunControl::ToDatePickerText}}) {
-        if (!parseDateText(text)) {
+        if (!parseDateText(text, m.dateLocale.order)) {
             m.prompts.inform("Invalid date!");
             m.view.focusControl(control);
             return;
         }
     }
-    m.view.setStartCaption(kCaptionPause);
+    m.view.setRunState(RunState::Running);
     disableRunControls();
-    m_filter = DateFilter::fromState(dates);
+    m_filter = DateFilter::fromState(dates, m.dateLocale);
     m.view.ResetLabels();
     setRunWindow(m.state, m.clock.now());
     PrepareAnalysisArrays(m.state, m.view.progressNumMax());
@@ -80,7 +80,7 @@ void RunController::start()
 
 void RunController::resume()
 {
-    m.view.setStartCaption(kCaptionPause);
+    m.view.setRunState(RunState::Running);
     disableRunControls();
     m_filter = DateFilter::fromState(m.view.dateFilter());
     if (m.position.lastFolderAnalysed)
@@ -91,7 +91,7 @@ void RunController::resume()
 
 bool RunController::Form_QueryUnload()
 {
-    if (m.view.startCaption() != kCaptionPause)
+    if (m.view.runState() != RunState::Running)
         return false;
     if (m.prompts.askYesNo("Analysis is running. Sure to exit?", std::string(kAppTitle)))
         m.position.vExitRequested = true;
@@ -100,8 +100,7 @@ bool RunController::Form_QueryUnload()
 
 bool RunController::paused() const
 {
-    const std::string caption = m.view.startCaption();
-    return caption == kCaptionStart || caption == kCaptionResume;
+    return m.view.runState() != RunState::Running;
 }
 
 void RunController::ProcessFolder(MailFolder& folder, long startMsgIndex)
@@ -261,7 +260,7 @@ void RunController::endRun()
     // The last replies that waited for the index count before the run ends.
     completeReplies();
     m_threads.abandon();
-    m.view.setStartCaption(kCaptionStart);
+    m.view.setRunState(RunState::Idle);
     m.view.setControlEnabled(RunControl::ExportButton, true);
     m.view.setControlEnabled(RunControl::PickFolderButton, true);
     m.view.selectIgnoreDateFilter();

@@ -26,6 +26,13 @@ inline constexpr std::string_view kCaptionStart = "Start";
 inline constexpr std::string_view kCaptionPause = "Pause";
 inline constexpr std::string_view kCaptionResume = "Resume";
 
+// The run state; StartButton's caption mirrors it ("Start", "Pause", "Resume").
+enum class RunState { Idle, Running, Paused };
+constexpr std::string_view captionOf(RunState state)
+{
+    return state == RunState::Running ? kCaptionPause : state == RunState::Paused ? kCaptionResume : kCaptionStart;
+}
+
 // The controls that a run disables and enables.
 enum class RunControl {
     ExportButton,
@@ -39,9 +46,9 @@ enum class RunControl {
 class RunView {
 public:
     virtual ~RunView() = default;
-    // StartButton's caption, the only record of the run state.
-    virtual std::string startCaption() const = 0;
-    virtual void setStartCaption(std::string_view caption) = 0;
+    // The run state, shown as StartButton's caption.
+    virtual RunState runState() const = 0;
+    virtual void setRunState(RunState state) = 0;
     virtual void setControlEnabled(RunControl control, bool enabled) = 0;
     virtual bool ignoreDateFilterSelected() const = 0;
     virtual void selectIgnoreDateFilter() = 0;
@@ -74,13 +81,15 @@ struct RunContext {
     UsageLog& usageLog;
     // The run's start ends its date window.
     Clock& clock;
+    // How the date boxes and the dates quoted in bodies are read.
+    const DateLocale& dateLocale;
 };
 
 class RunController {
 public:
     explicit RunController(RunContext context) : m(context) {}
 
-    // The button's click handler, by its caption.
+    // The button's click handler, by the run state.
     void StartButton_Click();
     // The close request; returns true to refuse the close.
     bool Form_QueryUnload();

@@ -3,6 +3,7 @@
 // folder the program runs from (where the log template and the workbook
 // template lie). Tests construct the settings they need.
 
+#include "dates/DateLocale.h"
 #include "engine/WorkingTime.h"
 
 #include <filesystem>
@@ -21,6 +22,9 @@ struct Settings {
     WorkingTime workingTime;
     // The application's folder: log.txt and the workbook template lie here.
     std::filesystem::path applicationFolder;
+    // The user's date order and time zone, read from the environment at
+    // start-up: how typed and quoted dates are read and mail times shown.
+    DateLocale dateLocale;
 };
 
 } // namespace brisk

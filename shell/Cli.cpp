@@ -8,6 +8,7 @@
 #include "platform/system/SystemServices.h"
 #include "shell/CliAnalysis.h"
 #include "shell/CliProgress.h"
+#include "shell/AppSetup.h"
 #include "shell/HeadlessWindow.h"
 #include "shell/Inspect.h"
 #include "shell/InstalledSettings.h"
@@ -165,7 +166,7 @@ int exportResults(const Options& o, const AppState& app, const HeadlessWindow& w
     }
     const auto templatePath = app.settings.applicationFolder / kTemplateFileName;
     const std::string failure = writeResultsWorkbook(templatePath, o.exportFile, app, window.panel, o.anonymous,
-                                                     formatLogTimestamp(localNow()), prompts);
+                                                     formatLogTimestamp(SystemClock(app.settings.dateLocale.zone).now()), prompts);
     if (!failure.empty()) {
         err << "brisk-cli: cannot write " << o.exportFile << ": " << failure << '\n';
         return 2;
@@ -185,12 +186,12 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
     app.session.oPickedFolder = folder;
     CliPrompts prompts(err);
     NoUsageLog log;
-    SystemClock clock;
+    SystemClock clock(app.settings.dateLocale.zone);
     HeadlessWindow window(app, prompts, log, clock);
     if (o.from) {
         window.dates = {true, *o.from, *o.to};
         for (const std::string* text : {&*o.from, &*o.to}) {
-            if (!parseDateText(*text)) {
+            if (!parseDateText(*text, app.settings.dateLocale.order)) {
                 err << "Invalid date!\n";
                 return 2;
             }
@@ -268,7 +269,6 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
     }
     AppState app;
-    app.settings = installedSettings(applicationFolder());
     try {
         CliPrompts opening(err);
         if (imap::isImapUrl(o.store)) {
@@ -276,8 +276,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             opening.passwordMachine = url.host;
             opening.passwordLogin = url.user;
         }
-        app.session.oNameSpace = openMailStore(o.store, opening);
-        app.session.vUserName = app.session.oNameSpace->currentUser();
+        const Settings settings = installedSettings(applicationFolder());
+        startSession(app, settings, openMailStore(o.store, opening, settings.dateLocale.zone));
     } catch (const std::exception& e) {
         err << "brisk-cli: " << terminalSafe(e.what()) << '\n';
         return 2;

@@ -5,7 +5,8 @@ namespace brisk {
 HeadlessWindow::HeadlessWindow(AppState& app, Prompts& prompts, UsageLog& log, Clock& clock)
     : m_app(app)
     , m_prompts(prompts)
-    , m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, prompts, log, clock})
+    , m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, prompts, log, clock,
+                              app.settings.dateLocale})
 {
     panel.setBoxText(PanelBox::ProgressNumLabel, "0");
     panel.setBoxText(PanelBox::ProgressNumMaxLabel, "0");

@@ -17,8 +17,8 @@ public:
     HeadlessWindow(AppState& app, Prompts& prompts, UsageLog& log, Clock& clock);
 
     // RunView
-    std::string startCaption() const override { return m_caption; }
-    void setStartCaption(std::string_view caption) override { m_caption = caption; }
+    RunState runState() const override { return m_state; }
+    void setRunState(RunState state) override { m_state = state; }
     void setControlEnabled(RunControl control, bool enabled) override;
     bool ignoreDateFilterSelected() const override { return !dates.DateFilterRadio; }
     void selectIgnoreDateFilter() override { dates.DateFilterRadio = false; }
@@ -35,6 +35,8 @@ public:
     void terminate() override {}
 
     RunController& controller() { return m_controller; }
+    // The caption a window's Start button would show.
+    std::string startCaption() const { return std::string(captionOf(m_state)); }
 
     DateFilterState dates;
     TextPanel panel;
@@ -47,7 +49,7 @@ public:
 private:
     AppState& m_app;
     Prompts& m_prompts;
-    std::string m_caption = "Start";
+    RunState m_state = RunState::Idle;
     RunController m_controller;
 };
 

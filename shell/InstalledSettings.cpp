@@ -1,5 +1,7 @@
 #include "shell/InstalledSettings.h"
 
+#include "platform/system/HostDateLocale.h"
+
 #include "export/ExportWorkflow.h"
 
 namespace brisk {
@@ -36,6 +38,7 @@ Settings installedSettings(const std::filesystem::path& programFolder)
     settings.HowItWorksPageUrl = BRISK_HOW_IT_WORKS_PAGE_URL;
     settings.workingTime = *kWorkingTime;
     settings.applicationFolder = dataFolderOf(programFolder);
+    settings.dateLocale = hostDateLocale();
     return settings;
 }
 

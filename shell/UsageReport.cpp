@@ -2,6 +2,8 @@
 
 #include "engine/SavedFile.h"
 #include "dates/DateValue.h"
+#include "platform/system/Account.h"
+#include "platform/system/HostDateLocale.h"
 #include "platform/system/SystemServices.h"
 #include "platform/system/FileProcedures.h"
 #include "shell/InstalledSettings.h"
@@ -13,7 +15,6 @@
 #include <ostream>
 #include <vector>
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,20 +26,8 @@ namespace {
 
 std::string accountName(uid_t uid)
 {
-    const long hint = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(hint > 0 ? static_cast<std::size_t>(hint) : 16384);
-    for (;;) {
-        passwd pw{};
-        passwd* found = nullptr;
-        const int rc = ::getpwuid_r(uid, &pw, buffer.data(), buffer.size(), &found);
-        if (rc == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (rc == 0 && found && found->pw_name)
-            return found->pw_name;
-        return std::to_string(uid);
-    }
+    const auto record = accountRecord(uid);
+    return record && !record->login.empty() ? record->login : std::to_string(uid);
 }
 
 // The files the listing yields, told without following links: regular files
@@ -269,7 +258,7 @@ int usageReportCommand(const std::vector<std::string>& args, std::ostream& out, 
         err << "brisk-cli --usage-report: cannot create output folder: " << outFolder.string() << "\n";
         return 2;
     }
-    SystemClock clock;
+    SystemClock clock(hostTimeZone());
     CountingStreamPrompts prompts(err);
     const auto report = buildUsageReport(shared, outFolder, clock, prompts);
     if (!report) {

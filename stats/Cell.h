@@ -10,6 +10,10 @@
 
 namespace brisk {
 
+// A cell's value: empty, a number or a text. The workbook layer reads and
+// writes cells of this type too.
+using CellValue = std::variant<std::monostate, double, std::string>;
+
 class Cell {
 public:
     Cell() = default;
@@ -22,6 +26,7 @@ public:
     Cell(std::string text) : m_value(std::move(text)) {}
     Cell(std::string_view text) : m_value(std::string(text)) {}
     Cell(const char* text) : m_value(std::string(text)) {}
+    Cell(CellValue value) : m_value(std::move(value)) {}
 
     bool isEmpty() const { return std::holds_alternative<std::monostate>(m_value); }
     bool isNumber() const { return std::holds_alternative<double>(m_value); }
@@ -38,11 +43,13 @@ public:
     // plain decimal text with at most 15 significant digits.
     std::string text() const;
 
+    const CellValue& value() const { return m_value; }
+
     // Same kind and same value; an empty cell equals only an empty cell.
     friend bool operator==(const Cell&, const Cell&) = default;
 
 private:
-    std::variant<std::monostate, double, std::string> m_value;
+    CellValue m_value;
 };
 
 // Orders two cells, negative / zero / positive:

@@ -1,55 +1,20 @@
 #include "stats/Text.h"
 
+#include "stats/Utf8.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace brisk {
 namespace {
 
-bool isContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
 // Reads one character from `text` at `pos` and moves `pos` past it. Returns
 // its code point, or 0xDC00 + byte for a byte that does not begin a
-// well-formed sequence (overlong forms, encoded surrogates and values above
-// U+10FFFF are not well-formed, RFC 3629 section 3).
+// well-formed sequence.
 std::uint32_t decodeNext(std::string_view text, std::size_t& pos)
 {
     const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    std::size_t length = 0;
-    std::uint32_t code = 0;
-    std::uint32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07, minimum = 0x10000;
-    }
-    if (length == 0 || pos + length > text.size()) {
-        ++pos;
-        return 0xDC00 + lead;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto byte = static_cast<unsigned char>(text[pos + k]);
-        if (!isContinuation(byte)) {
-            ++pos;
-            return 0xDC00 + lead;
-        }
-        code = (code << 6) | (byte & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        ++pos;
-        return 0xDC00 + lead;
-    }
-    pos += length;
-    return code;
+    return utf8::decode(text, pos).value_or(0xDC00 + lead);
 }
 
 // The first UTF-16 unit of a decoded value (the high surrogate above U+FFFF).
@@ -88,7 +53,7 @@ int compareUtf16(std::string_view a, std::string_view b)
             return byteA < byteB ? -1 : 1;
     }
     const auto continuesAt = [](std::string_view text, std::size_t at) {
-        return at < text.size() && isContinuation(static_cast<unsigned char>(text[at]));
+        return at < text.size() && utf8::isContinuation(static_cast<unsigned char>(text[at]));
     };
     while (pos > 0 && (continuesAt(a, pos) || continuesAt(b, pos)))
         --pos;

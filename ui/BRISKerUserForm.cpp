@@ -3,9 +3,10 @@
 #include "dates/DateText.h"
 #include "ui/DesignMetrics.h"
 #include "ui/HelpDialog.h"
-#include "ui/LiveChartView.h"
+#include "ui/chart/LiveChartView.h"
 #include "ui_BRISKerUserForm.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -41,44 +42,22 @@ constexpr std::array kControlFonts{
     DesignFont{"ExportButton", "Tahoma", 9},
 };
 
-template <int N>
-std::vector<double> values(const PercentBuckets<N>& buckets)
-{
-    return std::vector<double>(buckets.cells.begin(), buckets.cells.end());
-}
-
-std::vector<double> percentages(const AnalysisState& s, chart::ChartMode mode)
-{
-    switch (mode) {
-    case chart::ChartMode::TimeOfDay: return values(s.vHourPercent);
-    case chart::ChartMode::MonthOfYear: return values(s.vMonthPercent);
-    default: return values(s.vWeekdayPercent);
-    }
-}
-
 } // namespace
-
-BRISKerUserForm::BRISKerUserForm(const UiServices& services, QWidget* parent)
-    : BRISKerUserForm(services, *new AppState, parent)
-{
-    m_ownApp.reset(&m_app);
-}
 
 BRISKerUserForm::BRISKerUserForm(const UiServices& services, AppState& app, QWidget* parent)
     : QWidget(parent), m_app(app), ui(std::make_unique<Ui::BRISKerUserForm>()), m_services(services),
       m_controller(RunContext{app.analysis, app.position, app.session.oPickedFolder, *this, services.prompts, m_log,
-                                       services.clock}),
-      m_workbook(std::make_unique<chart::ChartWorkbook>()), m_liveChart(services.clock),
-      m_chartValues(chart::zeroChartValues())
+                              services.clock, services.settings.dateLocale})
 {
     ui->setupUi(this);
     applyDesign();
-    m_chartView = std::make_unique<LiveChartView>(
-        *ui->BRISKChartOLE, m_workbook->ActiveSheet().ChartObjects(1).Chart);
+    m_chartView = std::make_unique<LiveChartView>(*ui->BRISKChartOLE, m_chart);
     connectHandlers();
-    connectRunHandlers();
-    setChartValuesSource([this](chart::ChartMode mode) { return percentages(m_app.analysis, mode); });
-    BindChartWorkbook();
+    seedPanel();
+    setUpFrameTimer();
+    m_folderPicker = [zone = services.settings.dateLocale.zone](MailStore& store, MailFolder* current, QWidget* parent) {
+        return pickFolderWithDialog(store, current, parent, zone);
+    };
     RefreshChart();
 }
 
@@ -113,16 +92,10 @@ void BRISKerUserForm::connectHandlers()
             &BRISKerUserForm::FromDatePickerText_Change);
     connect(ui->ToDatePickerText, &QLineEdit::textEdited, this, &BRISKerUserForm::ToDatePickerText_Change);
     connect(ui->HelpButton, &QPushButton::clicked, this, &BRISKerUserForm::HelpButton_Click);
-}
-
-void BRISKerUserForm::setChartValuesSource(chart::ChartValuesSource source)
-{
-    m_chartValues = source ? std::move(source) : chart::zeroChartValues();
-}
-
-void BRISKerUserForm::BindChartWorkbook()
-{
-    m_liveChart.bind(m_workbook->Parent(), m_workbook->ActiveSheet());
+    connect(ui->StartButton, &QPushButton::clicked, this, &BRISKerUserForm::StartButton_Click);
+    connect(ui->PickFolderButton, &QPushButton::clicked, this, &BRISKerUserForm::PickFolderButton_Click);
+    connect(ui->ExportButton, &QPushButton::clicked, this, &BRISKerUserForm::ExportButton_Click);
+    connect(ui->ReportButton, &QPushButton::clicked, this, &BRISKerUserForm::ReportButton_Click);
 }
 
 chart::ChartMode BRISKerUserForm::selectedChartMode() const
@@ -132,12 +105,17 @@ chart::ChartMode BRISKerUserForm::selectedChartMode() const
 
 std::vector<double> BRISKerUserForm::SelectChartData()
 {
-    return m_liveChart.SelectChartData(selectedChartMode(), m_chartValues);
+    const chart::ChartMode mode = selectedChartMode();
+    m_chart.selectValues(mode);
+    return chart::chartPercentages(m_app.analysis, mode);
 }
 
+// The chart is drawn by the window itself: the write cannot time out.
 bool BRISKerUserForm::WriteChartValues(const std::vector<double>& values)
 {
-    return m_liveChart.WriteChartValues(values);
+    m_chart.writeValues(values);
+    repaint();
+    return true;
 }
 
 void BRISKerUserForm::RefreshChart()
@@ -149,14 +127,15 @@ void BRISKerUserForm::RefreshChart()
 void BRISKerUserForm::SetChartSource()
 {
     const chart::ChartMode mode = selectedChartMode();
-    ui->ChartTitleLabel->setText(QString::fromUtf8(chart::chartModeInfo(mode).title));
-    m_liveChart.SetChartSource(mode);
+    ui->ChartTitleLabel->setText(QString::fromUtf8(chart::chartTitle(mode)));
+    m_chart.showMode(mode);
 }
 
 void BRISKerUserForm::chartModeClicked()
 {
     SetChartSource();
     RefreshChart();
+    m_chartView->redraw();
 }
 
 void BRISKerUserForm::TimeOfDayOptionButton_Click()
@@ -192,7 +171,7 @@ void BRISKerUserForm::DateFilterRadio_Click()
 
 void BRISKerUserForm::complainUnlessDate(QLineEdit& box)
 {
-    if (parseDateText(box.text().toStdString()))
+    if (parseDateText(box.text().toStdString(), m_services.settings.dateLocale.order))
         return;
     m_services.prompts.inform("Invalid date!");
     box.setFocus();

@@ -1,15 +1,14 @@
-// The main window's run, results panel, top lists, start-up and shutdown,
-// folder choice, results and report: each handler reads the window, calls the
-// engine, the export or the shell, and shows the result.
+// The main window's start-up and shutdown, the run, the results panel, the
+// top lists, folder choice, results and report.
 
 #include "ui/BRISKerUserForm.h"
 
+#include "engine/StepGuard.h"
 #include "platform/system/FileProcedures.h"
-#include "shell/SharedUsageLog.h"
 #include "shell/UsageReport.h"
 #include "ui/DesignMetrics.h"
-#include "ui/LiveChartView.h"
 #include "ui/ResultsDialog.h"
+#include "ui/chart/LiveChartView.h"
 #include "ui_BRISKerUserForm.h"
 #include "ui_ResultsDialog.h"
 
@@ -24,65 +23,17 @@
 
 namespace brisk {
 
-void LaunchUsageLog::logEntry(std::string_view action)
-{
-    // No log was made at start-up (shared folder unreachable, administrator):
-    // later entries are skipped rather than written to an empty path.
-    if (log && !log->vLogFilePath().empty())
-        log->logEntry(action);
-}
-
-void BRISKerUserForm::connectRunHandlers()
-{
-    connect(ui->StartButton, &QPushButton::clicked, this, &BRISKerUserForm::StartButton_Click);
-    connect(ui->PickFolderButton, &QPushButton::clicked, this, &BRISKerUserForm::PickFolderButton_Click);
-    connect(ui->ExportButton, &QPushButton::clicked, this, &BRISKerUserForm::ExportButton_Click);
-    connect(ui->ReportButton, &QPushButton::clicked, this, &BRISKerUserForm::ReportButton_Click);
-    // The panel's boxes are redrawn at most once per frame of the screen.
-    const QScreen* screen = this->screen();
-    const double rate = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
-    m_panelTimer.setSingleShot(true);
-    m_panelTimer.setInterval(static_cast<int>(1000.0 / rate));
-    connect(&m_panelTimer, &QTimer::timeout, this, &BRISKerUserForm::flushPanel);
-    m_folderPicker = pickFolderWithDialog;
-    for (PanelBox box : {PanelBox::ProgressNumLabel, PanelBox::ProgressNumMaxLabel, PanelBox::PickedFolderLabel})
-        m_panel.setBoxText(box, boxWidget(box) ? boxText(box) : "0");
-    for (int i = 0; i < kPanelBoxCount; ++i) {
-        const auto box = static_cast<PanelBox>(i);
-        if (auto* edit = qobject_cast<QLineEdit*>(boxWidget(box)))
-            m_panel.setBoxText(box, edit->text().toStdString());
-        else if (auto* label = qobject_cast<QLabel*>(boxWidget(box)))
-            m_panel.setBoxText(box, label->text().toStdString());
-    }
-}
-
 // --- Start-up and shutdown -------------------------------------------------
 
 void BRISKerUserForm::Form_Initialize(std::unique_ptr<MailStore> store)
 {
-    SessionValues& session = m_app.session;
-    session.vAppTitle = std::string(kAppTitle);
-    setWindowTitle(QString::fromStdString(session.vAppTitle));
-    m_app.settings = m_services.settings;
-    m_app.position.vExitRequested = false;
-    session.oNameSpace = std::move(store);
-    session.oPickedFolder = &session.oNameSpace->defaultFolder();
-    session.vUserName = session.oNameSpace->currentUser();
-    const bool admin = session.vUserName == m_services.settings.AdminUserName;
-    ui->ReportButton->setVisible(admin);
-    m_log.log = std::make_unique<SharedUsageLog>(m_services.settings, session.vUserName, m_services.prompts,
-                                                 m_services.clock);
-    m_log.log->create();
-    m_app.position.vTopListRefreshPercent = 1;
+    startSession(m_app, m_services.settings, std::move(store));
+    m_app.session.oPickedFolder = &m_app.session.oNameSpace->defaultFolder();
+    setWindowTitle(QString::fromStdString(m_app.session.vAppTitle));
+    ui->ReportButton->setVisible(isAdministrator(m_app));
+    m_log.open(m_app, m_services.prompts, m_services.clock);
     ResetLabels();
     ResetSenderReceiverList();
-    m_app.analysis.vHourCount.fill(0);
-    m_app.analysis.vWeekdayCount.fill(0);
-    m_app.analysis.vMonthCount.fill(0);
-    m_app.analysis.vHourPercent.fill(0);
-    m_app.analysis.vWeekdayPercent.fill(0);
-    m_app.analysis.vMonthPercent.fill(0);
-    BindChartWorkbook();
     RefreshChart();
 }
 
@@ -92,13 +43,13 @@ void BRISKerUserForm::Form_Terminate()
         return;
     m_terminated = true;
     m_controller.abandonRun();
-    // CleanUpAndLogEnd: the arrays, the store's objects, then the end entry.
+    // The arrays, the store's objects, then the end entry. The store itself
+    // goes with the application's state: a walk that ended the program still
+    // unwinds through its folders.
     EraseAnalysisArrays(m_app.analysis);
     m_app.session.oPickedFolder = nullptr;
     m_app.position.lastFolderAnalysed = nullptr;
     m_log.logEntry("end");
-    // The store itself goes with the application's state: a walk that ended
-    // the program still unwinds through its folders.
     hide();
 }
 
@@ -123,12 +74,6 @@ void BRISKerUserForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-const std::string& BRISKerUserForm::vLogFilePath() const
-{
-    static const std::string none;
-    return m_log.log ? m_log.log->vLogFilePath() : none;
-}
-
 // --- The run ---------------------------------------------------------------
 
 void BRISKerUserForm::StartButton_Click()
@@ -137,10 +82,10 @@ void BRISKerUserForm::StartButton_Click()
     flushPanel();
 }
 
-std::string BRISKerUserForm::startCaption() const { return ui->StartButton->text().toStdString(); }
-
-void BRISKerUserForm::setStartCaption(std::string_view caption)
+void BRISKerUserForm::setRunState(RunState state)
 {
+    m_runState = state;
+    const std::string_view caption = captionOf(state);
     ui->StartButton->setText(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())));
 }
 
@@ -172,41 +117,41 @@ DateFilterState BRISKerUserForm::dateFilter() const
 }
 
 void BRISKerUserForm::focusControl(RunControl control) { controlWidget(control)->setFocus(); }
-
-double BRISKerUserForm::progressNumMax() const
-{
-    try {
-        return std::stod(m_panel.boxText(PanelBox::ProgressNumMaxLabel));
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 void BRISKerUserForm::showCurrentFolder(const std::string& name) { setBoxText(PanelBox::CurtFolderLabel, name); }
 void BRISKerUserForm::showCurrentMessage(const std::string& subject) { setBoxText(PanelBox::CurtMsgLabel, subject); }
 
 void BRISKerUserForm::repaint()
 {
-    // Coalesced: the boxes are drawn at the screen's rate, not per item.
-    if (!m_panelTimer.isActive())
-        m_panelTimer.start();
+    // Coalesced: the boxes and the chart are drawn at the screen's rate, not
+    // per item.
+    if (!m_frameTimer.isActive())
+        m_frameTimer.start();
 }
 
 void BRISKerUserForm::yield() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 // --- The results panel -----------------------------------------------------
 
-// The bar's width is 4215 twips times the fraction done, at most its
-// background's: subfolders' items count as processed but not in the picked
-// folder's total, and the bar would run out of its frame. Below 0.001 the bar
-// and its background are hidden.
-static void showProgressBar(Ui::BRISKerUserForm& ui, const QWidget& window, double percentage)
+void BRISKerUserForm::setUpFrameTimer()
 {
-    const int width = twipsToPixels(window, 4215 * std::clamp(percentage, 0.0, 1.0));
-    ui.ProgressBarLabel->resize(width, ui.ProgressBarLabel->height());
-    const bool visible = percentage >= 0.001;
-    ui.ProgressBarBackLabel->setVisible(visible);
-    ui.ProgressBarLabel->setVisible(visible);
+    const QScreen* screen = this->screen();
+    const double rate = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
+    m_frameTimer.setSingleShot(true);
+    m_frameTimer.setInterval(static_cast<int>(1000.0 / rate));
+    connect(&m_frameTimer, &QTimer::timeout, this, &BRISKerUserForm::flushPanel);
+}
+
+// The panel starts from the texts the form was designed with.
+void BRISKerUserForm::seedPanel()
+{
+    for (int i = 0; i < kPanelBoxCount; ++i) {
+        const auto box = static_cast<PanelBox>(i);
+        if (auto* edit = qobject_cast<QLineEdit*>(boxWidget(box)))
+            m_panel.setBoxText(box, edit->text().toStdString());
+        else if (auto* label = qobject_cast<QLabel*>(boxWidget(box)))
+            m_panel.setBoxText(box, label->text().toStdString());
+    }
+    m_progressNumMax = std::atof(m_panel.boxText(PanelBox::ProgressNumMaxLabel).c_str());
 }
 
 QWidget* BRISKerUserForm::boxWidget(PanelBox box) const
@@ -219,6 +164,9 @@ void BRISKerUserForm::setBoxText(PanelBox box, const std::string& text)
     if (m_panel.boxText(box) == text)
         return;
     m_panel.setBoxText(box, text);
+    // Read once per change of the folder's count, not per item.
+    if (box == PanelBox::ProgressNumMaxLabel)
+        m_progressNumMax = std::atof(text.c_str());
     m_panelDirty = true;
     repaint();
 }
@@ -227,22 +175,34 @@ std::string BRISKerUserForm::boxText(PanelBox box) const { return m_panel.boxTex
 
 void BRISKerUserForm::flushPanel()
 {
-    if (!m_panelDirty)
-        return;
-    m_panelDirty = false;
-    for (int i = 0; i < kPanelBoxCount; ++i) {
-        const auto box = static_cast<PanelBox>(i);
-        const QString text = QString::fromStdString(m_panel.boxText(box));
-        if (auto* edit = qobject_cast<QLineEdit*>(boxWidget(box)))
-            showStartOf(*edit, text);
-        else if (auto* label = qobject_cast<QLabel*>(boxWidget(box)); label && label->text() != text)
-            label->setText(text);
+    m_frameTimer.stop();
+    if (m_panelDirty) {
+        m_panelDirty = false;
+        for (int i = 0; i < kPanelBoxCount; ++i) {
+            const auto box = static_cast<PanelBox>(i);
+            const QString text = QString::fromStdString(m_panel.boxText(box));
+            if (auto* edit = qobject_cast<QLineEdit*>(boxWidget(box)))
+                showStartOf(*edit, text);
+            else if (auto* label = qobject_cast<QLabel*>(boxWidget(box)); label && label->text() != text)
+                label->setText(text);
+        }
+        showProgressBar();
     }
-    showProgressBar(*ui, *this, m_panel.progress);
-    // The chart's own timer runs at the same rate but out of step: drawing it
-    // with the panel makes one repaint of the window per frame, not two.
-    if (m_chartView && m_chartView->redrawPending())
-        m_chartView->redrawNow();
+    // The chart in the same frame: one repaint of the window per frame.
+    m_chartView->redraw();
+}
+
+// The bar's width is 4215 twips times the fraction done, at most its
+// background's: subfolders' items count as processed but not in the picked
+// folder's total, and the bar would run out of its frame. Below 0.001 the bar
+// and its background are hidden.
+void BRISKerUserForm::showProgressBar()
+{
+    const double done = m_panel.progress;
+    const int width = twipsToPixels(*this, 4215 * std::clamp(done, 0.0, 1.0));
+    ui->ProgressBarLabel->resize(width, ui->ProgressBarLabel->height());
+    ui->ProgressBarBackLabel->setVisible(done >= 0.001);
+    ui->ProgressBarLabel->setVisible(done >= 0.001);
 }
 
 bool BRISKerUserForm::writeChart()
@@ -262,8 +222,7 @@ void BRISKerUserForm::ResetLabels()
 }
 
 // Drawn with the panel's texts, at screen rate: resizing the bar after every
-// item made the window repaint for every pixel the bar grew, several times
-// per frame.
+// item made the window repaint for every pixel the bar grew.
 void BRISKerUserForm::SetProgressBar(double percentage)
 {
     m_panel.SetProgressBar(percentage);
@@ -273,9 +232,9 @@ void BRISKerUserForm::SetProgressBar(double percentage)
 
 // --- The top lists ---------------------------------------------------------
 
-static QComboBox* listCombo(Ui::BRISKerUserForm& ui, TopList list)
+QComboBox* BRISKerUserForm::listCombo(TopList list) const
 {
-    return list == TopList::Senders ? ui.TopSendersCombo : ui.TopReceiversCombo;
+    return list == TopList::Senders ? ui->TopSendersCombo : ui->TopReceiversCombo;
 }
 
 // A refresh of the lists rewrites only the lines that changed: most refreshes
@@ -285,7 +244,7 @@ void BRISKerUserForm::clearList(TopList list) { m_listFill[static_cast<int>(list
 
 void BRISKerUserForm::addLine(TopList list, const std::string& line)
 {
-    QComboBox* combo = listCombo(*ui, list);
+    QComboBox* combo = listCombo(list);
     const int index = m_listFill[static_cast<int>(list)]++;
     const QString text = QString::fromStdString(line);
     if (index >= combo->count())
@@ -297,7 +256,7 @@ void BRISKerUserForm::addLine(TopList list, const std::string& line)
 // Drops the lines the last refresh did not write again.
 void BRISKerUserForm::trimList(TopList list)
 {
-    QComboBox* combo = listCombo(*ui, list);
+    QComboBox* combo = listCombo(list);
     while (combo->count() > m_listFill[static_cast<int>(list)])
         combo->removeItem(combo->count() - 1);
 }
@@ -305,7 +264,7 @@ void BRISKerUserForm::trimList(TopList list)
 void BRISKerUserForm::setListText(TopList list, const std::string& text)
 {
     trimList(list);
-    QComboBox* combo = listCombo(*ui, list);
+    QComboBox* combo = listCombo(list);
     if (combo->count() > 0 && combo->currentIndex() != 0)
         combo->setCurrentIndex(0);
     const QString shown = QString::fromStdString(text);
@@ -318,12 +277,11 @@ void BRISKerUserForm::enableLists()
     for (TopList list : {TopList::Senders, TopList::Receivers}) {
         trimList(list);
         // An emptied list shows no text, as a cleared combo box does.
-        QComboBox* combo = listCombo(*ui, list);
+        QComboBox* combo = listCombo(list);
         if (combo->count() == 0 && !combo->currentText().isEmpty())
             combo->setEditText(QString());
+        combo->setEnabled(true);
     }
-    ui->TopSendersCombo->setEnabled(true);
-    ui->TopReceiversCombo->setEnabled(true);
 }
 
 void BRISKerUserForm::UpdateSenderReceiverList()
@@ -341,36 +299,36 @@ void BRISKerUserForm::PickFolderButton_Click()
         return;
     FolderPick pick = m_folderPicker(*m_app.session.oNameSpace, m_app.session.oPickedFolder, this);
     if (pick.folder)
-        pickFolderSteps(std::move(pick));
-    QWidget::repaint();
+        useFolder(std::move(pick));
+    flushPanel();
 }
 
-void BRISKerUserForm::pickFolderSteps(FolderPick pick)
+// A fresh start for the chosen folder: a paused run can no longer resume.
+void BRISKerUserForm::useFolder(FolderPick pick)
 {
-    auto step = [&](auto&& body) {
-        try {
-            body();
-        } catch (const std::exception&) {
-            m_services.prompts.error(errorText("PickFolder", m_app.analysis.lEmailsProcessed));
-        }
-    };
     m_controller.abandonRun();
     if (pick.openedStore) {
         m_app.position.lastFolderAnalysed = nullptr;
         m_app.session.oNameSpace = std::move(pick.openedStore);
     }
     m_app.session.oPickedFolder = pick.folder;
+    const StepGuard step(m_services.prompts, "PickFolder", m_app.analysis.lEmailsProcessed);
     step([&] { PrepareAnalysisArrays(m_app.analysis, progressNumMax()); });
     step([&] { ResetLabels(); });
     step([&] { WriteChartValues(SelectChartData()); });
-    setStartCaption(kCaptionStart);
-    ui->ExportButton->setEnabled(true);
-    ui->PickFolderButton->setEnabled(true);
-    ui->IgnoreDateFilterRadio->setEnabled(true);
-    ui->DateFilterRadio->setEnabled(true);
-    applyDateFilterEnabling();
+    readyForStart();
     m_log.logEntry("folder");
     ResetSenderReceiverList();
+}
+
+void BRISKerUserForm::readyForStart()
+{
+    setRunState(RunState::Idle);
+    for (QWidget* control : {static_cast<QWidget*>(ui->ExportButton), static_cast<QWidget*>(ui->PickFolderButton),
+                             static_cast<QWidget*>(ui->IgnoreDateFilterRadio),
+                             static_cast<QWidget*>(ui->DateFilterRadio)})
+        control->setEnabled(true);
+    applyDateFilterEnabling();
 }
 
 // --- Results and report ----------------------------------------------------

@@ -54,8 +54,8 @@ QString chooseStorePath(QWidget* parent, const QString& start, const std::functi
     return chosen.isEmpty() ? dialog.directory().absolutePath() : chosen.first();
 }
 
-FolderPickerDialog::FolderPickerDialog(MailStore& store, MailFolder* current, QWidget* parent)
-    : QDialog(parent), m_store(&store), m_tree(new QTreeWidget(this)), m_location(new QLabel(this))
+FolderPickerDialog::FolderPickerDialog(MailStore& store, MailFolder* current, QWidget* parent, TimeZone zone)
+    : QDialog(parent), m_zone(std::move(zone)), m_store(&store), m_tree(new QTreeWidget(this)), m_location(new QLabel(this))
 {
     setWindowTitle("Select Folder");
     setObjectName("FolderPickerDialog");
@@ -115,7 +115,7 @@ void FolderPickerDialog::addFolder(MailFolder& folder, QTreeWidgetItem* parentIt
 bool FolderPickerDialog::openStore(const QString& path)
 {
     try {
-        auto store = openMailStore(path.toStdString());
+        auto store = openMailStore(path.toStdString(), m_zone);
         m_opened = std::move(store);
         showStore(*m_opened, nullptr);
         return true;
@@ -142,9 +142,9 @@ FolderPick FolderPickerDialog::result()
     return pick;
 }
 
-FolderPick pickFolderWithDialog(MailStore& store, MailFolder* current, QWidget* parent)
+FolderPick pickFolderWithDialog(MailStore& store, MailFolder* current, QWidget* parent, const TimeZone& zone)
 {
-    FolderPickerDialog dialog(store, current, parent);
+    FolderPickerDialog dialog(store, current, parent, zone);
     dialog.exec();
     return dialog.result();
 }

@@ -3,6 +3,7 @@
 // count, OK and Cancel, returning one folder or nothing; "Open Store..." opens
 // another mail store and shows its tree instead.
 
+#include "dates/TimeZone.h"
 #include "engine/MailStore.h"
 
 #include <QDialog>
@@ -26,7 +27,9 @@ class FolderPickerDialog : public QDialog {
     Q_OBJECT
 
 public:
-    FolderPickerDialog(MailStore& store, MailFolder* current, QWidget* parent = nullptr);
+    // A store opened from the dialog gives its times in `zone`.
+    FolderPickerDialog(MailStore& store, MailFolder* current, QWidget* parent = nullptr,
+                       TimeZone zone = TimeZone::utc());
 
     FolderPick result();
     // Opens the store at a path and shows its tree; false with a message in
@@ -39,6 +42,7 @@ private:
     void addFolder(MailFolder& folder, QTreeWidgetItem* parentItem, MailFolder* current);
     void chooseStore();
 
+    TimeZone m_zone;
     MailStore* m_store;
     std::unique_ptr<MailStore> m_opened;
     QTreeWidget* m_tree;
@@ -52,6 +56,7 @@ QString chooseStorePath(QWidget* parent, const QString& start,
 
 // Shows the picker modally.
 using FolderPicker = std::function<FolderPick(MailStore& store, MailFolder* current, QWidget* parent)>;
-FolderPick pickFolderWithDialog(MailStore& store, MailFolder* current, QWidget* parent);
+FolderPick pickFolderWithDialog(MailStore& store, MailFolder* current, QWidget* parent,
+                                const TimeZone& zone = TimeZone::utc());
 
 } // namespace brisk

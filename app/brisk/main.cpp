@@ -19,10 +19,10 @@
 namespace {
 
 std::unique_ptr<brisk::MailStore> tryOpen(const std::filesystem::path& path, brisk::Prompts& prompts,
-                                          std::string& problem)
+                                          const brisk::TimeZone& zone, std::string& problem)
 {
     try {
-        return brisk::openMailStore(path.string(), prompts);
+        return brisk::openMailStore(path.string(), prompts, zone);
     } catch (const std::exception& e) {
         problem = e.what();
         return nullptr;
@@ -32,11 +32,12 @@ std::unique_ptr<brisk::MailStore> tryOpen(const std::filesystem::path& path, bri
 // The first candidate that opens; when none does, the user chooses a store
 // or quits (nullptr).
 std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& named,
-                                            const std::filesystem::path& dataFolder, brisk::Prompts& prompts)
+                                            const std::filesystem::path& dataFolder, brisk::Prompts& prompts,
+                                            const brisk::TimeZone& zone)
 {
     std::string problem = "no mail store was found";
     for (const auto& candidate : brisk::storeCandidates(named, dataFolder))
-        if (auto store = tryOpen(candidate, prompts, problem))
+        if (auto store = tryOpen(candidate, prompts, zone, problem))
             return store;
     while (true) {
         const auto answer = QMessageBox::warning(
@@ -48,7 +49,7 @@ std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& na
         const QString path = brisk::chooseStorePath(nullptr, QString());
         if (path.isEmpty())
             continue;
-        if (auto store = tryOpen(path.toStdString(), prompts, problem))
+        if (auto store = tryOpen(path.toStdString(), prompts, zone, problem))
             return store;
     }
 }
@@ -64,10 +65,10 @@ int main(int argc, char** argv)
     if (argc > 1)
         named = argv[1];
     brisk::QtPrompts prompts;
-    auto store = openStore(named, settings.applicationFolder, prompts);
+    auto store = openStore(named, settings.applicationFolder, prompts, settings.dateLocale.zone);
     if (!store)
         return 2;
-    brisk::SystemClock clock;
+    brisk::SystemClock clock(settings.dateLocale.zone);
     brisk::QtDesktop desktop;
     brisk::AppState state;
     brisk::BRISKerUserForm window(brisk::UiServices{prompts, clock, desktop, settings}, state);

@@ -251,7 +251,7 @@ std::unique_ptr<MailItem> ImapFolder::item(long index)
     }
     mailstore::MemoryMessage message {std::move(it->second), ref.size, ref.time, where(ref.uid)};
     m_batch.erase(it);
-    return std::make_unique<mailstore::MessageItem>(std::move(message));
+    return std::make_unique<mailstore::MessageItem>(std::move(message), m_session.options().zone);
 }
 
 // One FETCH of the few header fields that the item's Message-ID and
@@ -273,7 +273,8 @@ void ImapFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
                       if (!ref || !headers || headers->kind != ImapValue::Kind::String)
                           return;
                       try {
-                          mailstore::MessageItem item({std::move(headers->text), ref->size, ref->time, where(ref->uid)});
+                          mailstore::MessageItem item({std::move(headers->text), ref->size, ref->time, where(ref->uid)},
+                                                 m_session.options().zone);
                           const std::string id = item.messageId();
                           if (!id.empty())
                               sink(id, item.receivedTime());

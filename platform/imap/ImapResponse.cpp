@@ -121,6 +121,13 @@ Response ResponseReader::read(const ResponseLimits& limits)
     }
     if (r.tag != "*")
         throw ProtocolError("the server answered a command with \"" + printable(first) + "\"");
+    readData(r, first);
+    return r;
+}
+
+// The values of untagged data after its first word, to the line's end.
+void ResponseReader::readData(Response& r, const std::string& first)
+{
     // Untagged data starts with a number or a keyword ("12 FETCH", "LIST").
     if (first.empty() || first.find_first_of("([{\"") != std::string::npos)
         throw ProtocolError("the server sent malformed data \"" + printable(first) + "\"");
@@ -131,7 +138,7 @@ Response ResponseReader::read(const ResponseLimits& limits)
         const char c = peek();
         if (c == '\r' || c == '\n') {
             lineRest();
-            return r;
+            return;
         }
         r.words.push_back(value(0));
         if (peek() == ' ')

@@ -60,6 +60,7 @@ private:
     void expect(char c);
     void count(std::size_t bytes);
     std::string lineRest();
+    void readData(Response& r, const std::string& first);
     ImapValue value(int depth);
     ImapValue atom();
     ImapValue quoted();

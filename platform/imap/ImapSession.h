@@ -3,6 +3,7 @@
 // in memory only, and the connection, made again after it was lost so that
 // a resumed run goes on where it stopped.
 
+#include "dates/TimeZone.h"
 #include "platform/imap/ImapConnection.h"
 
 #include <cstdint>
@@ -20,6 +21,8 @@ struct ImapOptions {
     std::size_t batchBytes = 4 << 20;
     // The largest message accepted from the server.
     std::uint64_t maxMessageBytes = 256 << 20;
+    // The zone the messages' received times are given in.
+    TimeZone zone = TimeZone::utc();
 };
 
 struct Examined {

@@ -59,6 +59,57 @@ int parsePort(std::string_view text, std::string_view url)
     return port;
 }
 
+// The user name of the address's user information (RFC 3986 section 3.2.1),
+// percent-decoded; a password there is refused, never used.
+std::string userOf(std::string_view userInfo, std::string_view url)
+{
+    if (userInfo.find(':') != std::string_view::npos)
+        invalid(url, "a password does not belong in the address");
+    const auto user = percentDecode(userInfo);
+    if (!user || user->empty() || user->find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        invalid(url, "bad user name");
+    return *user;
+}
+
+// The port text after "host:" or "[v6-address]:"; empty when none is given.
+std::string_view portOf(std::string_view hostPort, std::string_view url, std::string& host)
+{
+    std::string_view portText;
+    if (!hostPort.empty() && hostPort.front() == '[') {
+        const auto close = hostPort.find(']');
+        if (close == std::string_view::npos)
+            invalid(url, "unclosed [");
+        host = std::string(hostPort.substr(1, close - 1));
+        const std::string_view tail = hostPort.substr(close + 1);
+        if (!tail.empty() && tail.front() != ':')
+            invalid(url, "bad host");
+        portText = tail.empty() ? tail : tail.substr(1);
+        if (!tail.empty() && portText.empty())
+            invalid(url, "bad port");
+        return portText;
+    }
+    const auto colon = hostPort.find(':');
+    host = std::string(hostPort.substr(0, colon));
+    if (colon != std::string_view::npos)
+        portText = hostPort.substr(colon + 1);
+    if (colon != std::string_view::npos && portText.empty())
+        invalid(url, "bad port");
+    return portText;
+}
+
+// Sets `host` from "host[:port]" and returns the port text.
+std::string_view splitHostPort(std::string_view hostPort, std::string_view url, std::string& host)
+{
+    const std::string_view portText = portOf(hostPort, url, host);
+    for (char c : host) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ':' && c != '_')
+            invalid(url, "bad host");
+    }
+    if (host.empty())
+        invalid(url, "no host");
+    return portText;
+}
+
 } // namespace
 
 bool isImapUrl(std::string_view text)
@@ -80,40 +131,8 @@ ImapUrl parseImapUrl(std::string_view text)
     const auto at = authority.rfind('@');
     if (at == std::string_view::npos || at == 0)
         invalid(text, "no user name");
-    const std::string_view userInfo = authority.substr(0, at);
-    if (userInfo.find(':') != std::string_view::npos)
-        invalid(text, "a password does not belong in the address");
-    const auto user = percentDecode(userInfo);
-    if (!user || user->empty() || user->find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-        invalid(text, "bad user name");
-    url.user = *user;
-    std::string_view hostPort = authority.substr(at + 1);
-    std::string_view portText;
-    if (!hostPort.empty() && hostPort.front() == '[') {
-        const auto close = hostPort.find(']');
-        if (close == std::string_view::npos)
-            invalid(text, "unclosed [");
-        url.host = std::string(hostPort.substr(1, close - 1));
-        const std::string_view tail = hostPort.substr(close + 1);
-        if (!tail.empty() && tail.front() != ':')
-            invalid(text, "bad host");
-        portText = tail.empty() ? tail : tail.substr(1);
-        if (!tail.empty() && portText.empty())
-            invalid(text, "bad port");
-    } else {
-        const auto colon = hostPort.find(':');
-        url.host = std::string(hostPort.substr(0, colon));
-        if (colon != std::string_view::npos)
-            portText = hostPort.substr(colon + 1);
-        if (colon != std::string_view::npos && portText.empty())
-            invalid(text, "bad port");
-    }
-    for (char c : url.host) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ':' && c != '_')
-            invalid(text, "bad host");
-    }
-    if (url.host.empty())
-        invalid(text, "no host");
+    url.user = userOf(authority.substr(0, at), text);
+    const std::string_view portText = splitHostPort(authority.substr(at + 1), text, url.host);
     url.port = portText.empty() ? (url.implicitTls ? 993 : 143) : parsePort(portText, text);
     return url;
 }

@@ -1,6 +1,6 @@
 #include "platform/imap/MailboxName.h"
 
-#include <glib.h>
+#include "stats/Utf8.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,12 +19,6 @@ int base64Value(char c)
     if (c == '+')
         return 62;
     return c == ',' ? 63 : -1; // "," stands for "/" in modified base64
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp)
-{
-    char bytes[6];
-    out.append(bytes, static_cast<std::size_t>(g_unichar_to_utf8(cp, bytes)));
 }
 
 // One "&...-" run (without its markers) as UTF-8, from UTF-16BE units.
@@ -51,12 +45,12 @@ std::optional<std::string> decodeRun(const std::string& run)
         } else if (unit >= 0xDC00 && unit < 0xE000) {
             if (!high)
                 return std::nullopt;
-            appendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+            utf8::append(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
             high = 0;
         } else {
             if (high)
                 return std::nullopt;
-            appendUtf8(out, unit);
+            utf8::append(out, unit);
         }
     }
     if (high || out.empty() || (bits & ((1u << bitCount) - 1)) != 0)

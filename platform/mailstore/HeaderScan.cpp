@@ -178,7 +178,8 @@ std::optional<std::int64_t> receivedDate(const std::string& received)
 
 } // namespace
 
-ThreadHeaders threadHeadersOf(std::string_view block, const std::function<std::int64_t()>& fileTime)
+ThreadHeaders threadHeadersOf(std::string_view block, const std::function<std::int64_t()>& fileTime,
+                              const TimeZone& zone)
 {
     // An mbox "From " line before the headers is not one of them.
     if (block.substr(0, 5) == "From ")
@@ -211,12 +212,13 @@ ThreadHeaders threadHeadersOf(std::string_view block, const std::function<std::i
     std::optional<std::int64_t> seconds = received ? receivedDate(*received) : std::nullopt;
     if (!seconds && date)
         seconds = headerDate(*date);
-    out.receivedTime = fromUnixTime(seconds ? *seconds : fileTime());
+    out.receivedTime = zone.localTime(seconds ? *seconds : fileTime());
     return out;
 }
 
 ThreadHeaders readThreadHeaders(const ReadOnlyFile& file, std::int64_t offset, std::int64_t length,
-                                const std::function<std::int64_t()>& fileTime, std::string& buffer)
+                                const std::function<std::int64_t()>& fileTime, std::string& buffer,
+                                const TimeZone& zone)
 {
     // Reads up to `want` bytes, fewer at the file's end.
     auto readUpTo = [&](std::int64_t want) {
@@ -242,7 +244,7 @@ ThreadHeaders readThreadHeaders(const ReadOnlyFile& file, std::int64_t offset, s
         end = headerEnd(buffer);
     }
     return threadHeadersOf(std::string_view(buffer).substr(0, end == std::string::npos ? buffer.size() : end),
-                           fileTime);
+                           fileTime, zone);
 }
 
 } // namespace brisk::mailstore

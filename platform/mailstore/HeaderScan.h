@@ -4,6 +4,8 @@
 // a run. Nothing of the body is read or decoded, and at most a bounded number
 // of bytes is looked at, whatever the message's size.
 
+#include "dates/TimeZone.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,13 +24,15 @@ inline constexpr std::int64_t kHeaderScanLimit = 64 * 1024;
 
 // The Message-ID and the received time (the topmost Received: date, else
 // Date:, else `fileTime()`, asked only then), read as MessageItem reads them.
-ThreadHeaders threadHeadersOf(std::string_view headerBlock, const std::function<std::int64_t()>& fileTime);
+ThreadHeaders threadHeadersOf(std::string_view headerBlock, const std::function<std::int64_t()>& fileTime,
+                              const TimeZone& zone);
 
 class ReadOnlyFile;
 
 // The same from the message at `offset` of an open file, `length` bytes long
 // (-1: to the file's end), reading only its header block into `buffer`.
 ThreadHeaders readThreadHeaders(const ReadOnlyFile& file, std::int64_t offset, std::int64_t length,
-                                const std::function<std::int64_t()>& fileTime, std::string& buffer);
+                                const std::function<std::int64_t()>& fileTime, std::string& buffer,
+                                const TimeZone& zone);
 
 } // namespace brisk::mailstore

@@ -80,13 +80,13 @@ bool headerEndsWithin(const ReadOnlyFile& file, std::int64_t offset, std::int64_
 
 } // namespace
 
-MessageItem::MessageItem(ItemLocation where) : m_where(std::move(where))
+MessageItem::MessageItem(ItemLocation where, TimeZone zone) : m_where(std::move(where)), m_zone(std::move(zone))
 {
     if (m_where.length)
         m_size = *m_where.length;
 }
 
-MessageItem::MessageItem(MemoryMessage message) : m_memory(std::move(message))
+MessageItem::MessageItem(MemoryMessage message, TimeZone zone) : m_zone(std::move(zone)), m_memory(std::move(message))
 {
     m_size = m_memory->size;
 }
@@ -161,7 +161,7 @@ void MessageItem::ensureParsed()
 void MessageItem::readHeaders()
 {
     GMimeObject* object = GMIME_OBJECT(m_message.get());
-    m_receivedTime = fromUnixTime(receivedDate(object).value_or(m_fileTime));
+    m_receivedTime = m_zone.localTime(receivedDate(object).value_or(m_fileTime));
     const char* subject = g_mime_message_get_subject(m_message.get());
     m_subject = subject ? toUtf8(subject, {}) : std::string();
     for (const char* header : {"To", "Cc", "Bcc"}) {

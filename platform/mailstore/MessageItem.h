@@ -3,6 +3,7 @@
 // file. The message is parsed once, on the first accessor call; the cheap
 // header values are worked out then, the body only when body() is called.
 
+#include "dates/TimeZone.h"
 #include "engine/MailStore.h"
 #include "platform/mailstore/GMimeSupport.h"
 
@@ -33,9 +34,10 @@ struct MemoryMessage {
 
 class MessageItem : public MailItem {
 public:
-    explicit MessageItem(ItemLocation where);
+    // The received time is given in `zone`.
+    MessageItem(ItemLocation where, TimeZone zone);
     // Parsed exactly as a file with the same bytes would be.
-    explicit MessageItem(MemoryMessage message);
+    MessageItem(MemoryMessage message, TimeZone zone);
 
     const std::string& typeName() override;
     double receivedTime() override;
@@ -68,6 +70,7 @@ private:
     std::string describe() const;
 
     ItemLocation m_where;
+    TimeZone m_zone;
     std::optional<MemoryMessage> m_memory;
     GPtr<GMimeMessage> m_message;
     GMimeObject* m_bodyPart = nullptr; // owned by m_message

@@ -6,11 +6,8 @@
 #include "platform/mailstore/StoreFolder.h"
 #include "platform/pst/PstStore.h"
 
-#include <pwd.h>
 #include <strings.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <vector>
 
 namespace brisk {
@@ -68,40 +65,25 @@ bool isSentFolderName(const std::string& name)
     return false;
 }
 
-std::string accountDisplayName()
-{
-    std::vector<char> buffer(16384);
-    passwd record {};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &record, buffer.data(), buffer.size(), &found) == 0 && found) {
-        // The GECOS field: "Full Name,Room,Work phone,Home phone,Other".
-        std::string gecos = found->pw_gecos ? found->pw_gecos : "";
-        gecos = gecos.substr(0, gecos.find(','));
-        if (!gecos.empty())
-            return gecos;
-        if (found->pw_name && *found->pw_name)
-            return found->pw_name;
-    }
-    const char* user = std::getenv("USER");
-    return user && *user ? user : std::to_string(::getuid());
-}
-
-std::unique_ptr<MailStore> openMailStore(const std::filesystem::path& path)
+std::unique_ptr<MailStore> openMailStore(const std::filesystem::path& path, const TimeZone& zone)
 {
     mailstore::ensureGMime();
     if (pst::isOutlookDataFile(path))
-        return pst::openPstStore(path);
-    std::unique_ptr<mailstore::StoreFolder> root = mailstore::openRootFolder(path);
+        return pst::openPstStore(path, zone);
+    std::unique_ptr<mailstore::StoreFolder> root = mailstore::openRootFolder(path, zone);
     if (!root)
         throw StoreError("not a mail store: " + path.string());
     return std::make_unique<DiskStore>(path, std::move(root));
 }
 
-std::unique_ptr<MailStore> openMailStore(const std::string& location, Prompts& prompts)
+std::unique_ptr<MailStore> openMailStore(const std::string& location, Prompts& prompts, const TimeZone& zone)
 {
-    if (imap::isImapUrl(location))
-        return imap::openImapStore(location, prompts);
-    return openMailStore(std::filesystem::path(location));
+    if (imap::isImapUrl(location)) {
+        imap::ImapOptions options;
+        options.zone = zone;
+        return imap::openImapStore(location, prompts, options);
+    }
+    return openMailStore(std::filesystem::path(location), zone);
 }
 
 } // namespace brisk

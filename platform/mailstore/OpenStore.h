@@ -5,7 +5,9 @@
 // mixing these, or an Outlook data file (.pst, .ost). The store is only read,
 // never written, renamed or locked.
 
+#include "dates/TimeZone.h"
 #include "engine/MailStore.h"
+#include "platform/system/Account.h"
 
 #include <filesystem>
 #include <memory>
@@ -15,18 +17,16 @@ namespace brisk {
 class Prompts;
 
 // Throws StoreError "not a mail store: PATH" when the path holds no mail and
-// "cannot read PATH: reason" when it cannot be read.
-std::unique_ptr<MailStore> openMailStore(const std::filesystem::path& path);
+// "cannot read PATH: reason" when it cannot be read. Received times are
+// given in `zone` (the user's, from the program's set-up).
+std::unique_ptr<MailStore> openMailStore(const std::filesystem::path& path, const TimeZone& zone = TimeZone::utc());
 
 // Also opens an IMAP account named by an imap:// or imaps:// address; its
 // password is asked through `prompts`.
-std::unique_ptr<MailStore> openMailStore(const std::string& location, Prompts& prompts);
+std::unique_ptr<MailStore> openMailStore(const std::string& location, Prompts& prompts,
+                                         const TimeZone& zone = TimeZone::utc());
 
 // Names of sent-mail folders that defaultFolder() looks for, ignoring ASCII case.
 bool isSentFolderName(const std::string& name);
-
-// The display name of the account running the program: the full name of its
-// account record (up to the first comma), else the login name.
-std::string accountDisplayName();
 
 } // namespace brisk

@@ -9,8 +9,9 @@
 
 namespace brisk::mailstore {
 
-StoreFolder::StoreFolder(std::string name, StoreFolder* parent, FolderSource source)
+StoreFolder::StoreFolder(std::string name, StoreFolder* parent, FolderSource source, TimeZone zone)
     : m_name(std::move(name)), m_parent(parent), m_source(std::move(source)),
+      m_zone(parent ? parent->m_zone : std::move(zone)),
       m_entered(parent ? parent->m_entered : std::make_shared<std::set<DirectoryId>>())
 {
 }
@@ -67,9 +68,9 @@ std::unique_ptr<MailItem> StoreFolder::item(long index)
                          + std::to_string(count) + " items");
     const auto at = static_cast<size_t>(index - 1);
     if (m_source.kind != FolderKind::Mbox)
-        return std::make_unique<MessageItem>(ItemLocation{m_files[at], 0, std::nullopt, false});
+        return std::make_unique<MessageItem>(ItemLocation{m_files[at], 0, std::nullopt, false}, m_zone);
     return std::make_unique<MessageItem>(
-        ItemLocation{m_source.location, m_mbox[at].offset, m_mbox[at].length, m_mbox[at].quoted});
+        ItemLocation{m_source.location, m_mbox[at].offset, m_mbox[at].length, m_mbox[at].quoted}, m_zone);
 }
 
 void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
@@ -85,7 +86,7 @@ void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink, const std::ato
     std::string buffer;
     auto deliver = [&](const ReadOnlyFile& file, std::int64_t offset, std::int64_t length,
                        const std::function<std::int64_t()>& mtime) {
-        const ThreadHeaders headers = readThreadHeaders(file, offset, length, mtime, buffer);
+        const ThreadHeaders headers = readThreadHeaders(file, offset, length, mtime, buffer, m_zone);
         if (!headers.messageId.empty())
             sink(headers.messageId, headers.receivedTime);
     };
@@ -155,7 +156,7 @@ std::unique_ptr<ThreadHeaderScan> StoreFolder::threadHeaderScan()
     if (m_source.kind == FolderKind::MaildirPlus || m_source.kind == FolderKind::Virtual)
         return nullptr;
     ensureGMime(); // once, here, before two threads may want it
-    return std::make_unique<TreeHeaderScan>(std::make_unique<StoreFolder>(m_name, nullptr, m_source));
+    return std::make_unique<TreeHeaderScan>(std::make_unique<StoreFolder>(m_name, nullptr, m_source, m_zone));
 }
 
 StoreFolder& StoreFolder::addChild(std::string name, FolderSource source)
@@ -205,7 +206,7 @@ bool StoreFolder::isTrash() const
     return false;
 }
 
-std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path)
+std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path, const TimeZone& zone)
 {
     std::filesystem::path clean = path.lexically_normal();
     if (!clean.has_filename() && clean.has_parent_path() && clean != clean.root_path())
@@ -221,7 +222,7 @@ std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path)
         listDirectory(clean); // reports an unreadable directory as such
         if (!holdsMail(clean, 4))
             return nullptr;
-        return std::make_unique<StoreFolder>(name, nullptr, FolderSource{FolderKind::Directory, clean, clean});
+        return std::make_unique<StoreFolder>(name, nullptr, FolderSource{FolderKind::Directory, clean, clean}, zone);
     }
     ReadOnlyFile file(clean); // reports a missing or unreadable file
     file.info();
@@ -230,7 +231,7 @@ std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path)
     std::filesystem::path sbd = clean;
     sbd += ".sbd";
     return std::make_unique<StoreFolder>(name, nullptr,
-                                         FolderSource{FolderKind::Mbox, clean, isDirectory(sbd) ? sbd : std::filesystem::path()});
+                                         FolderSource{FolderKind::Mbox, clean, isDirectory(sbd) ? sbd : std::filesystem::path()}, zone);
 }
 
 } // namespace brisk::mailstore

@@ -5,6 +5,7 @@
 // (with its Thunderbird-style Name.sbd/ subfolder directory) and a Maildir++
 // folder (".Sent.Archive" in its root). Listings are read once and cached.
 
+#include "dates/TimeZone.h"
 #include "engine/MailStore.h"
 #include "platform/mailstore/FileAccess.h"
 #include "platform/mailstore/MboxIndex.h"
@@ -32,7 +33,8 @@ struct FolderSource {
 
 class StoreFolder : public MailFolder {
 public:
-    StoreFolder(std::string name, StoreFolder* parent, FolderSource source);
+    // A subfolder reads its items' times in its parent's zone; a root in `zone`.
+    StoreFolder(std::string name, StoreFolder* parent, FolderSource source, TimeZone zone = TimeZone::utc());
 
     const std::string& name() const override { return m_name; }
     std::string path() const override;
@@ -60,6 +62,7 @@ private:
     std::string m_name;
     StoreFolder* m_parent;
     FolderSource m_source;
+    TimeZone m_zone;
     bool m_itemsLoaded = false;
     std::vector<std::filesystem::path> m_files;
     std::vector<MboxMessage> m_mbox;
@@ -74,6 +77,6 @@ private:
 
 // The root folder of the store at `path`, or nullptr when it holds no mail.
 // Throws StoreError when the path cannot be read.
-std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path);
+std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path, const TimeZone& zone);
 
 } // namespace brisk::mailstore

@@ -1,5 +1,7 @@
 #include "platform/mailstore/TextStream.h"
 
+#include "stats/Utf8.h"
+
 #include "platform/mailstore/TextConvert.h"
 
 #include <gmime/gmime.h>
@@ -14,25 +16,16 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
-// The bytes a UTF-8 sequence led by `lead` takes, 0 for no lead byte.
-std::size_t sequenceLength(unsigned char lead)
-{
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
 // True when `tail` may be the start of a sequence the next chunk completes.
 bool mayContinue(std::string_view tail)
 {
-    if (tail.empty() || tail.size() >= sequenceLength(static_cast<unsigned char>(tail[0])))
+    if (tail.empty())
+        return false;
+    const int length = utf8::leadOf(static_cast<unsigned char>(tail[0])).length;
+    if (length < 2 || tail.size() >= static_cast<std::size_t>(length))
         return false;
     for (std::size_t i = 1; i < tail.size(); ++i)
-        if ((static_cast<unsigned char>(tail[i]) & 0xC0) != 0x80)
+        if (!utf8::isContinuation(static_cast<unsigned char>(tail[i])))
             return false;
     return true;
 }

@@ -4,7 +4,7 @@
 
 namespace brisk::pst {
 
-PstFile::PstFile(const std::filesystem::path& path) : m_path(path.string())
+PstFile::PstFile(const std::filesystem::path& path, TimeZone zone) : zone(std::move(zone)), m_path(path.string())
 {
     PffError error;
     if (libpff_file_initialize(&m_file, error.out()) != 1)

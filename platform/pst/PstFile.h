@@ -2,6 +2,7 @@
 // An open Outlook data file (PST or OST), shared by the store, its folders
 // and its items so that no libpff handle outlives the file it came from.
 
+#include "dates/TimeZone.h"
 #include "platform/pst/PffSupport.h"
 
 #include <cstdint>
@@ -15,7 +16,8 @@ class PstFile {
 public:
     // Opens read-only. Throws StoreError "cannot read PATH: reason" when
     // libpff refuses the file (bad signature, checksum, truncated header).
-    explicit PstFile(const std::filesystem::path& path);
+    // Received times are given in `zone`.
+    PstFile(const std::filesystem::path& path, TimeZone zone);
     ~PstFile();
     PstFile(const PstFile&) = delete;
     PstFile& operator=(const PstFile&) = delete;
@@ -25,6 +27,7 @@ public:
 
     // Node ids of the folders the message store marks (PST entry ids only).
     std::optional<std::uint32_t> subtreeId, sentId, trashId;
+    const TimeZone zone;
 
 private:
     void readStoreMarkers();

@@ -122,7 +122,7 @@ void PstItem::ensureRead()
         filetime = 0;
     if (filetime == 0 && libpff_message_get_creation_time(m_message.get(), &filetime, error.out()) != 1)
         filetime = 0;
-    m_receivedTime = filetime ? fromUnixTime(filetimeToUnix(filetime)) : 0;
+    m_receivedTime = filetime ? m_file->zone.localTime(filetimeToUnix(filetime)) : 0;
     int attachments = 0;
     if (libpff_message_get_number_of_attachments(m_message.get(), &attachments, error.out()) == 1)
         m_attachmentCount = attachments;

@@ -133,11 +133,11 @@ bool isOutlookDataFile(const std::filesystem::path& path)
     return match;
 }
 
-std::unique_ptr<MailStore> openPstStore(const std::filesystem::path& path)
+std::unique_ptr<MailStore> openPstStore(const std::filesystem::path& path, const TimeZone& zone)
 {
     // Find a missing or unreadable file with the system's own reason.
     mailstore::ReadOnlyFile probe(path);
-    return std::make_unique<PstStore>(path, std::make_shared<PstFile>(path));
+    return std::make_unique<PstStore>(path, std::make_shared<PstFile>(path, zone));
 }
 
 } // namespace brisk::pst

@@ -2,6 +2,7 @@
 // Opens an Outlook data file (PST or OST; ANSI 97-2002 or Unicode 2003+;
 // no, compressible or high encryption) as a mail store, read-only.
 
+#include "dates/TimeZone.h"
 #include "engine/MailStore.h"
 
 #include <filesystem>
@@ -17,6 +18,6 @@ bool isOutlookDataFile(const std::filesystem::path& path);
 // (PidTagIpmSubtreeEntryId: "Top of Personal Folders"), else an OST's
 // "Root - Mailbox/IPM_SUBTREE", else the file's root folder. Throws
 // StoreError "cannot read PATH: reason" for a damaged or foreign file.
-std::unique_ptr<MailStore> openPstStore(const std::filesystem::path& path);
+std::unique_ptr<MailStore> openPstStore(const std::filesystem::path& path, const TimeZone& zone);
 
 } // namespace brisk::pst

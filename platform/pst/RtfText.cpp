@@ -2,6 +2,7 @@
 
 #include "platform/mailstore/GMimeSupport.h"
 #include "platform/mailstore/TextConvert.h"
+#include "stats/Utf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -28,25 +29,6 @@ bool isSkippedDestination(std::string_view word)
             return true;
     }
     return false;
-}
-
-void appendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xc0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xe0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3f));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    } else {
-        out += static_cast<char>(0xf0 | code >> 18);
-        out += static_cast<char>(0x80 | (code >> 12 & 0x3f));
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3f));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    }
 }
 
 struct GroupState {
@@ -241,10 +223,10 @@ private:
         if (unit >= 0xd800 && unit < 0xdc00) {
             m_highSurrogate = unit;
         } else if (unit >= 0xdc00 && unit < 0xe000 && m_highSurrogate) {
-            appendUtf8(utf8, 0x10000 + ((m_highSurrogate - 0xd800) << 10) + (unit - 0xdc00));
+            utf8::append(utf8, 0x10000 + ((m_highSurrogate - 0xd800) << 10) + (unit - 0xdc00));
             m_highSurrogate = 0;
         } else {
-            appendUtf8(utf8, unit);
+            utf8::append(utf8, unit);
         }
         text(utf8);
         m_pendingSkip = m_state.unicodeSkip;

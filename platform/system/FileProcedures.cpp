@@ -1,5 +1,7 @@
 #include "platform/system/FileProcedures.h"
 
+#include "platform/system/Account.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +11,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <pwd.h>
 #include <unistd.h>
 
 namespace brisk {
@@ -164,12 +165,8 @@ std::string homeFolder()
 {
     if (const char* home = std::getenv("HOME"); home && *home)
         return home;
-    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd pw{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &pw, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
-        return found->pw_dir;
+    if (const auto record = accountRecord(::getuid()); record && !record->home.empty())
+        return record->home;
     return "/";
 }
 

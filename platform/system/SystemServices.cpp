@@ -1,9 +1,8 @@
 #include "platform/system/SystemServices.h"
 
-#include "dates/DateValue.h"
-
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <fcntl.h>
 #include <iostream>
 #include <spawn.h>
@@ -54,7 +53,7 @@ bool spawnDetached(const std::string& program, const std::string& argument)
 
 } // namespace
 
-double SystemClock::now() { return localNow(); }
+double SystemClock::now() { return m_zone.localTime(static_cast<std::int64_t>(std::time(nullptr))); }
 
 void SystemClock::sleepFor(double seconds)
 {

@@ -2,14 +2,20 @@
 // The real clock and desktop, for the command-line program. The window uses
 // Qt's desktop services instead.
 
+#include "dates/TimeZone.h"
 #include "engine/Services.h"
 
 namespace brisk {
 
+// The system's time of day, as a date value in the zone it is given.
 class SystemClock : public Clock {
 public:
+    explicit SystemClock(TimeZone zone) : m_zone(std::move(zone)) {}
     double now() override;
     void sleepFor(double seconds) override;
+
+private:
+    TimeZone m_zone;
 };
 
 // Opens files and addresses with xdg-open, detached, without waiting; a file

@@ -1,40 +1,13 @@
 #include "platform/workbook/CellText.h"
 
+#include "stats/Utf8.h"
+
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 
 namespace brisk::workbook {
 namespace {
-
-// Decodes one UTF-8 sequence at pos; returns -1 (and skips one byte) when
-// the bytes there are not a valid, shortest-form sequence.
-std::int32_t decodeUtf8(std::string_view text, std::size_t& pos)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    if (length == 0 || pos + static_cast<std::size_t>(length) > text.size()) {
-        ++pos;
-        return -1;
-    }
-    std::int32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i) {
-        const unsigned char next = byte(pos + static_cast<std::size_t>(i));
-        if ((next & 0xC0) != 0x80) {
-            ++pos;
-            return -1;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    static constexpr std::int32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < minimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        ++pos;
-        return -1;
-    }
-    pos += static_cast<std::size_t>(length);
-    return code;
-}
 
 bool allowedInXml(std::int32_t code)
 {
@@ -57,25 +30,6 @@ bool isEscapeAt(std::string_view text, std::size_t pos)
     return true;
 }
 
-void appendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string toCellXmlText(std::string_view utf8)
@@ -85,9 +39,10 @@ std::string toCellXmlText(std::string_view utf8)
     std::size_t units = 0;
     for (std::size_t pos = 0; pos < utf8.size();) {
         const std::size_t start = pos;
-        const std::int32_t code = decodeUtf8(utf8, pos);
-        if (code < 0 || !allowedInXml(code))
+        const auto decoded = utf8::decode(utf8, pos);
+        if (!decoded || !allowedInXml(static_cast<std::int32_t>(*decoded)))
             continue;
+        const std::uint32_t code = *decoded;
         units += code >= 0x10000 ? 2 : 1;
         if (units > kMaxCellChars)
             break;
@@ -112,7 +67,7 @@ std::string fromCellXmlText(std::string_view text)
         }
         unsigned code = 0;
         std::from_chars(text.data() + pos + 2, text.data() + pos + 6, code, 16);
-        appendUtf8(out, code);
+        utf8::append(out, code);
         pos += 7;
     }
     return out;

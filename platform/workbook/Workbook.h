@@ -10,6 +10,8 @@
 // been written, the saved copy asks for a full recalculation on load (the
 // calculation chain is removed and formulas lose their cached values).
 
+#include "stats/Cell.h"
+
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -20,8 +22,6 @@
 
 namespace brisk {
 
-// A cell is empty, a number or a text.
-using CellValue = std::variant<std::monostate, double, std::string>;
 
 // A workbook that cannot be opened, read or saved, or a missing sheet, label
 // or malformed address.

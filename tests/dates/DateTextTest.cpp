@@ -3,8 +3,8 @@
 // month-first, and the texts that look like dates but are refused.
 
 #include "dates/Attribution.h"
+#include "dates/DateLocale.h"
 #include "dates/DateText.h"
-#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -123,38 +123,20 @@ TEST(DateText, NearlyAllCorpusSentLinesAreDatesOfTheirTime)
 TEST(DateText, LocaleOrderIsMonthFirstOnlyForTheUsTerritory)
 {
     const auto month = DateOrder::MonthFirst, day = DateOrder::DayFirst;
-    struct Case {
-        const char *lcAll, *lcTime, *lang;
-        DateOrder expected;
-    } cases[] = {
-        {"en_US.UTF-8", nullptr, nullptr, month},        {"es_US.UTF-8", nullptr, nullptr, month},
-        {"en_US@euro", nullptr, nullptr, month},         {"en_GB.UTF-8", nullptr, nullptr, day},
-        {"C.UTF-8", nullptr, nullptr, day},              {"en_GB.UTF-8", "en_US.UTF-8", "en_US.UTF-8", day},
-        {nullptr, "en_US.UTF-8", "en_GB.UTF-8", month},  {nullptr, "en_GB.UTF-8", "en_US.UTF-8", day},
-        {nullptr, nullptr, "en_US.UTF-8", month},        {"", "", "en_US.UTF-8", month}, // empty counts as unset
-        {nullptr, nullptr, nullptr, day},
+    const std::vector<std::pair<const char*, DateOrder>> cases = {
+        {"en_US.UTF-8", month}, {"es_US.UTF-8", month}, {"en_US", month},  {"en_US@euro", month},
+        {"en_GB.UTF-8", day},   {"de_DE.UTF-8", day},   {"C.UTF-8", day},  {"POSIX", day},
+        {"", day},
     };
-    for (const auto& c : cases) {
-        test::ScopedEnv all("LC_ALL", c.lcAll), time("LC_TIME", c.lcTime), lang("LANG", c.lang);
-        EXPECT_EQ(localeDateOrder(), c.expected) << (c.lcAll ? c.lcAll : "-") << " / " << (c.lcTime ? c.lcTime : "-");
-    }
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(dateOrderOfLocale(name), expected) << name;
 }
 
-TEST(DateText, LocaleOrderIsReadOnceForTheProcess)
-{
-    const DateOrder first = localeDateOrder();
-    const auto expected = parseDateText("02/06/2002", first);
-    EXPECT_EQ(parseDateText("02/06/2002"), expected);
-    test::ScopedEnv all("LC_ALL", first == DateOrder::DayFirst ? "en_US.UTF-8" : "en_GB.UTF-8");
-    ASSERT_NE(localeDateOrder(), first);
-    EXPECT_EQ(parseDateText("02/06/2002"), expected);
-}
-
-// "refused": no attribution line; "date only": one without a time. Tests
-// run with TZ=UTC: a time with a zone is shown in UTC.
+// "refused": no attribution line; "date only": one without a time. A time
+// with a zone is shown in the locale's zone, here UTC.
 std::string attribution(std::string_view line, DateOrder order)
 {
-    const auto found = readAttribution(line, order);
+    const auto found = readAttribution(line, DateLocale{order, TimeZone::utc()});
     return !found ? "refused" : found->sent ? formatIsoTimestamp(*found->sent) : "date only";
 }
 
@@ -215,7 +197,7 @@ TEST(Attribution, FirstUnquotedLineOfABodyAndWrappedLines)
     };
     for (const auto& c : cases) {
         const std::string body = c.body;
-        const auto found = findAttribution(body, DateOrder::DayFirst);
+        const auto found = findAttribution(body, DateLocale{});
         ASSERT_EQ(found.has_value(), *c.line != 0) << body;
         if (found) {
             EXPECT_EQ(found->offset, body.find(c.line)) << body;

@@ -4,7 +4,6 @@
 #include "engine/Insights.h"
 #include "engine/MessageAnalysis.h"
 #include "tests/support/MemoryStore.h"
-#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -138,13 +137,15 @@ protected:
         auto item = folder.item(1);
         ProcessMessage(state, item.get(), {}, prompts);
     }
-    static DateValue utc(int year, int month, int day, int hour, int minute)
+    DateValue utc(int year, int month, int day, int hour, int minute) const
     {
         // Seconds since 1970 in UTC, then the local time the store would give.
         const std::int64_t seconds = toSeconds(makeDate(year, month, day, hour, minute)) - toSeconds(makeDate(1970, 1, 1));
-        return fromUnixTime(seconds);
+        return fromUnixTime(seconds, zone);
     }
 
+    // The zone the store gives received times in.
+    TimeZone zone = TimeZone::utc();
     AnalysisState state;
     test::RecordingPrompts prompts;
     test::MemoryFolder folder{"Sent Items", nullptr};
@@ -152,7 +153,7 @@ protected:
 
 TEST_F(InsightsOfAnalysedItems, MapKeysAtMidnightAndAcrossDaylightSavingChanges)
 {
-    const test::ScopedEnv zone("TZ", "Europe/Berlin");
+    zone = *TimeZone::named("Europe/Berlin");
     feed(utc(2011, 3, 26, 23, 0));  // Sunday 00:00 CET, still Saturday in UTC
     feed(utc(2011, 3, 27, 0, 59));  // Sunday 01:59 CET
     feed(utc(2011, 3, 27, 1, 0));   // Sunday 03:00 CEST: 02:00 to 02:59 never happened

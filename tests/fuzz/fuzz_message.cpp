@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mailstore::ItemLocation where{path, 0, std::nullopt, false};
     if (mbox)
         where = {path, 0, static_cast<std::int64_t>(size - 1), true};
-    mailstore::MessageItem item(where);
+    mailstore::MessageItem item(where, TimeZone::utc());
     try {
         std::size_t total = item.typeName().size() + item.subject().size() + item.senderName().size();
         total += item.body().size() + static_cast<std::size_t>(item.attachmentCount());

@@ -65,9 +65,9 @@ public:
         writeFile(file(), raw);
     }
     std::filesystem::path file() const { return m_dir / "box" / "cur" / "1.eml"; }
-    std::unique_ptr<MailItem> item()
+    std::unique_ptr<MailItem> item(const TimeZone& zone = TimeZone::utc())
     {
-        m_store = openMailStore(m_dir / "box");
+        m_store = openMailStore(m_dir / "box", zone);
         return m_store->root().item(1);
     }
 

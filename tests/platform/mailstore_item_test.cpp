@@ -77,37 +77,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, MailItemReceivedTime, ::testing::Values(
     TimeCase{"noDateAtAll", "From: a@example.com\n", "2001-02-03 04:05:06"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Sets TZ for the test's lifetime and restores the previous value.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        const char* old = std::getenv("TZ");
-        m_hadOld = old != nullptr;
-        if (old)
-            m_old = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (m_hadOld)
-            ::setenv("TZ", m_old.c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    bool m_hadOld = false;
-    std::string m_old;
-};
-
 TEST(MailItem, ReceivedTimeIsConvertedToTheLocalZone)
 {
-    ScopedTimeZone zone("Asia/Tokyo");
     OneMessage one("Date: Mon, 1 Mar 2021 10:00:00 -0800\nSubject: t\n\nBody\n");
-    EXPECT_EQ(formatIsoTimestamp(one.item()->receivedTime()), "2021-03-02 03:00:00");
+    EXPECT_EQ(formatIsoTimestamp(one.item(*TimeZone::named("Asia/Tokyo"))->receivedTime()), "2021-03-02 03:00:00");
 }
 
 struct SubjectCase {

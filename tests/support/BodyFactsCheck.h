@@ -27,7 +27,7 @@ inline BodyFacts scanInChunks(std::string_view body, std::mt19937& random, std::
 
 inline void expectRulesAgree(std::string_view body, const BodyFacts& streamed, const std::string& where)
 {
-    const auto attribution = findAttribution(body);
+    const auto attribution = findAttribution(body, DateLocale{});
     const std::string_view own = ownText(body, attribution);
     EXPECT_EQ(streamed.empty, body.empty()) << where;
     EXPECT_EQ(streamed.quotedSent, quotedSentTime(body)) << where;

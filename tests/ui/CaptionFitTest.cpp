@@ -44,16 +44,17 @@ std::optional<TextPlace> textPlace(QWidget& widget)
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        const QRect box = button->style()->subElementRect(contentsElement(*button), &option, button);
-        const bool push = contentsElement(*button) == QStyle::SE_PushButtonContents;
+        const QStyle::SubElement element = contentsElement(*button);
+        const QRect box = button->style()->subElementRect(element, &option, button);
+        const bool push = element == QStyle::SE_PushButtonContents;
         return TextPlace{box, push ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter, button->text()};
     }
-    if (auto* edit = qobject_cast<QLineEdit*>(&widget); edit && !edit->text().isEmpty()) {
-        // QLineEdit keeps 2 pixels on either side of its text.
-        const QRect box = edit->contentsRect().marginsRemoved(edit->textMargins()).adjusted(2, 0, -2, 0);
-        return TextPlace{box, edit->alignment(), edit->text()};
-    }
-    return std::nullopt;
+    auto* edit = qobject_cast<QLineEdit*>(&widget);
+    if (!edit || edit->text().isEmpty())
+        return std::nullopt;
+    // QLineEdit keeps 2 pixels on either side of its text.
+    const QRect box = edit->contentsRect().marginsRemoved(edit->textMargins()).adjusted(2, 0, -2, 0);
+    return TextPlace{box, edit->alignment(), edit->text()};
 }
 
 // True when `other` is painted after `widget`: of the two chains from the
@@ -70,8 +71,7 @@ bool drawnAbove(QWidget* other, QWidget* widget)
         ++i;
     if (i == 0 || i == a.size() || i == b.size())
         return false; // other windows, or one holds the other
-    const QObjectList& siblings = a[i - 1]->children();
-    return siblings.indexOf(b[i]) > siblings.indexOf(a[i]);
+    return a[i - 1]->children().indexOf(b[i]) > a[i - 1]->children().indexOf(a[i]);
 }
 
 // The problems of one control's text, "" when it is fully visible.
@@ -130,7 +130,6 @@ TEST_F(MainWindowTest, EveryCaptionOfTheThreeWindowsIsFullyVisible)
     ResultsDialog results(window.get());
     results.show();
     expectEveryTextVisible(results, "results dialog");
-
     settings.ProductHomePageUrl = BRISK_PRODUCT_HOME_PAGE_URL; // the address the link shows
     HelpDialog help(desktop, settings, window.get());
     help.show();

@@ -1,16 +1,14 @@
 #pragma once
-// Draws the chart workbook's chart in a QChartView: one clustered column
-// series whose categories and values are the cells of the chart's source
-// range. Cell changes only mark the drawing dirty; the redraw follows at the
-// screen's refresh rate, so a run that writes after every item pays for a
-// repaint only a few dozen times a second.
+// Draws the chart model in a QChartView: one column series with the shown
+// mode's values, the category labels drawn by hand so that none is cut, and a
+// bar's value on hover. The window redraws it with the panel, at the screen's
+// rate, and only when the model changed.
 
-#include "platform/chart/ChartWorkbook.h"
+#include "ui/chart/ChartModel.h"
 
 #include <QList>
 #include <QObject>
 #include <QRectF>
-#include <QTimer>
 
 class QBarCategoryAxis;
 class QBarSeries;
@@ -27,18 +25,11 @@ class LiveChartView : public QObject {
     Q_OBJECT
 
 public:
-    LiveChartView(QChartView& view, chart::Chart& source, QObject* parent = nullptr);
-    ~LiveChartView() override;
-    LiveChartView(const LiveChartView&) = delete;
-    LiveChartView& operator=(const LiveChartView&) = delete;
+    LiveChartView(QChartView& view, const chart::ChartModel& model, QObject* parent = nullptr);
 
-    // Brings the drawing up to date with the cells at once.
-    void redrawNow();
-    bool redrawPending() const { return m_timer.isActive(); }
-    int redrawCount() const { return m_redrawCount; }
+    // Brings the drawing up to date with the model when it changed.
+    void redraw();
 
-    // "JAN: 12.5%": a bar's category and value, shown while the mouse is on it.
-    QString barToolTip(int index) const;
     // Category labels lie flat where the widest fits its column, else they
     // stand upright (24 hours in a narrow chart).
     void fitCategoryLabels();
@@ -47,26 +38,23 @@ public:
 
     QBarSet* barSet() const { return m_set; }
     QBarCategoryAxis* categoryAxis() const { return m_categories; }
-    QValueAxis* valueAxis() const { return m_values; }
 
 private:
-    void scheduleRedraw();
+    void setUpChart();
     void updateCategories(const std::vector<std::string>& categories);
     void updateValues(const std::vector<double>& values);
-
     void showBarToolTip(bool hovering, int index);
     void placeLabel(QGraphicsSimpleTextItem& item, const QString& text, const QFont& font, int index, bool upright);
 
     QChartView& m_view;
-    chart::Chart& m_source;
+    const chart::ChartModel& m_model;
+    std::uint64_t m_drawn = ~std::uint64_t{0};
     QChart* m_chart;
     QBarSeries* m_series;
     QBarSet* m_set;
     QBarCategoryAxis* m_categories;
     QValueAxis* m_values;
     QList<QGraphicsSimpleTextItem*> m_labels; // owned by the chart
-    QTimer m_timer;
-    int m_redrawCount = 0;
 };
 
 } // namespace brisk

@@ -1,6 +1,4 @@
-#include "ui/LiveChartView.h"
-
-#include "platform/chart/LiveChart.h"
+#include "ui/chart/LiveChartView.h"
 
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
@@ -10,7 +8,6 @@
 #include <QtCharts/QValueAxis>
 #include <QCursor>
 #include <QGraphicsSimpleTextItem>
-#include <QScreen>
 #include <QToolTip>
 
 #include <algorithm>
@@ -20,23 +17,26 @@ namespace brisk {
 
 namespace {
 
-constexpr double kFallbackRefreshHz = 60.0;
 // Pixels between the columns' foot and their labels, and below the labels.
 constexpr int kLabelGap = 4;
 
-int frameIntervalMs(const QWidget& view)
-{
-    const QScreen* screen = view.screen();
-    const double hz = screen != nullptr && screen->refreshRate() > 1 ? screen->refreshRate() : kFallbackRefreshHz;
-    return std::max(1, static_cast<int>(std::lround(1000.0 / hz)));
-}
-
 } // namespace
 
-LiveChartView::LiveChartView(QChartView& view, chart::Chart& source, QObject* parent)
-    : QObject(parent), m_view(view), m_source(source), m_chart(new QChart),
-      m_series(new QBarSeries), m_set(new QBarSet(QString())),
-      m_categories(new QBarCategoryAxis), m_values(new QValueAxis)
+LiveChartView::LiveChartView(QChartView& view, const chart::ChartModel& model, QObject* parent)
+    : QObject(parent), m_view(view), m_model(model), m_chart(new QChart), m_series(new QBarSeries),
+      m_set(new QBarSet(QString())), m_categories(new QBarCategoryAxis), m_values(new QValueAxis)
+{
+    setUpChart();
+    view.setChart(m_chart);
+    view.setRenderHint(QPainter::Antialiasing);
+    connect(m_set, &QBarSet::hovered, this, &LiveChartView::showBarToolTip);
+    connect(m_chart, &QChart::plotAreaChanged, this, &LiveChartView::fitCategoryLabels);
+    redraw();
+}
+
+// One clustered column series, no legend, no title, a value axis with
+// whole-number labels and major gridlines.
+void LiveChartView::setUpChart()
 {
     m_chart->legend()->hide();
     m_chart->setAnimationOptions(QChart::NoAnimation);
@@ -56,36 +56,15 @@ LiveChartView::LiveChartView(QChartView& view, chart::Chart& source, QObject* pa
     m_values->setTickType(QValueAxis::TicksDynamic);
     m_values->setTickAnchor(0);
     m_categories->setLabelsVisible(false);
-    view.setChart(m_chart);
-    view.setRenderHint(QPainter::Antialiasing);
-    connect(m_set, &QBarSet::hovered, this, &LiveChartView::showBarToolTip);
-    connect(m_chart, &QChart::plotAreaChanged, this, &LiveChartView::fitCategoryLabels);
-
-    m_timer.setSingleShot(true);
-    m_timer.setInterval(frameIntervalMs(view));
-    connect(&m_timer, &QTimer::timeout, this, &LiveChartView::redrawNow);
-    m_source.setChangeObserver([this] { scheduleRedraw(); });
-    redrawNow();
 }
 
-LiveChartView::~LiveChartView()
+void LiveChartView::redraw()
 {
-    m_source.setChangeObserver(nullptr);
-}
-
-void LiveChartView::scheduleRedraw()
-{
-    if (!m_timer.isActive())
-        m_timer.start();
-}
-
-void LiveChartView::redrawNow()
-{
-    m_timer.stop();
-    const chart::ChartSeriesData data = m_source.seriesData();
-    updateValues(data.values);
-    updateCategories(data.categories);
-    ++m_redrawCount;
+    if (m_drawn == m_model.revision())
+        return;
+    m_drawn = m_model.revision();
+    updateValues(m_model.shownValues());
+    updateCategories(m_model.shownCategories());
 }
 
 void LiveChartView::updateCategories(const std::vector<std::string>& categories)
@@ -145,21 +124,10 @@ QList<QRectF> LiveChartView::categoryLabelRects() const
     return rects;
 }
 
-QString LiveChartView::barToolTip(int index) const
-{
-    const QStringList labels = m_categories->categories();
-    if (index < 0 || index >= m_set->count() || index >= labels.size())
-        return {};
-    QString value = QString::number(m_set->at(index), 'f', 1);
-    if (value.endsWith(".0"))
-        value.chop(2);
-    return labels[index] + ": " + value + "%";
-}
-
 void LiveChartView::showBarToolTip(bool hovering, int index)
 {
     if (hovering)
-        QToolTip::showText(QCursor::pos(), barToolTip(index), &m_view);
+        QToolTip::showText(QCursor::pos(), QString::fromStdString(m_model.barToolTip(index)), &m_view);
     else
         QToolTip::hideText();
 }

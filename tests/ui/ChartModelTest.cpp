@@ -1,0 +1,95 @@
+// The live chart's model, without a widget: which distribution each mode
+// shows under which labels, the columns kept per mode, what makes the view
+// redraw, the hover text and the value axis.
+
+#include "ui/chart/ChartModel.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace brisk::chart {
+namespace {
+
+TEST(ChartModel, EachModeShowsItsDistributionUnderItsLabels)
+{
+    AnalysisState state;
+    state.vHourPercent(10) = 25;   // 09-10
+    state.vWeekdayPercent(7) = 40; // Sunday
+    state.vMonthPercent(1) = 60;   // January
+    struct Case {
+        ChartMode mode;
+        std::size_t columns;
+        const char* first;
+        const char* last;
+        std::size_t set;
+        double value;
+    };
+    for (const Case& c : {Case{ChartMode::TimeOfDay, 24, "00-01", "23-24", 9, 25},
+                          Case{ChartMode::DayOfWeek, 7, "MON", "SUN", 6, 40},
+                          Case{ChartMode::MonthOfYear, 12, "JAN", "DEC", 0, 60}}) {
+        const std::vector<double> values = chartPercentages(state, c.mode);
+        ASSERT_EQ(values.size(), c.columns);
+        ASSERT_EQ(chartCategories(c.mode).size(), c.columns);
+        EXPECT_EQ(chartCategories(c.mode).front() + chartCategories(c.mode).back(), std::string(c.first) + c.last);
+        EXPECT_EQ(values[c.set], c.value) << c.first;
+        EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), static_cast<long>(c.columns - 1)) << c.first;
+    }
+    EXPECT_EQ(chartCategories(ChartMode::TimeOfDay)[9], "09-10");
+    // Day of week wins, then month of year, else time of day.
+    EXPECT_EQ(chartModeOf(true, true), ChartMode::DayOfWeek);
+    EXPECT_EQ(chartModeOf(false, true), ChartMode::MonthOfYear);
+    EXPECT_EQ(chartModeOf(false, false), ChartMode::TimeOfDay);
+}
+
+TEST(ChartModel, WritesGoToTheSelectedColumnAndOnlyTheShownOneRedraws)
+{
+    ChartModel model;
+    EXPECT_EQ(model.shownMode(), ChartMode::DayOfWeek);
+    EXPECT_EQ(model.shownValues(), std::vector<double>(7, 0.0));
+    const auto start = model.revision();
+
+    model.selectValues(ChartMode::MonthOfYear);
+    model.writeValues(std::vector<double>(12, 5.0));
+    EXPECT_EQ(model.revision(), start) << "a column not shown is not drawn";
+    model.showMode(ChartMode::MonthOfYear);
+    EXPECT_EQ(model.revision(), start + 1);
+    EXPECT_EQ(model.shownValues(), std::vector<double>(12, 5.0)) << "the column keeps what it last received";
+    EXPECT_EQ(model.values(ChartMode::DayOfWeek), std::vector<double>(7, 0.0));
+
+    model.writeValues(std::vector<double>(12, 5.0));
+    EXPECT_EQ(model.revision(), start + 1) << "the same values again change nothing";
+    model.writeValues({50, 50});
+    EXPECT_EQ(model.revision(), start + 2);
+    EXPECT_EQ(model.shownValues().size(), 12u) << "one value per column";
+    EXPECT_EQ(model.shownValues()[11], 0.0);
+    model.showMode(ChartMode::MonthOfYear);
+    EXPECT_EQ(model.revision(), start + 2);
+}
+
+TEST(ChartModel, AHoveredColumnTellsItsLabelAndValue)
+{
+    ChartModel model;
+    model.selectValues(ChartMode::DayOfWeek);
+    model.writeValues({12.5, 7, 0.25, 100.0 / 3});
+    const char* tips[] = {"", "MON: 12.5%", "TUE: 7%", "WED: 0.3%", "THU: 33.3%", "FRI: 0%", "SAT: 0%", "SUN: 0%", ""};
+    for (int column = -1; column <= 7; ++column)
+        EXPECT_EQ(model.barToolTip(column), tips[column + 1]) << column;
+}
+
+TEST(ChartModel, TheValueAxisHoldsEveryColumnInAtMostFiveWholeSteps)
+{
+    struct Case {
+        std::vector<double> values;
+        AxisScale expected;
+    };
+    for (const Case& c : {Case{{}, {1, 1}}, Case{{0.07}, {1, 1}}, Case{{5}, {5, 1}}, Case{{5.2}, {6, 2}},
+                          Case{{33.3, 33.4}, {40, 10}}, Case{{100}, {100, 20}}, Case{{-5, 12}, {15, 5}}})
+        EXPECT_EQ(wholeNumberAxis(c.values), c.expected) << ::testing::PrintToString(c.values);
+    ChartModel model;
+    model.writeValues({0, 33.4});
+    EXPECT_EQ(model.axis(), (AxisScale{40, 10}));
+}
+
+} // namespace
+} // namespace brisk::chart

@@ -1,0 +1,305 @@
+// One test per handler of the main window, clicked as a user would: each
+// checks that the handler reaches the engine, the export or the shell and
+// shows what comes back. The scenarios behind them (resume positions, the
+// close question, date rules, the workbook's contents) are tested without a
+// window in tests/engine and tests/export.
+
+#include "tests/support/ScopedEnv.h"
+#include "tests/ui/UiFixture.h"
+#include "export/ExportWorkflow.h"
+#include "ui/HelpDialog.h"
+#include "ui/chart/LiveChartView.h"
+#include "ui_HelpDialog.h"
+
+#include <QClipboard>
+#include <QSignalSpy>
+#include <QToolTip>
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QChartView>
+
+namespace brisk::test {
+namespace {
+
+constexpr bool on = true;
+constexpr bool off = false;
+using Lines = std::vector<std::string>;
+
+MemoryItem mail(DateValue received, const char* subject, const char* body = "", std::int64_t size = 100,
+                std::vector<std::string> to = {"Bob"}, const char* sender = "Alice")
+{
+    MemoryItem item;
+    item.receivedTime = received;
+    item.subject = subject;
+    item.body = body;
+    item.size = size;
+    item.recipients = std::move(to);
+    item.sender = sender;
+    return item;
+}
+
+// Four e-mails over Monday 13 to Thursday 16 June 2011: two replies taking 60
+// and 120 minutes, three to one person, 13 words and 15 KB in all.
+void addKnownMails(MemoryFolder& folder)
+{
+    folder.addItem(mail(makeDate(2011, 6, 13, 9, 0, 0), "Plan", "one two three\r\n", 3000));
+    folder.addItem(mail(makeDate(2011, 6, 13, 15, 0, 0), "RE: Plan", "ok fine\r\nFrom: Bob\r\nSent: 13 June 2011 14:00\r\n",
+                        5000, {"Bob", "Carol"}));
+    folder.addItem(mail(makeDate(2011, 6, 15, 10, 0, 0), "Fw: report",
+                        "see below\r\nFrom: Eve\r\nSent: 15 June 2011 08:00\r\n", 1000, {"Dave"}, "Bob"));
+    folder.addItem(mail(makeDate(2011, 6, 16, 11, 0, 0), "Lunch", "a b c d e f\r\n", 6000));
+}
+
+TEST_F(MainWindowTest, FormInitializeShowsTheIdleWindowForSentItemsAndLogsTheLaunch)
+{
+    store.user = "admin user"; // not the administrator: names compare exactly
+    sent.addItems(3);
+    launch();
+    EXPECT_EQ(window->windowTitle().toStdString(), "Brisk Vezoriv Rizovave");
+    EXPECT_EQ(state.session.oPickedFolder, &sent);
+    EXPECT_FALSE(ui.ReportButton->isVisible());
+    EXPECT_EQ(caption(), "Start");
+    EXPECT_EQ(enabled(), (Enabled{off, on, on, on, off, off}));
+    EXPECT_EQ(shown(PanelBox::PickedFolderLabel), "Sent Items");
+    EXPECT_EQ(shown(PanelBox::ProgressNumMaxLabel), "3");
+    EXPECT_EQ(shown(PanelBox::NumValidEmailsLabel), "(0 email messages found)");
+    EXPECT_FALSE(ui.ProgressBarLabel->isVisible());
+    EXPECT_EQ(ui.TopSendersCombo->currentText().toStdString(), "Top Senders List");
+    EXPECT_EQ(ui.ChartTitleLabel->text().toStdString(), "% Emails during different days") << "not retitled";
+    EXPECT_EQ(window->chartView().barSet()->count(), 7);
+    EXPECT_EQ(logActions(), Lines{"launch"});
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(MainWindowTest, StartRunsAQueuedPauseStopsAndResumeEndsWithEveryFigureShown)
+{
+    addKnownMails(sent);
+    // Processed but outside the date window: the bar still ends in its frame.
+    sent.add("Old").addItem(mail(makeDate(1985, 1, 1, 12, 0, 0), "old"));
+    launch();
+    std::vector<std::pair<std::string, Enabled>> stages;
+    sent.onRead = [&](long index) {
+        if (index != 2)
+            return;
+        stages.emplace_back(caption(), enabled());
+        // Served by the window's yield after item 2, as a real click would be.
+        QTimer::singleShot(0, window.get(), [this] { clickStart(); });
+    };
+    clickStart();
+    stages.emplace_back(caption(), enabled());
+    EXPECT_EQ(shown(PanelBox::ProgressNumLabel), "2");
+    sent.onRead = nullptr;
+    clickStart();
+    stages.emplace_back(caption(), enabled());
+    const decltype(stages) expected = {{"Pause", {off, off, off, off, off, off}},
+                                       {"Resume", {on, on, off, off, off, off}},
+                                       {"Start", {on, on, off, off, off, off}}};
+    EXPECT_EQ(stages, expected);
+
+    const std::pair<PanelBox, const char*> figures[] = {
+        {PanelBox::ProgressNumLabel, "5"},      {PanelBox::ProgressNumMaxLabel, "4"},
+        {PanelBox::DailyEmailsAvgLabel, "1"},   {PanelBox::DailyEmailsMaxLabel, "2"},
+        {PanelBox::EmailLgtWordsLabel, "3"},    {PanelBox::EmailSizeKBLabel, "4"},
+        {PanelBox::ReAndFwdPercentLabel, "50"}, {PanelBox::OneToOneEmailPCLabel, "75"},
+        {PanelBox::MedianResponseHrLabel, "1"}, {PanelBox::MedianResponseMinLabel, "30"},
+        {PanelBox::CurtFolderLabel, "Old"},     {PanelBox::CurtMsgLabel, "old"},
+        {PanelBox::NumValidEmailsLabel, "(4 email messages found)"},
+    };
+    for (const auto& [box, text] : figures)
+        EXPECT_EQ(shown(box), text) << panelBoxName(box);
+    EXPECT_EQ(lines(*ui.TopSendersCombo), (Lines{"Alice          |75%", "Bob            |25%"}));
+    EXPECT_EQ(lines(*ui.TopReceiversCombo), (Lines{"Bob            |75%", "Dave           |25%"}));
+    EXPECT_EQ(ui.TopSendersCombo->currentText().toStdString(), "Alice          |75%");
+    EXPECT_EQ(window->chartModel().shownValues(), (std::vector<double>{50, 0, 25, 25, 0, 0, 0}));
+    EXPECT_TRUE(ui.ProgressBarLabel->isVisible());
+    EXPECT_NEAR(ui.ProgressBarLabel->width(), ui.ProgressBarBackLabel->width(), 1) << "5 of 4 stays in the frame";
+    EXPECT_EQ(logActions(), (Lines{"launch", "Start", "Pause", "Resume"}));
+    EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.texts());
+
+    // The same folder again with nothing analysed: the lists end empty.
+    sent.items.resize(1);
+    sent.items[0].receivedTime = makeDate(1985, 1, 1, 12, 0, 0);
+    clickStart();
+    EXPECT_TRUE(lines(*ui.TopSendersCombo).empty());
+    EXPECT_EQ(ui.TopReceiversCombo->currentText().toStdString(), "");
+    EXPECT_TRUE(ui.TopReceiversCombo->isEnabled());
+}
+
+TEST_F(MainWindowTest, CloseDuringARunAsksAndYesEndsAfterTheItemWithTheEndEntry)
+{
+    sent.addItems(10);
+    launch();
+    prompts.answers = {true};
+    sent.onRead = [&](long index) {
+        if (index == 5)
+            window->close();
+    };
+    clickStart();
+    EXPECT_EQ(prompts.texts(), Lines{"Analysis is running. Sure to exit?"});
+    EXPECT_TRUE(window->terminated());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(state.analysis.lEmailsProcessed, 5);
+    EXPECT_EQ(logActions(), (Lines{"launch", "Start", "end"}));
+    window->close();
+    EXPECT_EQ(prompts.shown.size(), 1u) << "shutdown asks nothing more";
+}
+
+TEST_F(MainWindowTest, PickWhilePausedStartsAfreshForTheChosenFolderAndACancelChangesNothing)
+{
+    sent.addItems(6);
+    MemoryFolder& archive = store.top().add("Archive").addItems(5, "archived");
+    launch();
+    click(ui.DateFilterRadio);
+    sent.onRead = [&](long index) {
+        if (index == 3)
+            clickStart();
+    };
+    clickStart();
+    sent.onRead = nullptr;
+    MailFolder* choice = nullptr;
+    window->setFolderPicker([&](MailStore& from, MailFolder* current, QWidget* parent) {
+        EXPECT_EQ(&from, &store);
+        EXPECT_EQ(current, state.session.oPickedFolder);
+        EXPECT_EQ(parent, window.get());
+        return FolderPick{choice, nullptr};
+    });
+    click(ui.PickFolderButton);
+    EXPECT_EQ(caption(), "Resume");
+    EXPECT_EQ(shown(PanelBox::ProgressNumLabel), "3");
+    EXPECT_EQ(logActions(), (Lines{"launch", "Start", "Pause"}));
+
+    choice = &archive;
+    click(ui.PickFolderButton);
+    EXPECT_EQ(caption(), "Start");
+    EXPECT_EQ(enabled(), (Enabled{on, on, on, on, on, on})) << "\"In period\" is still selected";
+    EXPECT_EQ(shown(PanelBox::PickedFolderLabel), "Archive");
+    EXPECT_EQ(shown(PanelBox::ProgressNumLabel), "0");
+    EXPECT_EQ(shown(PanelBox::ProgressNumMaxLabel), "5");
+    EXPECT_FALSE(ui.ProgressBarLabel->isVisible());
+    EXPECT_TRUE(lines(*ui.TopSendersCombo).empty());
+    EXPECT_EQ(ui.TopSendersCombo->currentText().toStdString(), "Top Senders List");
+    EXPECT_EQ(window->chartModel().shownValues(), std::vector<double>(7, 0.0));
+    EXPECT_EQ(logActions(), (Lines{"launch", "Start", "Pause", "folder"}));
+    clickStart();
+    EXPECT_EQ(archive.reads, std::vector<int>(5, 1));
+    EXPECT_EQ(sent.reads, (std::vector<int>{1, 1, 1, 0, 0, 0}));
+}
+
+TEST_F(MainWindowTest, ResultsOkSavesTheResultsFileBesideTheProgramAndOpensIt)
+{
+    const auto source = buildDir() / "app" / kTemplateFileName;
+    ASSERT_TRUE(std::filesystem::is_regular_file(source)) << source << " is built by the results_template target";
+    std::filesystem::copy_file(source, appFolder / kTemplateFileName);
+    sent.addItems(5);
+    launch();
+    clickStart();
+    answerModalDialog("OKButton");
+    click(ui.ExportButton);
+    EXPECT_EQ(modalsAnswered, 1);
+    ASSERT_TRUE(window->lastResultsFile()) << ::testing::PrintToString(prompts.texts());
+    const auto file = *window->lastResultsFile();
+    EXPECT_EQ(file.parent_path(), appFolder.path());
+    EXPECT_EQ(file.filename().string().rfind("Brisk Vezoriv Rizovave Output, Test User, Sent Items", 0), 0u);
+    EXPECT_EQ(desktop.files, std::vector<std::filesystem::path>{file});
+    EXPECT_EQ(logActions(), (Lines{"launch", "Start", "results"}));
+}
+
+TEST_F(MainWindowTest, TheAdministratorsReportButtonOpensTheUsageReportInTheEditor)
+{
+    TempDir home;
+    ScopedEnv homeEnv("HOME", home.path().string());
+    ScopedEnv configEnv("XDG_CONFIG_HOME", std::nullopt);
+    writeFile(shared / "01-03-24 09-00-00 log.txt", "01-03-24 09:00:00,launch\r\n");
+    store.user = settings.AdminUserName;
+    launch();
+    ASSERT_TRUE(ui.ReportButton->isVisible());
+    click(ui.ReportButton);
+    ASSERT_EQ(desktop.textFiles.size(), 1u) << ::testing::PrintToString(prompts.texts());
+    EXPECT_EQ(desktop.textFiles[0].parent_path(), home / "Documents");
+    EXPECT_EQ(desktop.textFiles[0].filename().string().rfind("BMAusageAsOn", 0), 0u);
+    EXPECT_TRUE(window->vLogFilePath().empty()) << "the administrator leaves no log";
+}
+
+TEST_F(MainWindowTest, EachChartModeButtonTitlesAndDrawsItsDistributionWithWholeLabels)
+{
+    sent.addItems(2); // Wednesday 15 June 2011, 09:00 and 10:00
+    launch();
+    clickStart();
+    LiveChartView& view = window->chartView();
+    struct Case {
+        QRadioButton* button;
+        const char* title;
+        int columns, index;
+        const char* tip;
+    };
+    for (const Case& c : {Case{ui.TimeOfDayOptionButton, "%Emails in different hours", 24, 9, "09-10: 50%"},
+                          Case{ui.MonthOfYearOptionButton, "%Emails in different months", 12, 5, "JUN: 100%"},
+                          Case{ui.DayOfWeekOptionButton, "%Emails on different days", 7, 2, "WED: 100%"}}) {
+        click(c.button);
+        EXPECT_EQ(ui.ChartTitleLabel->text().toStdString(), c.title);
+        ASSERT_EQ(view.barSet()->count(), c.columns) << c.title;
+        EXPECT_EQ(view.categoryAxis()->categories().size(), c.columns);
+        QApplication::processEvents();
+        const QList<QRectF> labels = view.categoryLabelRects();
+        ASSERT_EQ(labels.size(), c.columns);
+        const QRectF plot = ui.BRISKChartOLE->chart()->plotArea();
+        for (int i = 0; i < labels.size(); ++i) {
+            EXPECT_GE(labels[i].top(), plot.bottom()) << c.title << i;
+            EXPECT_TRUE(QRectF(QPointF(0, 0), ui.BRISKChartOLE->size()).contains(labels[i])) << c.title << i;
+            EXPECT_LE(i > 0 ? labels[i - 1].right() : 0.0, labels[i].left()) << c.title << i;
+        }
+        emit view.barSet()->hovered(true, c.index);
+        EXPECT_EQ(QToolTip::text().toStdString(), c.tip);
+    }
+}
+
+TEST_F(MainWindowTest, TheDateOptionsSwitchTheBoxesAndOnlyTheUsersNonDatesComplain)
+{
+    launch();
+    prompts.focusThief = ui.HelpButton;
+    click(ui.DateFilterRadio);
+    EXPECT_EQ(enabled(), (Enabled{off, on, on, on, on, on}));
+    ui.FromDatePickerText->setText("not a date");
+    EXPECT_TRUE(prompts.shown.empty()) << "the program's own texts never complain";
+    for (QLineEdit* box : {ui.FromDatePickerText, ui.ToDatePickerText}) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, "x");
+        EXPECT_EQ(QApplication::focusWidget(), box) << "the focus returns to the box";
+        box->selectAll();
+        QApplication::clipboard()->setText("15/06/09");
+        QTest::keySequence(box, QKeySequence::Paste);
+    }
+    EXPECT_EQ(prompts.texts(), (Lines{"Invalid date!", "Invalid date!"}));
+    EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rizovave");
+    click(ui.IgnoreDateFilterRadio);
+    EXPECT_EQ(enabled(), (Enabled{off, on, on, on, off, off}));
+    EXPECT_EQ(ui.ToDatePickerText->text().toStdString(), "15/06/09") << "the texts are kept";
+    click(ui.DateFilterRadio);
+    QSignalSpy started(ui.StartButton, &QPushButton::clicked);
+    QTest::keyClick(ui.ToDatePickerText, Qt::Key_Return);
+    EXPECT_EQ(started.count(), 1) << "Enter in a box presses Start";
+    EXPECT_EQ(ui.TopSendersCombo->currentText().toStdString(), "") << "a run that found nothing shows no text";
+}
+
+TEST_F(MainWindowTest, HelpShowsAFreshModalDialogEachTime)
+{
+    launch();
+    for (int opening = 1; opening <= 2; ++opening) {
+        int lineCount = 0;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<HelpDialog*>(QApplication::activeModalWidget());
+            if (dialog != nullptr && dialog->parentWidget() == window.get())
+                lineCount = dialog->form().MainHelpText->document()->blockCount();
+            if (dialog != nullptr)
+                dialog->close();
+        });
+        click(ui.HelpButton);
+        EXPECT_EQ(lineCount, 11) << "opening " << opening;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(window->findChild<HelpDialog*>(), nullptr) << "closing unloads the dialog";
+    }
+}
+
+} // namespace
+} // namespace brisk::test
