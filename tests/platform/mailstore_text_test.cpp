@@ -1,64 +1,123 @@
-// Charset conversion, HTML to text, line ends, mbox indexing and the loose
-// address reading, as tables of input and expected output.
+// Charset conversion, HTML to text, line ends, mbox indexing and unquoting,
+// and the loose address reading, as tables of input and expected output.
+// Each streamed conversion must give the bytes of its whole-text
+// counterpart whatever the cuts between the pieces it is fed.
 
 #include "platform/mailstore/AddressList.h"
+#include "platform/mailstore/GMimeSupport.h"
+#include "platform/mailstore/HtmlStream.h"
 #include "platform/mailstore/MboxIndex.h"
 #include "platform/mailstore/TextConvert.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace brisk::mailstore {
 namespace {
 
-TEST(MailText, ToUtf8)
+// Cuts `text` into pieces of 1, 2, 5 and random sizes, and calls `check`
+// with a function that feeds a sink the pieces.
+template <typename Check>
+void inEveryCut(std::string_view text, Check check)
 {
+    std::mt19937 random(7);
+    for (const std::size_t maxChunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{4096}}) {
+        check([&](const std::function<void(std::string_view)>& sink) {
+            std::uniform_int_distribution<std::size_t> size(maxChunk < 4096 ? maxChunk : 1, maxChunk);
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t n = std::min(size(random), text.size() - at);
+                sink(text.substr(at, n));
+                at += n;
+            }
+        }, maxChunk);
+    }
+}
+
+TEST(MailText, ToUtf8WholeAndStreamed)
+{
+    ensureGMime();
     struct Case {
         std::string bytes, charset, expected;
     };
     const Case cases[] = {
         {"plain", "", "plain"},
-        {"caf\xE9", "iso-8859-1", "caf\xC3\xA9"},
-        {"caf\xE9", "latin1", "caf\xC3\xA9"},
+        {"caf\xE9 cr\xE8me", "iso-8859-1", "caf\xC3\xA9 cr\xC3\xA8me"},
         {"\x80 and \x9C", "windows-1252", "\xE2\x82\xAC and \xC5\x93"},
-        {"caf\xC3\xA9", "utf-8", "caf\xC3\xA9"},
-        {"caf\xE9", "utf-8", "caf\xC3\xA9"},          // label wrong: windows-1252 fallback
-        {"caf\xC3\xA9", "unknown-8bit", "caf\xC3\xA9"}, // unknown label: valid UTF-8 kept
+        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "utf-8", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
+        {"caf\xE9", "utf-8", "caf\xC3\xA9"},            // label wrong: windows-1252
+        {"caf\xC3\xA9", "unknown-8bit", "caf\xC3\xA9"}, // label unknown: valid UTF-8 kept
         {"\xE9t\xE9", "", "\xC3\xA9t\xC3\xA9"},
-        {"a\x81" "b", "", "a\xEF\xBF\xBD" "b"},          // undefined in windows-1252
+        {"a\x81" "b \xE2\x82", "", "a\xEF\xBF\xBD" "b \xEF\xBF\xBD\xEF\xBF\xBD"}, // \x81: not windows-1252
+        {"cut \xE2\x82\xAC\xE2", "utf-8", "cut \xC3\xA2\xE2\x80\x9A\xC2\xAC\xC3\xA2"},
+        {std::string("nul\0byte \xC3\xA9", 11), "utf-8", "nul\xEF\xBF\xBD" "byte \xC3\xA9"},
+        {std::string("nul\0byte \xE9", 10), "", "nul\xEF\xBF\xBD" "byte \xEF\xBF\xBD"},
         {"\xC4\xE3\xBA\xC3", "gb2312", "\xE4\xBD\xA0\xE5\xA5\xBD"},
+        {"\x1B$B$3$s$K$A$O\x1B(B ok", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF ok"},
+        {"\x1B$B$3$s", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93"},
+        {std::string("\xFF\xFEh\0i\0", 6), "utf-16", "hi"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(toUtf8(c.bytes, c.charset), c.expected) << c.bytes << " as " << c.charset;
+        inEveryCut(c.bytes, [&](const auto& feed, std::size_t chunk) {
+            std::string out;
+            streamUtf8([&](const TextSink& sink) { return feed(sink), true; }, c.charset,
+                       [&](std::string_view text) { out.append(text); });
+            EXPECT_EQ(out, c.expected) << c.bytes << " as " << c.charset << " in pieces of " << chunk;
+        });
+    }
 }
 
-TEST(MailText, HtmlToText)
+TEST(MailText, HtmlToTextWholeAndStreamed)
 {
-    struct Case {
-        std::string html, expected;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"", ""},
         {"<p>a</p><p>b</p>", "a\nb"},
         {"x<br>y<br><br>z", "x\ny\n\nz"},
         {"<div>  spaced \n  out  </div>", "spaced out"},
         {"<b>bold</b> and <i>it</i>", "bold and it"},
         {"&lt;tag&gt; &eacute; &#8364;", "<tag> \xC3\xA9 \xE2\x82\xAC"},
-        {"<style>p{color:red}</style><script>var a;</script>text", "text"},
+        {"<style>p{}</style><script>var a = '<p>';</script>text", "text"},
         {"<h2>Head</h2>tail", "Head\ntail"},
         {"<p>unclosed <div>nested", "unclosed\nnested"},
+        {"text <table><tr><td>x</td> <td>y</td></tr></table>\n\n<p>after</p>\n", "text\nx y\nafter"},
+        {"<html><head><title>T</title></head>\n<body>\n<h1>H</h1> \n<ul> <li>a</li> <li>b</li> </ul></body></html>",
+         "H\na\nb"},
+        {"<!-- c --> lead <![CDATA[x]]> <p>\xC3\xA9t\xC3\xA9</p>", "lead <![CDATA[x]]>\n\xC3\xA9t\xC3\xA9"},
+        {"before <html> after", "before after"},
+        {" <html>\n <head> </head>\n x <body> y </body> </html> tail", "x\ny\ntail"},
+        {"<html>lead<head><title>t</title></head></html>", "lead"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(htmlToText(c.html), c.expected) << c.html;
+    for (const auto& [html, text] : cases) {
+        EXPECT_EQ(htmlToText(html), text) << html;
+        inEveryCut(html, [&](const auto& feed, std::size_t chunk) {
+            std::string out;
+            const TextSink toOut = [&](std::string_view piece) { out.append(piece); };
+            HtmlTextStream stream(toOut);
+            feed([&](std::string_view piece) { stream.feed(piece); });
+            stream.finish();
+            EXPECT_EQ(out, text) << html << " in pieces of " << chunk;
+        });
+    }
 }
 
-TEST(MailText, ToCrLf)
+TEST(MailText, CrLfWholeAndStreamed)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"a\nb", "a\r\nb"}, {"a\rb", "a\r\nb"}, {"a\r\nb", "a\r\nb"},
-        {"\n\n", "\r\n\r\n"}, {"a\r\r\nb", "a\r\n\r\nb"}, {"a\n\rb", "a\r\n\r\nb"}, {"end\r", "end\r\n"},
+        {"", ""}, {"a\nb", "a\r\nb"}, {"a\rb", "a\r\nb"}, {"a\r\nb", "a\r\nb"}, {"\n\n", "\r\n\r\n"},
+        {"a\r\r\nb", "a\r\n\r\nb"}, {"a\n\rb", "a\r\n\r\nb"}, {"end\r", "end\r\n"}, {"\r", "\r\n"},
     };
-    for (const auto& [in, out] : cases)
+    for (const auto& [in, out] : cases) {
         EXPECT_EQ(toCrLf(in), out);
+        inEveryCut(in, [&](const auto& feed, std::size_t chunk) {
+            std::string got;
+            const TextSink toGot = [&](std::string_view piece) { got.append(piece); };
+            CrLfStream lines(toGot);
+            feed([&](std::string_view piece) { lines.feed(piece); });
+            lines.finish();
+            EXPECT_EQ(got, out) << "in pieces of " << chunk;
+        });
+    }
 }
 
 TEST(MailText, MboxIndex)
@@ -70,12 +129,10 @@ TEST(MailText, MboxIndex)
     const Case cases[] = {
         {"", {}},
         {"not an mbox\n", {}},
-        {"From a\nX\n", {{7, 2}}},
-        {"From a\nX\n\nFrom b\nY\n", {{7, 2}, {17, 2}}},
-        {"From a\nX\n\nFrom b\nY\n\n", {{7, 2}, {17, 2}}},         // trailing separator line dropped
-        {"From a\nX\nFrom b\nY", {{7, 10}}},                       // "From " not after a blank line
-        {"From a\r\nX\r\n\r\nFrom b\r\nY", {{8, 3}, {21, 1}}},     // CR LF lines, no final newline
-        {"From a\nX\n\n>From b\nY\n", {{7, 13}}},                  // quoted line is body
+        {"From a\nX\n\nFrom b\nY\n\n", {{7, 2}, {17, 2}}},     // trailing separator line dropped
+        {"From a\nX\nFrom b\nY", {{7, 10}}},                   // "From " not after a blank line
+        {"From a\r\nX\r\n\r\nFrom b\r\nY", {{8, 3}, {21, 1}}}, // CR LF lines, no final newline
+        {"From a\nX\n\n>From b\nY\n", {{7, 13}}},              // quoted line is body
         {"From a\n\nFrom b\n", {{7, 0}, {15, 0}}},
     };
     for (const Case& c : cases) {
@@ -86,31 +143,34 @@ TEST(MailText, MboxIndex)
     }
 }
 
-TEST(MailText, UnquoteFromLines)
+// mboxrd: one ">" less on each ">From " line start, whole and in pieces.
+TEST(MailText, UnquoteFromLinesWholeAndStreamed)
 {
     const std::pair<std::string, std::string> cases[] = {
         {"plain\n", "plain\n"},
-        {">From x\n", "From x\n"},
-        {">>From x\n>>>From y", ">From x\n>>From y"},
-        {"a\n>From b\nc >From d\n", "a\nFrom b\nc >From d\n"},
-        {">Fromage\n> From\n", ">Fromage\n> From\n"},
+        {">From x\n>>From y\n>>>>From ", "From x\n>From y\n>>>From "},
+        {"a\n>From b\nc >From d\n x>From e\n", "a\nFrom b\nc >From d\n x>From e\n"},
+        {">Fromage\n> From\n>Fro\n>>>F\n>From", ">Fromage\n> From\n>Fro\n>>>F\n>From"},
     };
-    for (auto [in, out] : cases) {
-        unquoteFromLines(in);
-        EXPECT_EQ(in, out);
+    for (const auto& [in, out] : cases) {
+        std::string whole = in;
+        unquoteFromLines(whole);
+        EXPECT_EQ(whole, out);
+        for (std::size_t piece = 1; piece <= 4; ++piece) {
+            FromUnquoter unquoter;
+            std::string got;
+            for (std::size_t at = 0; at < in.size(); at += piece)
+                unquoter.feed(std::string_view(in).substr(at, piece), got);
+            unquoter.finish(got);
+            EXPECT_EQ(got, out) << "in pieces of " << piece;
+        }
     }
 }
 
 TEST(MailText, LooseAddressSplitting)
 {
-    struct Case {
-        std::string header;
-        std::vector<std::string> expected; // name|address
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"", {}},
-        {"a@x", {"|a@x"}},
-        {"a@x, b@y", {"|a@x", "|b@y"}},
         {"\"Doe, John\" <j..doe@x>, k..allen@enron.com", {"Doe, John|j..doe@x", "|k..allen@enron.com"}},
         {"Team: a@x, B <b@x>;, c@x", {"|a@x", "B|b@x", "|c@x"}},
         {"undisclosed-recipients:;", {}},
@@ -120,11 +180,11 @@ TEST(MailText, LooseAddressSplitting)
         {"\"quoted \\\" mark\" <q@x>", {"quoted \" mark|q@x"}},
         {" , ,a@x,", {"|a@x"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [header, expected] : cases) {
         std::vector<std::string> got;
-        for (const LooseAddress& a : splitAddressesLoosely(c.header))
+        for (const LooseAddress& a : splitAddressesLoosely(header))
             got.push_back(a.name + "|" + a.address);
-        EXPECT_EQ(got, c.expected) << c.header;
+        EXPECT_EQ(got, expected) << header;
     }
 }
 

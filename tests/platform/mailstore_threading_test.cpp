@@ -1,5 +1,5 @@
-// The threading headers of stored messages, the headers-only scan that the
-// Message-ID index is built from, and which folders are the store's trash.
+// The headers-only scan that the Message-ID index is built from: folder by
+// folder, and as one job over the whole tree.
 
 #include "platform/mailstore/OpenStore.h"
 #include "tests/platform/mailstore_Fixtures.h"
@@ -16,16 +16,6 @@ std::string threaded(const std::string& id, const std::string& extraHeaders, con
 {
     return "From: Ann <ann@example.org>\nTo: bob@example.org\nSubject: Re: x\n" + extraHeaders
         + (id.empty() ? "" : "Message-ID: <" + id + ">\n") + "\n" + body;
-}
-
-TEST(ThreadingHeaders, ItemGivesItsIdsWithoutAngleBrackets)
-{
-    OneMessage one(threaded("r1@example.org", "In-Reply-To: <p1@example.org>\n"
-                                              "References: <p0@example.org>\n <p1@example.org>\n"));
-    auto item = one.item();
-    EXPECT_EQ(item->messageId(), "r1@example.org");
-    EXPECT_EQ(item->inReplyTo(), (std::vector<std::string>{"p1@example.org"}));
-    EXPECT_EQ(item->references(), (std::vector<std::string>{"p0@example.org", "p1@example.org"}));
 }
 
 // What the scan gives for each message equals what the parsed item says,
@@ -91,12 +81,9 @@ TEST(ThreadingHeaders, TreeScanJobReadsWhatTheFoldersReadAndStops)
     for (const char* where : {"Mail", "Local"}) {
         auto store = openMailStore(dir / where);
         Scanned byFolder, byJob;
-        std::function<void(MailFolder&)> visit = [&](MailFolder& folder) {
+        eachFolder(store->root(), [&](MailFolder& folder) {
             folder.scanThreadHeaders([&](std::string_view id, double time) { byFolder.emplace_back(id, time); });
-            for (MailFolder* child : folder.folders())
-                visit(*child);
-        };
-        visit(store->root());
+        });
         auto job = store->root().threadHeaderScan();
         ASSERT_TRUE(job) << where;
         std::atomic<bool> stop{false};
@@ -113,37 +100,6 @@ TEST(ThreadingHeaders, TreeScanJobReadsWhatTheFoldersReadAndStops)
     }
     auto maildirPlus = openMailStore(dir / "Mail");
     EXPECT_EQ(maildirPlus->findFolder("Trash")->threadHeaderScan(), nullptr);
-}
-
-TEST(StoreTrash, MaildirPlusTrashAndThunderbirdTrashAreTheStoresOnly)
-{
-    TempDir dir;
-    makeMaildir(dir / "Mail", {"inbox"});
-    makeMaildir(dir / "Mail/.Trash", {"t"});
-    makeMaildir(dir / "Mail/.Archive.Trash", {"kept"});
-    makeMaildir(dir / "Mail/.Sent", {"s"});
-    const std::string one = "From - Mon Mar  1 10:00:00 2021\n" + message("m") + "\n";
-    writeFile(dir / "Local/Inbox", one);
-    writeFile(dir / "Local/Trash", one);
-    writeFile(dir / "Local/Inbox.sbd/Trash", one);
-    makeMaildir(dir / "Tree/Trash", {"plain directory"});
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"Mail", {"Trash"}},
-        {"Local", {"Trash"}},
-        {"Tree", {}},
-    };
-    for (const auto& [store, trashes] : cases) {
-        auto opened = openMailStore(dir / store);
-        std::vector<std::string> found;
-        std::function<void(MailFolder&)> visit = [&](MailFolder& folder) {
-            if (folder.isTrash())
-                found.push_back(folder.path());
-            for (MailFolder* child : folder.folders())
-                visit(*child);
-        };
-        visit(opened->root());
-        EXPECT_EQ(found, trashes) << store;
-    }
 }
 
 } // namespace

@@ -18,10 +18,7 @@ namespace {
 
 TEST(PstRtf, PlainRtfIsStrippedToItsText)
 {
-    const struct {
-        const char* rtf;
-        const char* text;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {R"({\rtf1\ansi Hello\par World})", "Hello\nWorld"},
         // Font, colour and style tables, document info and starred groups hold no text.
         {R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red0;}{\*\generator X;}{\info{\title T}}Body})", "Body"},
@@ -41,10 +38,10 @@ TEST(PstRtf, PlainRtfIsStrippedToItsText)
         {R"({\rtf1 trunc\'e)", "trunc"},
         {R"({\rtf1 a}}}} b)", "a b"},
     };
-    for (const auto& c : cases) {
-        const RtfContent content = readRtf(c.rtf);
-        EXPECT_FALSE(content.isHtml) << c.rtf;
-        EXPECT_EQ(content.text, c.text) << c.rtf;
+    for (const auto& [rtf, text] : cases) {
+        const RtfContent content = readRtf(rtf);
+        EXPECT_FALSE(content.isHtml) << rtf;
+        EXPECT_EQ(content.text, text) << rtf;
     }
 }
 
@@ -71,44 +68,26 @@ TEST(PstRtf, HostileNestingStaysBounded)
     EXPECT_EQ(readRtf("{\\rtf1 \\u99999999999999999999 \\bin-5 a}").text.back(), 'a');
 }
 
+// Prefixes match whole dot-separated segments in any case; unknown classes
+// keep their name.
 TEST(PstItemValues, MessageClassesGiveOutlooksItemTypes)
 {
-    const struct {
-        const char* messageClass;
-        const char* type;
-    } cases[] = {
-        {"IPM.Note", "MailItem"},
-        {"ipm.note", "MailItem"},
-        {"IPM.Note.SMIME.MultipartSigned", "MailItem"},
-        {"IPM.Notes", "IPM.Notes"},
-        {"IPM.Schedule.Meeting.Request", "MeetingItem"},
-        {"IPM.Schedule.Meeting.Canceled", "MeetingItem"},
-        {"REPORT.IPM.Note.NDR", "ReportItem"},
-        {"Report.IPM.Note.IPNRN", "ReportItem"},
-        {"IPM.Appointment", "AppointmentItem"},
-        {"IPM.Contact", "ContactItem"},
-        {"IPM.DistList", "DistListItem"},
-        {"IPM.Task", "TaskItem"},
-        {"IPM.TaskRequest.Accept", "TaskRequestItem"},
-        {"IPM.StickyNote", "NoteItem"},
-        {"IPM.Activity", "JournalItem"},
-        {"IPM.Post", "PostItem"},
-        {"IPM.Outlook.Recall", "IPM.Outlook.Recall"},
-        {"", "MailItem"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"ipm.note", "MailItem"}, {"IPM.Note.SMIME.MultipartSigned", "MailItem"}, {"IPM.Notes", "IPM.Notes"},
+        {"IPM.Schedule.Meeting.Canceled", "MeetingItem"}, {"Report.IPM.Note.IPNRN", "ReportItem"},
+        {"IPM.Appointment", "AppointmentItem"}, {"IPM.Task", "TaskItem"}, {"IPM.TaskRequest.Accept", "TaskRequestItem"},
+        {"IPM.StickyNote", "NoteItem"}, {"IPM.Outlook.Recall", "IPM.Outlook.Recall"}, {"", "MailItem"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(itemTypeName(c.messageClass), c.type) << c.messageClass;
+    for (const auto& [messageClass, type] : cases)
+        EXPECT_EQ(itemTypeName(messageClass), type) << messageClass;
 }
 
 TEST(PstItemValues, CodePagesEntryIdsAndFiletimes)
 {
-    const struct {
-        std::uint32_t codepage;
-        const char* charset;
-    } pages[] = {{65001, "utf-8"}, {1252, "windows-1252"}, {1250, "windows-1250"}, {28592, "iso-8859-2"},
-                 {932, "shift_jis"}, {20127, "us-ascii"}, {1249, ""}, {0, ""}};
-    for (const auto& c : pages)
-        EXPECT_EQ(charsetOfCodepage(c.codepage), c.charset) << c.codepage;
+    const std::pair<std::uint32_t, const char*> pages[] = {
+        {65001, "utf-8"}, {1250, "windows-1250"}, {28592, "iso-8859-2"}, {932, "shift_jis"}, {1249, ""}, {0, ""}};
+    for (const auto& [codepage, charset] : pages)
+        EXPECT_EQ(charsetOfCodepage(codepage), charset) << codepage;
 
     // Flags, provider UID, then the node id little-endian.
     const std::string entryId = std::string(20, '\0') + std::string("\xc2\x80\x00\x00", 4);
