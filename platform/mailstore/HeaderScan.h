@@ -3,14 +3,14 @@
 // headers end at the first empty line), for the threading index built beside
 // a run. Nothing of the body is read or decoded, at most a bounded number of
 // bytes is looked at whatever the message's size, and a message costs no
-// allocation in the common case: one fixed buffer serves a whole scan, and
-// the id handed out points into it.
+// allocation in the common case: one fixed buffer serves a whole folder,
+// and the id handed out points into it.
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,6 +28,8 @@ using HeaderSink = std::function<void(std::string_view messageId, double receive
 
 class ThreadHeaderReader {
 public:
+    ThreadHeaderReader();
+
     // The Message-ID and the received time (the topmost Received: date, else
     // Date:, else the file's modification time) of the message at `offset` of
     // the open file `fd`, `length` bytes long (-1: to the file's end), read as
@@ -44,18 +46,14 @@ public:
                        const std::atomic<bool>* stop);
 
 private:
-    // Most header blocks fit in the first read; a longer one is read again,
-    // whole, up to the limit.
-    static constexpr std::size_t kFirstRead = 4 * 1024;
-
     std::string_view readBlock(int fd, std::int64_t offset, std::int64_t length);
     ThreadHeaders parse(std::string_view block, int fd);
     std::string_view messageIdOf(std::string_view rawValue);
     void scanFiles(int dirFd, bool emlOnly, const HeaderSink& sink, const std::atomic<bool>* stop);
     int openMessage(int dirFd, const char* name);
 
-    std::array<char, kFirstRead> m_first{};
-    std::string m_long;  // a header block past the first read
+    std::unique_ptr<char[]> m_buffer; // kHeaderScanLimit bytes
+    std::size_t m_firstRead = 4096;
     std::string m_text;  // an unfolded header value
     std::string m_id;    // an id that GMime decoded
     bool m_noAtime = true; // O_NOATIME, until the kernel refuses it
