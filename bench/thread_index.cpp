@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,12 +43,27 @@ brisk::ThreadIndex indexOf(brisk::MailFolder& root)
     return index;
 }
 
+double processCpuSeconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Wall and CPU seconds of `work`: on a machine shared with other work the
+// CPU time moves far less than the wall time.
+struct Seconds {
+    double wall = 0;
+    double cpu = 0;
+};
+
 template <typename Work>
-double secondsOf(Work&& work)
+Seconds secondsOf(Work&& work)
 {
     const auto start = Clock::now();
+    const double cpu = processCpuSeconds();
     work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return {std::chrono::duration<double>(Clock::now() - start).count(), processCpuSeconds() - cpu};
 }
 
 } // namespace
@@ -60,27 +76,31 @@ int main(int argc, char** argv)
     }
     const std::string store = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    std::vector<double> index, run;
+    std::vector<double> index, run, indexCpu, runCpu;
     std::size_t entries = 0, bytes = 0;
     for (int i = 0; i <= runs; ++i) {
         // A fresh store each time, so no folder listing is cached between runs.
         auto opened = brisk::openMailStore(store);
-        double built = secondsOf([&] {
+        const Seconds built = secondsOf([&] {
             const brisk::ThreadIndex threads = indexOf(opened->root());
             entries = threads.size();
             bytes = threads.bytes();
         });
         std::ostringstream out, err;
-        const double whole = secondsOf([&] { brisk::runCli({"--json", store}, out, err); });
+        const Seconds whole = secondsOf([&] { brisk::runCli({"--json", store}, out, err); });
         if (i == 0)
             continue; // warm-up: fills the page cache
-        index.push_back(built);
-        run.push_back(whole);
+        index.push_back(built.wall);
+        run.push_back(whole.wall);
+        indexCpu.push_back(built.cpu);
+        runCpu.push_back(whole.cpu);
     }
     const double indexSeconds = median(index), runSeconds = median(run);
     std::printf("index_entries %zu\nindex_bytes %zu\nindex_s %.3f\nrun_s %.3f\n", entries, bytes, indexSeconds,
                 runSeconds);
     std::printf("index_share_of_run %.3f\nrun_without_index_s %.3f\nslowdown %.3f\n", indexSeconds / runSeconds,
                 runSeconds - indexSeconds, runSeconds / (runSeconds - indexSeconds));
+    std::printf("index_cpu_s %.3f\nrun_cpu_s %.3f\nindex_cpu_share_of_run %.3f\n", median(indexCpu), median(runCpu),
+                median(indexCpu) / median(runCpu));
     return 0;
 }
