@@ -80,34 +80,30 @@ void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink)
 
 void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink, const std::atomic<bool>* stop)
 {
-    auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     ensureGMime();
-    const long count = itemCount();
-    std::string buffer;
-    auto deliver = [&](const ReadOnlyFile& file, std::int64_t offset, std::int64_t length,
-                       const std::function<std::int64_t()>& mtime) {
-        const ThreadHeaders headers = readThreadHeaders(file, offset, length, mtime, buffer, m_zone);
-        if (!headers.messageId.empty())
-            sink(headers.messageId, headers.receivedTime);
-    };
-    // An unreadable message or mbox file has no id to index; the walk
-    // reports it when it reaches it.
-    if (m_source.kind == FolderKind::Mbox) {
-        try {
-            const ReadOnlyFile file(m_source.location);
-            const std::int64_t mtime = file.info().mtime;
-            for (std::size_t i = 0; i < m_mbox.size() && !stopped(); ++i)
-                deliver(file, m_mbox[i].offset, m_mbox[i].length, [mtime] { return mtime; });
-        } catch (const StoreError&) {
-        }
+    ThreadHeaderReader reader(m_zone);
+    switch (m_source.kind) {
+    case FolderKind::Directory:
+    case FolderKind::MaildirPlus:
+        // Listed afresh, names never kept: the walk holds its own listing.
+        reader.scanDirectory(m_source.location, m_source.kind == FolderKind::MaildirPlus, sink, stop);
+        return;
+    case FolderKind::Mbox:
+        break;
+    case FolderKind::Virtual:
         return;
     }
-    for (long i = 0; i < count && !stopped(); ++i) {
-        try {
-            const ReadOnlyFile file(m_files[static_cast<std::size_t>(i)]);
-            deliver(file, 0, -1, [&file] { return file.info().mtime; });
-        } catch (const StoreError&) {
+    // An unreadable mbox file has no id to index; the walk reports it when
+    // it reaches it.
+    itemCount();
+    try {
+        const ReadOnlyFile file(m_source.location);
+        for (std::size_t i = 0; i < m_mbox.size() && !(stop && stop->load(std::memory_order_relaxed)); ++i) {
+            const ThreadHeaders headers = reader.read(file.fd(), m_mbox[i].offset, m_mbox[i].length);
+            if (!headers.messageId.empty())
+                sink(headers.messageId, headers.receivedTime);
         }
+    } catch (const StoreError&) {
     }
 }
 
@@ -134,7 +130,7 @@ private:
             folder.scanThreadHeaders(sink, &stop);
         } catch (const std::exception&) {
         }
-        folder.forgetItems(); // a path costs some hundred bytes: keep one folder's at a time
+        folder.forgetItems(); // an mbox's offsets: keep one folder's at a time
         const std::vector<MailFolder*>* children = nullptr;
         try {
             children = &folder.folders();

@@ -3,7 +3,6 @@
 
 #include "dates/DateValue.h"
 #include "tests/platform/mailstore_Fixtures.h"
-#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
