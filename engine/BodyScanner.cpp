@@ -1,6 +1,7 @@
 #include "engine/BodyScanner.h"
 
 #include "engine/MailStore.h"
+#include "engine/ParseAhead.h"
 
 namespace brisk {
 namespace {
@@ -215,6 +216,9 @@ BodyFacts BodyScanner::finish()
 
 BodyFacts scanBody(MailItem& item)
 {
+    // An item read ahead of the walk was measured then.
+    if (auto* parsed = dynamic_cast<ParsedItem*>(&item))
+        return parsed->bodyFacts();
     BodyScanner scanner;
     item.readBody([&](std::string_view chunk) { scanner.feed(chunk); });
     return scanner.finish();
