@@ -48,7 +48,7 @@ void StoreFolder::loadItems()
 
 void StoreFolder::forgetItems()
 {
-    std::vector<std::filesystem::path>().swap(m_files);
+    m_files = FileList();
     std::vector<MboxMessage>().swap(m_mbox);
     m_itemsLoaded = false;
 }
@@ -67,7 +67,7 @@ std::unique_ptr<MailItem> StoreFolder::item(long index)
                          + std::to_string(count) + " items");
     const auto at = static_cast<size_t>(index - 1);
     if (m_source.kind != FolderKind::Mbox)
-        return std::make_unique<MessageItem>(ItemLocation{m_files[at], 0, std::nullopt, false});
+        return std::make_unique<MessageItem>(ItemLocation{m_files.path(at), 0, std::nullopt, false});
     return std::make_unique<MessageItem>(
         ItemLocation{m_source.location, m_mbox[at].offset, m_mbox[at].length, m_mbox[at].quoted});
 }
@@ -103,7 +103,7 @@ void StoreFolder::scanThreadHeaders(const ThreadHeaderSink& sink, const std::ato
     }
     for (long i = 0; i < count && !stopped(); ++i) {
         try {
-            const ReadOnlyFile file(m_files[static_cast<std::size_t>(i)]);
+            const ReadOnlyFile file(m_files.path(static_cast<std::size_t>(i)));
             deliver(file, 0, -1, [&file] { return file.info().mtime; });
         } catch (const StoreError&) {
         }

@@ -7,6 +7,7 @@
 
 #include "engine/MailStore.h"
 #include "platform/mailstore/FileAccess.h"
+#include "platform/mailstore/FileList.h"
 #include "platform/mailstore/MboxIndex.h"
 
 #include <filesystem>
@@ -61,7 +62,7 @@ private:
     StoreFolder* m_parent;
     FolderSource m_source;
     bool m_itemsLoaded = false;
-    std::vector<std::filesystem::path> m_files;
+    FileList m_files;
     std::vector<MboxMessage> m_mbox;
     bool m_childrenLoaded = false;
     std::vector<std::unique_ptr<StoreFolder>> m_children;
