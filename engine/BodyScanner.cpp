@@ -1,6 +1,7 @@
 #include "engine/BodyScanner.h"
 
 #include "engine/MailStore.h"
+#include "engine/ParseAhead.h"
 #include "stats/Utf8.h"
 
 namespace brisk {
@@ -211,6 +212,9 @@ BodyFacts BodyScanner::finish()
 
 BodyFacts scanBody(MailItem& item, const DateLocale& locale)
 {
+    // An item read ahead of the walk was measured then.
+    if (auto* parsed = dynamic_cast<ParsedItem*>(&item))
+        return parsed->bodyFacts();
     BodyScanner scanner(locale);
     item.readBody([&](std::string_view chunk) { scanner.feed(chunk); });
     return scanner.finish();

@@ -61,6 +61,11 @@ public:
     virtual std::string messageId() { return {}; }
     virtual std::vector<std::string> inReplyTo() { return {}; }
     virtual std::vector<std::string> references() { return {}; }
+
+    // True when the item owns everything it reads (a file's path, bytes
+    // already fetched) and shares no handle with its store, so that another
+    // thread may work it out while the walk goes on.
+    virtual bool readableOnAnyThread() const { return false; }
 };
 
 class ThreadHeaderScan;

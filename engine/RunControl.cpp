@@ -191,10 +191,17 @@ void RunController::walkItems(MailFolder& folder, long startMsgIndex)
     const StepGuard step(m.prompts, "ProcessFolder", m.state.lEmailsProcessed);
     long n = 0;
     step([&] { readOrPause(folder, startMsgIndex, [&] { n = folder.itemCount(); }); });
+    // Whatever ends this walk (the folder's end, a pause, the program's end),
+    // nothing read ahead of it is kept.
+    struct EndReading {
+        ParseAhead& ahead;
+        ~EndReading() { ahead.end(); }
+    } const ending{m_ahead};
+    m_ahead.begin(folder, startMsgIndex, n, m.dateLocale);
     for (long i = startMsgIndex; i <= n; ++i) {
         std::unique_ptr<MailItem> item;
         bool read = true;
-        step([&] { read = readOrPause(folder, i, [&] { item = folder.item(i); }); });
+        step([&] { read = readOrPause(folder, i, [&] { item = m_ahead.take(i); }); });
         if (!read)
             break;
         m.position.lastFolderAnalysed = &folder;

@@ -6,6 +6,7 @@
 
 #include "engine/AnalysisState.h"
 #include "engine/MessageAnalysis.h"
+#include "engine/ParseAhead.h"
 #include "engine/ThreadIndexBuild.h"
 
 #include <optional>
@@ -107,6 +108,10 @@ public:
     void abandonRun() { m_threads.abandon(); }
     // The run's index, for tests and benchmarks that watch its build.
     ThreadIndexBuild& threadIndex() { return m_threads; }
+    // Threads that read items ahead of the walk (0: the walk reads them);
+    // the figures are the same with any number.
+    void setParseThreads(unsigned threads) { m_ahead.setThreads(threads); }
+    const ParseAhead& parseAhead() const { return m_ahead; }
 
 private:
     void start();
@@ -132,6 +137,8 @@ private:
     std::vector<std::size_t> m_path;
     // Started by Start, kept while the run is paused, freed when it ends.
     ThreadIndexBuild m_threads;
+    // Reads the items of the folder being walked ahead of it.
+    ParseAhead m_ahead;
 };
 
 } // namespace brisk

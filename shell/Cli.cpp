@@ -51,6 +51,8 @@ constexpr const char* kHelp =
     "      --anonymous          with --export, write Anonymous for the user's name\n"
     "      --list-folders       print the store's folder tree with item counts\n"
     "      --dump N             print what the analysis reads of the Nth item\n"
+    "      --threads N          parse the mail on N threads beside the analysis\n"
+    "                             (0: on the analysis's own; default: one per core)\n"
     "      --usage-report       summarise the usage logs of the shared folder\n"
     "      --shared-folder DIR  with --usage-report, read the logs in DIR\n"
     "      --out DIR            with --usage-report, write the report into DIR\n"
@@ -69,6 +71,7 @@ struct Options {
     bool anonymous = false;
     bool listFolders = false;
     std::optional<long> dump;
+    std::optional<unsigned> threads;
 };
 
 // Parses the words after the program name; returns an error text or "".
@@ -110,6 +113,10 @@ std::string parse(const std::vector<std::string>& args, Options& o)
             } catch (const std::exception&) {
                 return "--dump needs an item number from 1, not " + v;
             }
+        } else if (a == "--threads") {
+            if (!value(v) || v.empty() || v.size() > 3 || v.find_first_not_of("0123456789") != std::string::npos)
+                return "--threads needs a number of threads from 0 to 999";
+            o.threads = static_cast<unsigned>(std::stoul(v));
         } else if (!a.empty() && a[0] == '-') {
             return "unknown option " + a;
         } else if (o.store.empty()) {
@@ -188,6 +195,8 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
     NoUsageLog log;
     SystemClock clock(app.settings.dateLocale.zone);
     HeadlessWindow window(app, prompts, log, clock);
+    if (o.threads)
+        window.controller().setParseThreads(*o.threads);
     if (o.from) {
         window.dates = {true, *o.from, *o.to};
         for (const std::string* text : {&*o.from, &*o.to}) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,28 +18,34 @@ void throwCannotRead(const std::filesystem::path& path, int error)
     throw StoreError("cannot read " + path.string() + ": " + std::strerror(error));
 }
 
-std::vector<DirEntry> listDirectory(const std::filesystem::path& dir)
+void visitDirectory(const std::filesystem::path& dir, const std::function<void(const DirEntry&)>& visit)
 {
     DIR* handle = ::opendir(dir.c_str());
     if (!handle)
         throwCannotRead(dir, errno);
-    std::vector<DirEntry> entries;
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(handle, ::closedir);
+    DirEntry item;
     while (const dirent* entry = ::readdir(handle)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
+        item.name = entry->d_name;
+        if (item.name == "." || item.name == "..")
             continue;
-        DirEntry item{name, entry->d_type == DT_DIR, entry->d_type == DT_REG};
+        item.isDir = entry->d_type == DT_DIR;
+        item.isFile = entry->d_type == DT_REG;
         // File systems without d_type need an lstat to tell the kind.
         if (entry->d_type == DT_UNKNOWN) {
             struct stat st {};
-            if (::lstat((dir / name).c_str(), &st) == 0) {
-                item.isDir = S_ISDIR(st.st_mode);
-                item.isFile = S_ISREG(st.st_mode);
-            }
+            const bool known = ::lstat((dir / item.name).c_str(), &st) == 0;
+            item.isDir = known && S_ISDIR(st.st_mode);
+            item.isFile = known && S_ISREG(st.st_mode);
         }
-        entries.push_back(std::move(item));
+        visit(item);
     }
-    ::closedir(handle);
+}
+
+std::vector<DirEntry> listDirectory(const std::filesystem::path& dir)
+{
+    std::vector<DirEntry> entries;
+    visitDirectory(dir, [&](const DirEntry& entry) { entries.push_back(entry); });
     return entries;
 }
 

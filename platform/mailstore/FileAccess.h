@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct FileInfo {
 // The entries of a directory (without "." and ".."). Symbolic links are
 // neither directories nor files here: they are not followed.
 std::vector<DirEntry> listDirectory(const std::filesystem::path& dir);
+// The same entries handed to `visit` one at a time, none kept: a directory
+// of a million files is read in fixed memory.
+void visitDirectory(const std::filesystem::path& dir, const std::function<void(const DirEntry&)>& visit);
 
 // A directory, not a link to one.
 bool isDirectory(const std::filesystem::path& path);

@@ -108,38 +108,32 @@ bool isMaildir(const std::vector<DirEntry>& entries)
     return hasDir(entries, "cur") || hasDir(entries, "new");
 }
 
-std::vector<std::filesystem::path> maildirMessages(const std::filesystem::path& dir)
+FileList maildirMessages(const std::filesystem::path& dir)
 {
-    std::vector<std::pair<std::string, std::filesystem::path>> named;
+    FileList files(dir);
     for (const char* sub : {"cur", "new"}) {
         if (!isDirectory(dir / sub))
             continue;
-        for (const DirEntry& e : listDirectory(dir / sub)) {
-            if (e.isFile && e.name[0] != '.')
-                named.emplace_back(e.name, dir / sub / e.name);
-        }
+        std::string relative = std::string(sub) + "/";
+        visitDirectory(dir / sub, [&](const DirEntry& e) {
+            if (e.isFile && e.name[0] != '.') {
+                relative.resize(4);
+                files.add(relative += e.name);
+            }
+        });
     }
-    std::sort(named.begin(), named.end());
-    std::vector<std::filesystem::path> files;
-    files.reserve(named.size());
-    for (auto& [name, file] : named)
-        files.push_back(std::move(file));
+    files.sortByName();
     return files;
 }
 
-std::vector<std::filesystem::path> emlMessages(const std::filesystem::path& dir,
-                                               const std::vector<DirEntry>& entries)
+FileList emlMessages(const std::filesystem::path& dir, const std::vector<DirEntry>& entries)
 {
-    std::vector<std::string> names;
+    FileList files(dir);
     for (const DirEntry& e : entries) {
         if (isEml(e))
-            names.push_back(e.name);
+            files.add(e.name);
     }
-    std::sort(names.begin(), names.end());
-    std::vector<std::filesystem::path> files;
-    files.reserve(names.size());
-    for (const std::string& name : names)
-        files.push_back(dir / name);
+    files.sortByName();
     return files;
 }
 

@@ -5,6 +5,7 @@
 // index or state files of mail servers.
 
 #include "platform/mailstore/FileAccess.h"
+#include "platform/mailstore/FileList.h"
 
 #include <filesystem>
 #include <vector>
@@ -17,11 +18,10 @@ bool isMaildir(const std::vector<DirEntry>& entries);
 
 // Message files of a Maildir folder: cur/ and new/ together, ordered by file
 // name (byte order).
-std::vector<std::filesystem::path> maildirMessages(const std::filesystem::path& dir);
+FileList maildirMessages(const std::filesystem::path& dir);
 
 // *.eml files of a directory, ordered by file name (byte order).
-std::vector<std::filesystem::path> emlMessages(const std::filesystem::path& dir,
-                                               const std::vector<DirEntry>& entries);
+FileList emlMessages(const std::filesystem::path& dir, const std::vector<DirEntry>& entries);
 
 // Adds the subfolders found in `dir` to `folder`.
 void addSubfolders(StoreFolder& folder, const std::filesystem::path& dir);

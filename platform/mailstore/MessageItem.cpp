@@ -220,8 +220,10 @@ const std::string& MessageItem::body()
     if (!m_bodyPart)
         return m_body;
     if (!bodyIsLarge()) {
-        const std::string text = decodedText(m_bodyPart);
-        m_body = toCrLf(m_bodyIsHtml ? htmlToText(text) : text);
+        m_body = decodedText(m_bodyPart);
+        if (m_bodyIsHtml)
+            m_body = htmlToText(m_body);
+        makeCrLf(m_body);
         return m_body;
     }
     bool cut = false;

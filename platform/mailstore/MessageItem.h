@@ -53,6 +53,8 @@ public:
     std::string messageId() override;
     std::vector<std::string> inReplyTo() override;
     std::vector<std::string> references() override;
+    // It reads its own file or bytes, never the folder's.
+    bool readableOnAnyThread() const override { return true; }
 
     // Messages up to this size are read into memory in one go; larger ones
     // are parsed from the file so their attachments are never loaded.

@@ -64,13 +64,19 @@ std::string decodedText(GMimeObject* part)
     GMimeDataWrapper* content = g_mime_part_get_content(GMIME_PART(part));
     if (!content)
         return {};
-    GPtr<GMimeStream> sink(g_mime_stream_mem_new());
+    // Decoded text is never longer than its stored form (RFC 2045 section
+    // 6: base64 and quoted-printable only shrink): one allocation of that
+    // size, no growing.
+    GMimeStream* stored = g_mime_data_wrapper_get_stream(content);
+    const gint64 length = stored ? g_mime_stream_length(stored) : -1;
+    GByteArray* array = g_byte_array_sized_new(length > 0 && length <= G_MAXUINT ? static_cast<guint>(length) : 0);
+    GPtr<GMimeStream> sink(g_mime_stream_mem_new_with_byte_array(array));
     if (g_mime_data_wrapper_write_to_stream(content, sink.get()) < 0)
         return {};
-    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(sink.get()));
-    const std::string_view raw(reinterpret_cast<const char*>(bytes->data), bytes->len);
+    std::string text(reinterpret_cast<const char*>(array->data), array->len);
     const char* charset = g_mime_object_get_content_type_parameter(part, "charset");
-    return toUtf8(raw, charset ? charset : "");
+    makeUtf8(text, charset ? charset : "");
+    return text;
 }
 
 std::int64_t storedLength(GMimeObject* part)

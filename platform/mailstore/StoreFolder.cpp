@@ -49,7 +49,7 @@ void StoreFolder::loadItems()
 
 void StoreFolder::forgetItems()
 {
-    std::vector<std::filesystem::path>().swap(m_files);
+    m_files = FileList();
     std::vector<MboxMessage>().swap(m_mbox);
     m_itemsLoaded = false;
 }
@@ -68,7 +68,7 @@ std::unique_ptr<MailItem> StoreFolder::item(long index)
                          + std::to_string(count) + " items");
     const auto at = static_cast<size_t>(index - 1);
     if (m_source.kind != FolderKind::Mbox)
-        return std::make_unique<MessageItem>(ItemLocation{m_files[at], 0, std::nullopt, false}, m_zone);
+        return std::make_unique<MessageItem>(ItemLocation{m_files.path(at), 0, std::nullopt, false}, m_zone);
     return std::make_unique<MessageItem>(
         ItemLocation{m_source.location, m_mbox[at].offset, m_mbox[at].length, m_mbox[at].quoted}, m_zone);
 }

@@ -8,6 +8,7 @@
 #include "dates/TimeZone.h"
 #include "engine/MailStore.h"
 #include "platform/mailstore/FileAccess.h"
+#include "platform/mailstore/FileList.h"
 #include "platform/mailstore/MboxIndex.h"
 
 #include <filesystem>
@@ -64,7 +65,7 @@ private:
     FolderSource m_source;
     TimeZone m_zone;
     bool m_itemsLoaded = false;
-    std::vector<std::filesystem::path> m_files;
+    FileList m_files;
     std::vector<MboxMessage> m_mbox;
     bool m_childrenLoaded = false;
     std::vector<std::unique_ptr<StoreFolder>> m_children;

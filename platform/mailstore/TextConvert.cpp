@@ -9,6 +9,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace brisk::mailstore {
 namespace {
@@ -49,26 +50,43 @@ bool isUtf8Compatible(const char* iconvName)
 
 std::string toUtf8(std::string_view bytes, std::string_view charset)
 {
+    std::string text(bytes);
+    makeUtf8(text, charset);
+    return text;
+}
+
+void makeUtf8(std::string& text, std::string_view charset)
+{
     // GMime's charset table exists only after g_mime_init(); before it each
     // name looked up was allocated afresh and never freed.
     ensureGMime();
     std::string out;
+    // Validated once, and only when the answer is needed.
+    std::optional<bool> valid;
+    auto isValid = [&] {
+        if (!valid)
+            valid = isValidUtf8(text);
+        return *valid;
+    };
     if (!charset.empty()) {
         const std::string label(charset);
         const char* iconvName = g_mime_charset_iconv_name(label.c_str());
-        if (iconvName && isUtf8Compatible(iconvName) && isValidUtf8(bytes))
-            return std::string(bytes);
-        if (iconvName && convert(bytes, iconvName, out))
-            return out;
+        if (iconvName && isUtf8Compatible(iconvName) && isValid())
+            return;
+        if (iconvName && convert(text, iconvName, out)) {
+            text = std::move(out);
+            return;
+        }
     }
-    if (isValidUtf8(bytes))
-        return std::string(bytes);
-    if (convert(bytes, "WINDOWS-1252", out))
-        return out;
-    gchar* valid = g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size()));
-    out = valid;
-    g_free(valid);
-    return out;
+    if (isValid())
+        return;
+    if (convert(text, "WINDOWS-1252", out)) {
+        text = std::move(out);
+        return;
+    }
+    gchar* made = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+    text = made;
+    g_free(made);
 }
 
 namespace {
@@ -140,6 +158,18 @@ std::string toCrLf(std::string_view text)
         }
     }
     return out;
+}
+
+void makeCrLf(std::string& text)
+{
+    // Checked first: most stored mail has no lone CR or LF.
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == n || text[++i] != '\n'))) {
+            text = toCrLf(text);
+            return;
+        }
+    }
 }
 
 } // namespace brisk::mailstore

@@ -12,6 +12,9 @@ namespace brisk::mailstore {
 // When the label is missing or wrong: the bytes as they are if they are valid
 // UTF-8, else read as windows-1252, else invalid sequences replaced by U+FFFD.
 std::string toUtf8(std::string_view bytes, std::string_view charset);
+// The same conversion in place: valid text that needs none is left as it is,
+// without a copy.
+void makeUtf8(std::string& text, std::string_view charset);
 // True for the iconv names of charsets whose valid text is UTF-8 as it stands.
 bool isUtf8Compatible(const char* iconvName);
 
@@ -21,5 +24,7 @@ std::string htmlToText(std::string_view html);
 
 // Every lone LF and lone CR becomes CR LF; CR LF stays.
 std::string toCrLf(std::string_view text);
+// The same in place; a text whose lines all end in CR LF is not copied.
+void makeCrLf(std::string& text);
 
 } // namespace brisk::mailstore

@@ -1,0 +1,202 @@
+#include "engine/ParseAhead.h"
+
+namespace brisk {
+
+ParsedItem::ParsedItem(std::unique_ptr<MailItem> item, const DateLocale& locale)
+    : m_item(std::move(item)), m_locale(locale)
+{
+    // The store's item keeps what it worked out; an accessor that fails
+    // fails again, the same way, when the walk asks it.
+    bool mail = false;
+    try {
+        mail = m_item->typeName() == "MailItem";
+        m_item->receivedTime();
+        m_item->subject();
+        m_item->size();
+        m_item->attachmentCount();
+        m_item->recipients();
+        m_item->senderName();
+    } catch (const std::exception&) {
+    }
+    // Only a mail item's body is ever measured by the analysis.
+    if (!mail)
+        return;
+    try {
+        m_facts = scanBody(*m_item, m_locale);
+    } catch (...) {
+        m_bodyError = std::current_exception();
+    }
+}
+
+BodyFacts ParsedItem::bodyFacts()
+{
+    if (m_bodyError)
+        std::rethrow_exception(m_bodyError);
+    if (!m_facts)
+        m_facts = scanBody(*m_item, m_locale);
+    return *m_facts;
+}
+
+unsigned ParseAhead::defaultThreads()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 1 ? cores : 0;
+}
+
+ParseAhead::~ParseAhead()
+{
+    setThreads(0);
+}
+
+void ParseAhead::setThreads(unsigned threads)
+{
+    end();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_work.notify_all();
+    for (std::thread& worker : m_workers)
+        worker.join();
+    m_workers.clear();
+    m_quit = false;
+    m_threads = threads;
+}
+
+void ParseAhead::startWorkers()
+{
+    while (m_workers.size() < m_threads)
+        m_workers.emplace_back([this] { work(); });
+}
+
+void ParseAhead::work()
+{
+    for (;;) {
+        std::shared_ptr<Slot> slot;
+        {
+            std::unique_lock lock(m_mutex);
+            m_work.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
+            if (m_quit)
+                return;
+            slot = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        // The walk touches a queued slot only once it is done.
+        auto parsed = std::make_unique<ParsedItem>(std::move(slot->item), *m_locale);
+        {
+            const std::lock_guard lock(m_mutex);
+            slot->item = std::move(parsed);
+            slot->done = true;
+        }
+        m_ready.notify_all();
+        // A slot the walk dropped meanwhile (a pause) is freed here.
+    }
+}
+
+void ParseAhead::begin(MailFolder& folder, long first, long last, const DateLocale& locale)
+{
+    end();
+    m_folder = &folder;
+    m_locale = &locale;
+    m_next = first;
+    m_last = last;
+    m_mode = m_threads > 0 ? Mode::Unknown : Mode::Direct;
+}
+
+void ParseAhead::end()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_jobs.clear();
+    }
+    m_window.clear();
+    m_folder = nullptr;
+    m_mode = Mode::Unknown;
+}
+
+void ParseAhead::queue(const std::shared_ptr<Slot>& slot)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_jobs.push_back(slot);
+    }
+    m_work.notify_one();
+}
+
+// Asks the store for the items up to the depth ahead of the walk, in order,
+// on the walk's thread: a store's folder is never read by two threads.
+void ParseAhead::fill()
+{
+    const std::size_t depth = kDepthPerThread * m_threads;
+    while (m_next <= m_last && m_window.size() < depth) {
+        auto slot = std::make_shared<Slot>();
+        slot->index = m_next++;
+        try {
+            slot->item = m_folder->item(slot->index);
+        } catch (const StoreDisconnected&) {
+            // Nothing after a lost connection is asked for: the walk pauses
+            // there and asks again on Resume.
+            slot->error = std::current_exception();
+            m_last = slot->index;
+        } catch (...) {
+            slot->error = std::current_exception();
+        }
+        m_window.push_back(slot);
+        if (slot->item && slot->item->readableOnAnyThread())
+            queue(slot);
+        else
+            slot->done = true; // an error, or an item read when the walk asks
+    }
+}
+
+// The range's first item decides: read ahead when the store's items own
+// what they read, else every item is asked for when the walk needs it.
+std::unique_ptr<MailItem> ParseAhead::first(long index)
+{
+    std::unique_ptr<MailItem> item = m_folder->item(index);
+    if (!item || !item->readableOnAnyThread()) {
+        m_mode = Mode::Direct;
+        return item;
+    }
+    m_mode = Mode::Ahead;
+    startWorkers();
+    auto slot = std::make_shared<Slot>();
+    slot->index = index;
+    slot->item = std::move(item);
+    m_window.push_back(slot);
+    queue(slot);
+    m_next = index + 1;
+    return nullptr;
+}
+
+std::unique_ptr<MailItem> ParseAhead::take(long index)
+{
+    if (!m_folder)
+        throw StoreError("no folder is being read");
+    if (m_mode == Mode::Direct)
+        return m_folder->item(index);
+    if (m_mode == Mode::Unknown) {
+        m_window.clear();
+        if (std::unique_ptr<MailItem> direct = first(index); m_mode == Mode::Direct)
+            return direct;
+    }
+    if (m_window.empty() || m_window.front()->index != index) {
+        // Not the next item: start over from it.
+        MailFolder& folder = *m_folder;
+        const long last = m_last;
+        begin(folder, index, last);
+        return take(index);
+    }
+    fill();
+    const std::shared_ptr<Slot> slot = m_window.front();
+    m_window.pop_front();
+    {
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [&] { return slot->done; });
+    }
+    if (slot->error)
+        std::rethrow_exception(slot->error);
+    return std::move(slot->item);
+}
+
+} // namespace brisk

@@ -1,0 +1,122 @@
+#pragma once
+// Reading ahead of the walk: worker threads open, parse and measure the next
+// items of a folder while the walk analyses the current one, and hand them
+// over in the folder's order. The walk still takes one item at a time and
+// sees every value, error and exception exactly where it would have seen it
+// reading the item itself; only the moment the work is done moves.
+//
+// Only items that own what they read (MailItem::readableOnAnyThread) are read
+// ahead. For any other store each item is asked for when the walk needs it,
+// on the walk's thread, as if there were no workers.
+
+#include "engine/BodyScanner.h"
+#include "engine/MailStore.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace brisk {
+
+// An item read on a worker: the store's item with its values worked out and
+// its body measured. Every accessor answers as the store's item does (its
+// values and errors are those it kept); the body's figures come from the
+// scan done ahead.
+class ParsedItem final : public MailItem {
+public:
+    // Reads every value the analysis asks for; never throws.
+    // Quoted dates in the body are read in `locale`, which outlives the item.
+    ParsedItem(std::unique_ptr<MailItem> item, const DateLocale& locale);
+
+    // The body's figures, or the error reading the body gave.
+    BodyFacts bodyFacts();
+
+    const std::string& typeName() override { return m_item->typeName(); }
+    double receivedTime() override { return m_item->receivedTime(); }
+    const std::string& subject() override { return m_item->subject(); }
+    const std::string& body() override { return m_item->body(); }
+    void readBody(const BodyChunkSink& chunk) override { m_item->readBody(chunk); }
+    std::int64_t size() override { return m_item->size(); }
+    int attachmentCount() override { return m_item->attachmentCount(); }
+    const std::vector<std::string>& recipients() override { return m_item->recipients(); }
+    const std::string& senderName() override { return m_item->senderName(); }
+    std::string messageId() override { return m_item->messageId(); }
+    std::vector<std::string> inReplyTo() override { return m_item->inReplyTo(); }
+    std::vector<std::string> references() override { return m_item->references(); }
+
+private:
+    std::unique_ptr<MailItem> m_item;
+    const DateLocale& m_locale;
+    std::optional<BodyFacts> m_facts;
+    std::exception_ptr m_bodyError;
+};
+
+class ParseAhead {
+public:
+    // Items read ahead per worker: enough to keep every worker busy while
+    // the walk takes one, few enough that a paused run holds little.
+    static constexpr std::size_t kDepthPerThread = 8;
+
+    // One worker per core; none on a single core (the walk reads alone).
+    static unsigned defaultThreads();
+
+    explicit ParseAhead(unsigned threads = defaultThreads()) : m_threads(threads) {}
+    ParseAhead(const ParseAhead&) = delete;
+    ParseAhead& operator=(const ParseAhead&) = delete;
+    ~ParseAhead();
+
+    // Workers for the next range; 0 reads every item on the walk's thread.
+    void setThreads(unsigned threads);
+    unsigned threads() const { return m_threads; }
+
+    // Starts a range: items `first` to `last` of `folder`, taken in order.
+    void begin(MailFolder& folder, long first, long last, const DateLocale& locale);
+    // The item at `index`, the next of the range; throws what the store's
+    // item(index) threw.
+    std::unique_ptr<MailItem> take(long index);
+    // Ends the range: items read ahead and not taken are dropped; a worker
+    // busy with one finishes and drops it. Never waits for a worker.
+    void end();
+
+    // Items of the range held ahead of the walk (tests of the bound).
+    std::size_t held() const { return m_window.size(); }
+
+private:
+    struct Slot {
+        long index = 0;
+        std::unique_ptr<MailItem> item;
+        std::exception_ptr error;
+        bool done = false;
+    };
+    enum class Mode { Unknown, Direct, Ahead };
+
+    void startWorkers();
+    void work();
+    void fill();
+    void queue(const std::shared_ptr<Slot>& slot);
+    std::unique_ptr<MailItem> first(long index);
+
+    unsigned m_threads;
+    MailFolder* m_folder = nullptr;
+    const DateLocale* m_locale = nullptr;
+    long m_next = 0;
+    long m_last = 0;
+    Mode m_mode = Mode::Unknown;
+    // The walk's side: requested items in index order.
+    std::deque<std::shared_ptr<Slot>> m_window;
+
+    // Shared with the workers, under m_mutex.
+    std::mutex m_mutex;
+    std::condition_variable m_work;
+    std::condition_variable m_ready;
+    std::deque<std::shared_ptr<Slot>> m_jobs;
+    bool m_quit = false;
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace brisk

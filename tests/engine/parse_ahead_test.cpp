@@ -1,0 +1,160 @@
+// Reading ahead on worker threads changes nothing the run shows: on real
+// stores every figure, every error and every pause position is the one the
+// walk gives when it reads each item itself.
+
+#include "engine/UsageLogSink.h"
+#include "shell/Cli.h"
+#include "shell/CliAnalysis.h"
+#include "shell/HeadlessWindow.h"
+#include "platform/mailstore/OpenStore.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace brisk {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The stores compared: the sample store, the threading corpus, every Enron
+// mailbox when the shared corpora are there, and a store of broken files.
+std::vector<fs::path> storesToCompare(const fs::path& broken)
+{
+    std::vector<fs::path> stores = {test::sampleStoreDir(), test::sourceDir() / "tests/corpora/threads", broken};
+    if (const auto corpora = test::corporaDir()) {
+        for (const auto& user : fs::directory_iterator(*corpora / "enron"))
+            if (user.is_directory())
+                stores.push_back(user.path());
+    } else {
+        std::cout << "../shared/corpora is absent: the Enron mailboxes are not compared\n";
+    }
+    return stores;
+}
+
+// Good mail between files that fail in each way a file can: empty, a header
+// that never ends within the in-memory limit, bytes that are no message.
+fs::path writeBrokenStore(const fs::path& root)
+{
+    const fs::path cur = root / "Sent Items" / "cur";
+    int n = 0;
+    auto add = [&](const std::string& bytes) { test::writeFile(cur / (std::to_string(100 + n++) + ".eml"), bytes); };
+    for (const auto& entry : fs::directory_iterator(test::sourceDir() / "tests/corpora/threads/Sent/cur"))
+        add(test::readFile(entry.path()));
+    add("");
+    add("Subject: RE: long\r\nX-Pad: " + std::string(5 << 20, 'x'));
+    add(std::string("\0\xff\xfe\x01 garbage", 12));
+    for (const auto& entry : fs::directory_iterator(test::sourceDir() / "tests/corpora/threads/Inbox/cur"))
+        add(test::readFile(entry.path()));
+    return root;
+}
+
+struct CliRun {
+    int status = 0;
+    std::string out, err;
+};
+
+CliRun runWithThreads(const fs::path& store, const std::string& threads)
+{
+    CliRun run;
+    std::ostringstream out, err;
+    run.status = runCli({"--json", "--threads", threads, store.string()}, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+TEST(ParseAhead, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorkers)
+{
+    test::TempDir dir;
+    const fs::path broken = writeBrokenStore(dir / "broken");
+    for (const fs::path& store : storesToCompare(broken)) {
+        const CliRun alone = runWithThreads(store, "0");
+        ASSERT_NE(alone.out.find("\"lEmailsAnalysed\":"), std::string::npos) << store << alone.err;
+        for (const char* threads : {"1", "3"}) {
+            const CliRun ahead = runWithThreads(store, threads);
+            EXPECT_EQ(ahead.status, alone.status) << store << " threads " << threads;
+            EXPECT_EQ(ahead.out, alone.out) << store << " threads " << threads;
+            EXPECT_EQ(ahead.err, alone.err) << store << " threads " << threads;
+        }
+    }
+    // The broken store did report its files, at the same items both ways.
+    const CliRun alone = runWithThreads(broken, "0");
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_NE(alone.out.find("Error in ProcessMessage: lEmailsProcessed = "), std::string::npos) << alone.out;
+}
+
+// One run of a store's default folder, paused after item `pauseAt` and
+// resumed, on `threads` workers.
+struct PausedRun {
+    PausedRun(const fs::path& storePath, unsigned threads, std::int32_t pauseAt)
+        : clock(makeDate(2026, 12, 6, 9, 0, 0)), window(app, prompts, log, clock), store(openMailStore(storePath))
+    {
+        window.controller().setParseThreads(threads);
+        app.session.oPickedFolder = &store->defaultFolder();
+        window.ResetLabels();
+        window.onYield = [this, pauseAt] {
+            maxHeld = std::max(maxHeld, window.controller().parseAhead().held());
+            if (app.analysis.lEmailsProcessed == pauseAt)
+                window.controller().StartButton_Click();
+        };
+        window.controller().StartButton_Click();
+        paused = position();
+        heldWhilePaused = window.controller().parseAhead().held();
+        window.controller().StartButton_Click();
+    }
+    std::string position() const
+    {
+        const RunPosition& p = app.position;
+        std::string text = p.lastFolderAnalysed ? p.lastFolderAnalysed->path() : "none";
+        text += " #" + std::to_string(p.lastMessageIndexAnalysed) + " at";
+        for (std::size_t i : p.folderPath)
+            text += " " + std::to_string(i);
+        return text + " caption " + window.startCaption();
+    }
+    std::string figures() const
+    {
+        std::ostringstream out;
+        printJsonResults(app, window, prompts.texts(), out);
+        const PerItemArrays& items = app.analysis.items;
+        for (std::size_t i = 0; i < items.vItemWords.size(); ++i)
+            out << ' ' << int(items.vItemHour[i]) << '/' << items.vItemWords[i] << '/' << items.vItemSizeKB[i] << '/'
+                << items.vItemResponseMinutes[i] << '/' << items.vItemSender[i] << '/' << items.vItemReceiver[i];
+        return out.str();
+    }
+
+    AppState app;
+    test::RecordingPrompts prompts;
+    NoUsageLog log;
+    test::FakeClock clock;
+    HeadlessWindow window;
+    std::unique_ptr<MailStore> store;
+    std::string paused;
+    std::size_t maxHeld = 0;
+    std::size_t heldWhilePaused = 0;
+};
+
+TEST(ParseAhead, PausesFallOnTheSameItemsAndResumeEndsWithTheSameFigures)
+{
+    test::TempDir dir;
+    const fs::path broken = writeBrokenStore(dir / "broken");
+    for (const fs::path& store : {test::sampleStoreDir(), broken}) {
+        for (const std::int32_t pauseAt : {1, 2, 9, 14, 15, 40, 333}) {
+            const PausedRun alone(store, 0, pauseAt);
+            const PausedRun ahead(store, 3, pauseAt);
+            EXPECT_EQ(ahead.paused, alone.paused) << store << " pause after " << pauseAt;
+            EXPECT_EQ(ahead.position(), alone.position()) << store << " pause after " << pauseAt;
+            EXPECT_EQ(ahead.figures(), alone.figures()) << store << " pause after " << pauseAt;
+            // Nothing read ahead survives the pause; the walk never held more
+            // than the workers' depth.
+            EXPECT_EQ(ahead.heldWhilePaused, 0u);
+            EXPECT_LE(ahead.maxHeld, 3 * ParseAhead::kDepthPerThread);
+            EXPECT_GT(ahead.maxHeld, 0u) << "nothing was read ahead of " << store;
+            EXPECT_EQ(alone.maxHeld, 0u);
+        }
+    }
+}
+
+} // namespace
+} // namespace brisk
