@@ -15,8 +15,6 @@ namespace brisk {
 inline constexpr std::string_view kAppTitle = "Brisk Vezoriv Rizovave";
 // The program's own title, shown by error messages that give no title.
 inline constexpr std::string_view kProgramTitle = "Brisk Vezoriv Rireviru";
-// The window's designed caption.
-inline constexpr std::string_view kDesignedCaption = "BRISK Vezoriv Rireviru";
 
 class Prompts {
 public:

@@ -82,22 +82,6 @@ TEST(SumScaleCopyFill, KeepBoundsAndCountEmptyCellsAsZero)
     EXPECT_EQ(copy, week);
     copy[1] = 9;
     EXPECT_EQ(week[1].number(), 1); // a copy, not a view
-
-    Array a(0, 2, "x"), b(1, 3, 5);
-    FillArrays({&a, &b}, "");
-    EXPECT_EQ(a, Array(0, 2, ""));
-    EXPECT_EQ(b, Array(1, 3, ""));
-    FillArray(b, -1);
-    EXPECT_EQ(b, Array(1, 3, -1));
-}
-
-TEST(MaxOfArray, ReturnsTheLargestCellOrTheStartValue)
-{
-    EXPECT_EQ(MaxOfArray(numbers(0, {0, 3, 7, 7, 2})).number(), 7);
-    EXPECT_EQ(MaxOfArray(Array(0, 10950, 0)).number(), 0);
-    EXPECT_EQ(MaxOfArray(numbers(0, {-5, -2})).number(), -2);
-    EXPECT_EQ(MaxOfArray(Array(0, -1)).number(), kMaxOfArrayStart);
-    EXPECT_EQ(MaxOfArray(Array(0, 3)), Cell()); // an empty cell counts as 0 > -1e100
 }
 
 TEST(SortArray, DescendingIsStableAndCarriesTheCompanion)
@@ -222,22 +206,6 @@ TEST(DivideArrays, DividesByPositionWithZeroForAZeroDivisor)
     EXPECT_TRUE(DivideArrays(words, numbers(1, {4, 0}), recorder.report()).isEmptyResult());
     EXPECT_EQ(recorder.messages,
               (std::vector<std::string>{"Array lengths dont match", "Array lengths dont match"}));
-}
-
-TEST(SelectValuesByKey, TakesValuesOfTheKeyInIndexOrder)
-{
-    const Array minutes = numbers(0, {30, -1, 90, 150, -1, 12});
-    const Array weekday = numbers(0, {1, 1, 1, 2, 2, 1, 1}); // longer key list
-    EXPECT_EQ(SelectValuesByKey(minutes, weekday, 1, -1), numbers(0, {30, 90, 12}));
-    EXPECT_EQ(SelectValuesByKey(minutes, weekday, 1, kNoExclusion),
-              numbers(0, {30, -1, 90, 12}));
-    EXPECT_EQ(SelectValuesByKey(minutes, weekday, 2, -1), numbers(0, {150}));
-
-    const Array none = SelectValuesByKey(minutes, weekday, 7, -1);
-    EXPECT_EQ(none.size(), 0u);
-    EXPECT_FALSE(none.isEmptyResult());
-    EXPECT_EQ(SelectValuesByKey(minutes, weekday, 2, 150), numbers(0, {-1}));
-    EXPECT_EQ(SelectValuesByKey(Array(0, -1), weekday, 1, -1).size(), 0u);
 }
 
 } // namespace

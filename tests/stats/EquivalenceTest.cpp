@@ -193,18 +193,5 @@ TEST(RankedCounter, KeepsIdsAcrossClearAndNeverCountsTheEmptyText)
     EXPECT_EQ(counter.count(ann), 0u);
 }
 
-TEST(RunningMax, FollowsMaxOfArrayForGrowingCounts)
-{
-    std::mt19937 random(5);
-    Array days(0, 99, 0);
-    RunningMax running;
-    for (int k = 0; k < 500; ++k) {
-        const long day = static_cast<long>(random() % 100);
-        days[day] = days[day].number() + 1;
-        running.offer(days[day].number());
-        ASSERT_EQ(running.value(), MaxOfArray(days).number());
-    }
-}
-
 } // namespace
 } // namespace brisk
