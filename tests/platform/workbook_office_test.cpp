@@ -4,36 +4,14 @@
 
 #include "platform/workbook/Workbook.h"
 #include "tests/platform/workbook_support.h"
+#include "tests/support/OfficeTools.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace brisk::test {
 namespace {
-
-std::filesystem::path findOffice()
-{
-    for (const char* candidate : {"/usr/bin/soffice", "/usr/lib/libreoffice/program/soffice"}) {
-        if (std::filesystem::exists(candidate))
-            return candidate;
-    }
-    return {};
-}
-
-// Converts every sheet of `file` to "<stem>-<Sheet>.csv" in `out`, the cells
-// as they are shown (number formats applied).
-bool convertToCsv(const std::filesystem::path& office, const std::filesystem::path& file,
-                  const std::filesystem::path& out, const std::filesystem::path& profile)
-{
-    const std::string command = "'" + office.string() + "' --headless --norestore -env:UserInstallation=file://" +
-                                profile.string() +
-                                " --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,"
-                                "false,false,-1' --outdir '" +
-                                out.string() + "' '" + file.string() + "' >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
 
 TEST(WorkbookOffice, LibreOfficeLoadsTheFilledCopyAndRecalculates)
 {
@@ -53,7 +31,7 @@ TEST(WorkbookOffice, LibreOfficeLoadsTheFilledCopyAndRecalculates)
     const auto copy = dir / "results.xlsm";
     book->saveCopyAs(copy);
 
-    ASSERT_TRUE(convertToCsv(office, copy, dir.path(), dir / "profile"));
+    ASSERT_TRUE(officeConvert(office, copy, kCsvEverySheet, dir.path()));
     // LibreOffice exits 0 even when it cannot load a file: the output tells.
     const auto summaryCsv = dir / "results-Summary.csv";
     const auto detailedCsv = dir / "results-DetailedResults.csv";
