@@ -23,10 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-CliRun cli(const std::vector<std::string>& args)
-{
-    return runCliCaptured(args);
-}
+constexpr auto cli = runCliCaptured;
 
 void makeMaildirWith(const fs::path& dir, const std::vector<std::string>& raws)
 {

@@ -3,16 +3,12 @@
 // and pffexport, libpff's own tools, none of the program's code), and a
 // damaged file ends the run with a clear message and exit status 2.
 
-#include "shell/Cli.h"
 #include "tests/cli/CliRun.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -20,11 +16,7 @@ using nlohmann::json;
 namespace {
 
 using brisk::test::CliRun;
-
-CliRun cli(const std::vector<std::string>& args)
-{
-    return brisk::test::runCliCaptured(args);
-}
+constexpr auto cli = brisk::test::runCliCaptured;
 
 // Every figure but the sizes: a PST reports the stored message size
 // (PidTagMessageSize), the Maildir the bytes of the file the script wrote.

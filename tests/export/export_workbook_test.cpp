@@ -228,7 +228,8 @@ TEST_F(ExportedWorkbook, AnonymousChangesOnlyTheUserNameLabelAndTheFileName)
     const auto named = exportKnown();
     view.options.anonymous = true;
     const auto anonymous = exportKnown();
-    EXPECT_EQ(anonymous.filename().string(), "Brisk Vezoriv Rizovave Output, Anonymous, Sent Items05-12-26 140709.xlsm");
+    EXPECT_EQ(anonymous.filename().string(),
+              "Brisk Vezoriv Rizovave Output, Anonymous, Sent Items05-12-26 140709.xlsm");
     const auto queries = allQueries();
     const Values a = readWorkbook(named, queries), b = readWorkbook(anonymous, queries);
     for (const auto& q : queries) {

@@ -99,7 +99,8 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
          "Template file missing! Make sure the file %%BRISK Vezoriv Analysis Template%%.xlsm is in the same folder "
          "as the application.",
          1, {}},
-        {"cancelled, with an unreachable server ticked", [&] { view.options = {.cancelled = true, .copyToServer = true}; },
+        {"cancelled, with an unreachable server ticked",
+         [&] { view.options = {.cancelled = true, .copyToServer = true}; },
          "", 1, {}},
         // /proc can be reached but takes no new file, even for root.
         {"saving fails",
@@ -111,7 +112,8 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::filesystem::copy_file(builtTemplatePath(), appTemplate(), std::filesystem::copy_options::overwrite_existing);
+        using std::filesystem::copy_options;
+        std::filesystem::copy_file(builtTemplatePath(), appTemplate(), copy_options::overwrite_existing);
         app.settings = settings;
         view.options = {};
         view.asked = 0;

@@ -34,7 +34,8 @@ TEST(UsageReportRow, DurationRunsFromTheFirstStampToTheLastLinesStamp)
         {{"05-12-26 09:08:12,launch"}, "o,0,05-12-26 09:08:12,launch,"},
         // Minute boundaries crossed, not whole minutes elapsed.
         {{"05-12-26 09:08:59,launch", "05-12-26 09:09:01,end"}, "o,1,05-12-26 09:08:59,launch,05-12-26 09:09:01,end,"},
-        {{"30-11-26 23:58:30,launch", "02-12-26 00:03:10,end"}, "o,1445,30-11-26 23:58:30,launch,02-12-26 00:03:10,end,"},
+        {{"30-11-26 23:58:30,launch", "02-12-26 00:03:10,end"},
+         "o,1445,30-11-26 23:58:30,launch,02-12-26 00:03:10,end,"},
         // A log still being written runs to its latest entry.
         {{"05-12-26 09:00:00,launch", "05-12-26 09:05:00,Start", "05-12-26 09:07:00,Pause"},
          "o,7,05-12-26 09:00:00,launch,05-12-26 09:05:00,Start,05-12-26 09:07:00,Pause,"},

@@ -38,6 +38,7 @@ std::filesystem::path findOffice();
 bool officeConvert(const std::filesystem::path& office, const std::filesystem::path& file, const std::string& filter,
                    const std::filesystem::path& out);
 // The filter that writes every sheet as UTF-8 CSV, formatted values.
-inline constexpr const char* kCsvEverySheet = "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1";
+inline constexpr const char* kCsvEverySheet =
+    "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1";
 
 } // namespace brisk::test
