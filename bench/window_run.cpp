@@ -15,6 +15,7 @@
 #include "platform/mailstore/OpenStore.h"
 #include "platform/system/HostDateLocale.h"
 #include "platform/system/SystemServices.h"
+#include "shell/StreamPrompts.h"
 #include "ui/BRISKerUserForm.h"
 #include "ui_BRISKerUserForm.h"
 

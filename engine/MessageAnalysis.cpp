@@ -41,8 +41,8 @@ auto& slotOf(Array& array, std::int64_t slot)
     return array[static_cast<std::size_t>(slot)];
 }
 
-// The body, read once per item in a stream for steps 9 and 10. A body that
-// cannot be read fails every step that asks for it.
+// The body, read once per item in a stream for the response time and the own
+// text. A body that cannot be read fails every step that asks for it.
 class BodyReading {
 public:
     explicit BodyReading(const DateLocale& locale) : m_locale(locale) {}
@@ -68,7 +68,7 @@ private:
     std::exception_ptr m_error;
 };
 
-// Step 10: words (not for an empty body) and characters of the own text.
+// Words (not for an empty body) and characters of the item's own text.
 void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t,
                    const BodyFacts& body)
 {
@@ -85,7 +85,7 @@ void recordOwnText(AnalysisState& s, const StepGuard& step, std::int64_t slot, c
     step([&] { checkedAdd(s.lTotalChars, body.ownUtf16Length); });
 }
 
-// Step 7: the hour, weekday and month buckets of the received time.
+// The hour, weekday and month buckets of the received time.
 ItemTime recordTimeBuckets(AnalysisState& s, const StepGuard& step, std::int64_t slot, DateValue d)
 {
     ItemTime t;
@@ -102,24 +102,16 @@ ItemTime recordTimeBuckets(AnalysisState& s, const StepGuard& step, std::int64_t
     return t;
 }
 
-// The item the steps read; an item the store could not deliver fails them.
-MailItem& needItem(MailItem* item)
-{
-    if (!item)
-        throw StoreError("no item");
-    return *item;
-}
-
-// Steps 11-12: size in KB (halves to even) and attachments.
+// Size in KB (halves to even) and attachments.
 void recordSizeAndAttachments(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t,
-                              MailItem* item)
+                              MailItem& item)
 {
     auto at = [&](auto& array) -> auto& { return slotOf(array, slot); };
     step([&] {
-        at(s.items.vItemSizeKB) = toCounter(static_cast<std::int64_t>(roundHalfEven(needItem(item).size() / 1000.0)));
+        at(s.items.vItemSizeKB) = toCounter(static_cast<std::int64_t>(roundHalfEven(item.size() / 1000.0)));
     });
     step([&] { checkedAdd(s.lTotalSizeKB, at(s.items.vItemSizeKB)); });
-    step([&] { at(s.items.vItemAttachments) = needItem(item).attachmentCount(); });
+    step([&] { at(s.items.vItemAttachments) = item.attachmentCount(); });
     step([&] {
         if (at(s.items.vItemAttachments) > 0) {
             step([&] { checkedAdd(s.vHourWithAtt(t.h), 1); });
@@ -132,11 +124,11 @@ void recordSizeAndAttachments(AnalysisState& s, const StepGuard& step, std::int6
     });
 }
 
-// Step 13: recipients, and one-to-one mail.
-void recordRecipients(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t, MailItem* item)
+// Recipients, and one-to-one mail.
+void recordRecipients(AnalysisState& s, const StepGuard& step, std::int64_t slot, const ItemTime& t, MailItem& item)
 {
     auto at = [&](auto& array) -> auto& { return slotOf(array, slot); };
-    step([&] { at(s.items.vItemRecipients) = toCounter(static_cast<std::int64_t>(needItem(item).recipients().size())); });
+    step([&] { at(s.items.vItemRecipients) = toCounter(static_cast<std::int64_t>(item.recipients().size())); });
     step([&] {
         const std::int32_t count = at(s.items.vItemRecipients);
         step([&] { checkedAdd(s.vHourRecipients(t.h), count); });
@@ -151,25 +143,95 @@ void recordRecipients(AnalysisState& s, const StepGuard& step, std::int64_t slot
     });
 }
 
-// Steps 14-15: sender and first recipient, counted by name for the top lists.
-void recordNames(AnalysisState& s, const StepGuard& step, std::int64_t slot, MailItem* item)
+// Sender and first recipient, counted by name for the top lists.
+void recordNames(AnalysisState& s, const StepGuard& step, std::int64_t slot, MailItem& item)
 {
     auto at = [&](auto& array) -> auto& { return slotOf(array, slot); };
     step([&] {
-        const std::string& sender = needItem(item).senderName();
+        const std::string& sender = item.senderName();
         at(s.items.vItemSender) = sender.empty() ? 0 : countName(s.names.senders, sender);
     });
     step([&] {
         if (at(s.items.vItemRecipients) > 0) {
-            const std::string& receiver = needItem(item).recipients().front();
+            const std::string& receiver = item.recipients().front();
             at(s.items.vItemReceiver) = receiver.empty() ? 0 : countName(s.names.receivers, receiver);
         }
     });
 }
 
+// Every item counts as processed and owns the next slot.
+std::int64_t countProcessed(AnalysisState& s, const StepGuard& step)
+{
+    step([&] { checkedAdd(s.lEmailsProcessed, 1); });
+    const std::int64_t slot = static_cast<std::int64_t>(s.lEmailsProcessed) - 1;
+    step([&] { s.items.ensureSlot(slot); });
+    return slot;
+}
+
+// Only mail items are analysed; an item the store could not deliver is none.
+// A failing type test stops here too.
+bool isMailItem(MailItem* item, const StepGuard& step)
+{
+    try {
+        return item && item->typeName() == "MailItem";
+    } catch (const std::exception&) {
+        step.report();
+        return false;
+    }
+}
+
+// The received time, when it lies in the user's period and the fixed window.
+std::optional<DateValue> receivedInPeriod(const AnalysisState& s, const StepGuard& step, MailItem& item,
+                                          const DateFilter& filter)
+{
+    DateValue d = 0;
+    step([&] { d = item.receivedTime(); });
+    if (filter.active && step.test([&] {
+            if (!filter.from || !filter.to)
+                throw std::invalid_argument("date filter text is not a date");
+            return d < *filter.from || d > *filter.to;
+        }))
+        return std::nullopt;
+    if (d < s.vWindowStart || d > s.vWindowEnd)
+        return std::nullopt;
+    return d;
+}
+
+void recordDateBounds(AnalysisState& s, DateValue d)
+{
+    if (d < s.dFirstEmailDate)
+        s.dFirstEmailDate = d;
+    if (d > s.dLastEmailDate)
+        s.dLastEmailDate = d;
+}
+
+// The calendar day's count, and the busiest day's.
+void recordDay(AnalysisState& s, const StepGuard& step, DateValue d)
+{
+    step([&] {
+        const std::int64_t dd = daysBetween(s.vWindowStart, d);
+        auto& cell = s.vDayCount.at(static_cast<std::size_t>(dd));
+        checkedAdd(cell, 1);
+        s.dayCountMax = std::max(s.dayCountMax, cell);
+    });
+}
+
+// A reply or forward: the response time by the first rule that gives one.
+void recordReply(AnalysisState& s, const StepGuard& step, std::int64_t slot, DateValue d, MailItem& item,
+                 BodyReading& body, const ReplyThreads& threads)
+{
+    if (!step.test([&] { return isReplyOrForward(item.subject()); }))
+        return;
+    step([&] {
+        const BodyFacts& facts = body.facts(item);
+        if (auto response = responseTimeOf(item, d, s.vWindowStart, threads, facts.quotedSent, facts.attribution, slot))
+            recordResponseTime(s, slot, *response, d);
+    });
+}
+
 } // namespace
 
-// Step 9's result: the response time in whole hours and minutes, counted by
+// A reply's result: the response time in whole hours and minutes, counted by
 // the rule that found it, and kept for the median.
 void recordResponseTime(AnalysisState& s, std::int64_t slot, const ResponseTime& response, DateValue d)
 {
@@ -215,74 +277,23 @@ void ProcessMessage(AnalysisState& s, MailItem* item, const DateFilter& filter, 
                     ReplyThreads threads)
 {
     const StepGuard step(prompts, "ProcessMessage", s.lEmailsProcessed);
-    auto test = [&](auto&& condition) { return step.test(condition); };
-    auto need = [&]() -> MailItem& { return needItem(item); };
-
-    // 1. Every item counts as processed and owns the next slot.
-    step([&] { checkedAdd(s.lEmailsProcessed, 1); });
-    const std::int64_t slot = static_cast<std::int64_t>(s.lEmailsProcessed) - 1;
-    step([&] { s.items.ensureSlot(slot); });
-
-    // 2. Only mail items are analysed. A failing type test stops here too.
-    bool notMail = true;
-    try {
-        notMail = !item || need().typeName() != "MailItem";
-    } catch (const std::exception&) {
-        step.report();
-    }
-    if (notMail)
+    const std::int64_t slot = countProcessed(s, step);
+    if (!isMailItem(item, step))
         return;
-
-    // 3-5. The received time, the user's period and the fixed window.
-    DateValue d = 0;
-    step([&] { d = need().receivedTime(); });
-    if (filter.active && test([&] {
-            if (!filter.from || !filter.to)
-                throw std::invalid_argument("date filter text is not a date");
-            return d < *filter.from || d > *filter.to;
-        }))
+    MailItem& mail = *item;
+    const std::optional<DateValue> received = receivedInPeriod(s, step, mail, filter);
+    if (!received)
         return;
-    if (d < s.vWindowStart || d > s.vWindowEnd)
-        return;
-
-    // 6. Date bounds.
-    if (d < s.dFirstEmailDate)
-        s.dFirstEmailDate = d;
-    if (d > s.dLastEmailDate)
-        s.dLastEmailDate = d;
-
-    // 7. Time buckets.
+    const DateValue d = *received;
+    recordDateBounds(s, d);
     const ItemTime t = recordTimeBuckets(s, step, slot, d);
-
-    // 8. The calendar day.
-    step([&] {
-        const std::int64_t dd = daysBetween(s.vWindowStart, d);
-        auto& cell = s.vDayCount.at(static_cast<std::size_t>(dd));
-        checkedAdd(cell, 1);
-        s.dayCountMax = std::max(s.dayCountMax, cell);
-    });
-
-    // 9. Reply or forward: the response time by the first rule that gives one.
+    recordDay(s, step, d);
     BodyReading body(filter.locale);
-    if (test([&] { return isReplyOrForward(need().subject()); })) {
-        step([&] {
-            MailItem& mail = need();
-            const BodyFacts& facts = body.facts(mail);
-            if (auto response =
-                    responseTimeOf(mail, d, s.vWindowStart, threads, facts.quotedSent, facts.attribution, slot))
-                recordResponseTime(s, slot, *response, d);
-        });
-    }
-
-    // 10. Words and characters of the item's own text.
-    step([&] { recordOwnText(s, step, slot, t, body.facts(need())); });
-
-    // 11-15. Size, attachments, recipients, sender and first recipient.
-    recordSizeAndAttachments(s, step, slot, t, item);
-    recordRecipients(s, step, slot, t, item);
-    recordNames(s, step, slot, item);
-
-    // 16.
+    recordReply(s, step, slot, d, mail, body, threads);
+    step([&] { recordOwnText(s, step, slot, t, body.facts(mail)); });
+    recordSizeAndAttachments(s, step, slot, t, mail);
+    recordRecipients(s, step, slot, t, mail);
+    recordNames(s, step, slot, mail);
     step([&] { checkedAdd(s.lEmailsAnalysed, 1); });
 }
 

@@ -68,54 +68,72 @@ double medianResponseMinutes(const AnalysisState& state)
     return state.responseMinutes.median();
 }
 
-bool UpdateLabels(AnalysisState& s, MailFolder* picked, PanelView& view, Prompts& prompts)
+namespace {
+
+// Processed items, and the picked folder's own item count.
+void showCounts(const AnalysisState& s, MailFolder* picked, PanelView& view, const StepGuard& step)
 {
-    bool result = true;
-    const StepGuard step(prompts, "Updatelabels", s.lEmailsProcessed);
     step([&] { view.setBoxText(PanelBox::ProgressNumLabel, std::to_string(s.lEmailsProcessed)); });
     step([&] {
         if (!picked)
             throw StoreError("no folder picked");
         view.setBoxText(PanelBox::ProgressNumMaxLabel, std::to_string(picked->itemCount()));
     });
-    if (s.lEmailsAnalysed != 0) {
+}
+
+// Each distribution as percentages of its own total.
+void scaleDistributions(AnalysisState& s, const StepGuard& step)
+{
+    step([&] {
+        const double hours = sumOf(s.vHourCount), days = sumOf(s.vWeekdayCount), months = sumOf(s.vMonthCount);
+        scaleToPercent(s.vHourCount, s.vHourPercent, hours);
+        scaleToPercent(s.vWeekdayCount, s.vWeekdayPercent, days);
+        scaleToPercent(s.vMonthCount, s.vMonthPercent, months);
+    });
+}
+
+// Mail per day, length and size per item; the averages the workbook shows.
+void showAverages(AnalysisState& s, PanelView& view, const StepGuard& step)
+{
+    const double analysed = s.lEmailsAnalysed;
+    step([&] {
+        const auto days = daysBetween(s.dFirstEmailDate, s.dLastEmailDate);
+        view.setBoxText(PanelBox::DailyEmailsAvgLabel, whole(roundHalfEven(analysed / (days + 1))));
+    });
+    step([&] { view.setBoxText(PanelBox::DailyEmailsMaxLabel, std::to_string(s.dayCountMax)); });
+    step([&] { s.vAvgEmailChars = roundHalfEven(s.lTotalChars / analysed); });
+    step([&] { view.setBoxText(PanelBox::EmailLgtWordsLabel, whole(roundHalfEven(s.lTotalWords / analysed))); });
+    step([&] { view.setBoxText(PanelBox::EmailSizeKBLabel, whole(roundHalfEven(s.lTotalSizeKB / analysed))); });
+    step([&] {
+        s.vAvgSizeWithAttKB = roundHalfEven(s.lTotalSizeWithAttKB / analysed);
+        s.vAvgSizeWoAttKB = roundHalfEven(s.lTotalSizeWoAttKB / analysed);
+    });
+}
+
+// The shares of replies and of one-to-one mail, and the median response time.
+void showReplies(const AnalysisState& s, PanelView& view, const StepGuard& step)
+{
+    const double analysed = s.lEmailsAnalysed;
+    step([&] {
+        const double percent = checkedMul(s.lResponseCount, 100) / analysed;
+        view.setBoxText(PanelBox::ReAndFwdPercentLabel, whole(roundHalfEven(percent)));
+    });
+    step([&] {
+        const double percent = checkedMul(s.lOneToOneEmails, 100) / analysed;
+        view.setBoxText(PanelBox::OneToOneEmailPCLabel, whole(roundHalfEven(percent)));
+    });
+    if (s.lResponseCount > 0) {
         step([&] {
-            const double hours = sumOf(s.vHourCount), days = sumOf(s.vWeekdayCount), months = sumOf(s.vMonthCount);
-            scaleToPercent(s.vHourCount, s.vHourPercent, hours);
-            scaleToPercent(s.vWeekdayCount, s.vWeekdayPercent, days);
-            scaleToPercent(s.vMonthCount, s.vMonthPercent, months);
+            const double median = medianResponseMinutes(s);
+            view.setBoxText(PanelBox::MedianResponseHrLabel, whole(std::floor(median / 60)));
+            view.setBoxText(PanelBox::MedianResponseMinLabel, whole(std::fmod(roundHalfEven(median), 60.0)));
         });
-        const double analysed = s.lEmailsAnalysed;
-        step([&] {
-            const auto days = daysBetween(s.dFirstEmailDate, s.dLastEmailDate);
-            view.setBoxText(PanelBox::DailyEmailsAvgLabel, whole(roundHalfEven(analysed / (days + 1))));
-        });
-        step([&] { view.setBoxText(PanelBox::DailyEmailsMaxLabel, std::to_string(s.dayCountMax)); });
-        step([&] { s.vAvgEmailChars = roundHalfEven(s.lTotalChars / analysed); });
-        step([&] { view.setBoxText(PanelBox::EmailLgtWordsLabel, whole(roundHalfEven(s.lTotalWords / analysed))); });
-        step([&] { view.setBoxText(PanelBox::EmailSizeKBLabel, whole(roundHalfEven(s.lTotalSizeKB / analysed))); });
-        step([&] {
-            s.vAvgSizeWithAttKB = roundHalfEven(s.lTotalSizeWithAttKB / analysed);
-            s.vAvgSizeWoAttKB = roundHalfEven(s.lTotalSizeWoAttKB / analysed);
-        });
-        step([&] {
-            const double percent = checkedMul(s.lResponseCount, 100) / analysed;
-            view.setBoxText(PanelBox::ReAndFwdPercentLabel, whole(roundHalfEven(percent)));
-        });
-        step([&] {
-            const double percent = checkedMul(s.lOneToOneEmails, 100) / analysed;
-            view.setBoxText(PanelBox::OneToOneEmailPCLabel, whole(roundHalfEven(percent)));
-        });
-        if (s.lResponseCount > 0) {
-            step([&] {
-                const double median = medianResponseMinutes(s);
-                view.setBoxText(PanelBox::MedianResponseHrLabel, whole(std::floor(median / 60)));
-                view.setBoxText(PanelBox::MedianResponseMinLabel,
-                                whole(std::fmod(roundHalfEven(median), 60.0)));
-            });
-        }
-        step([&] { result = view.writeChart(); });
     }
+}
+
+// The progress bar and the count of mail found.
+void showProgress(const AnalysisState& s, PanelView& view, const StepGuard& step)
+{
     step([&] {
         const double max = boxNumber(view, PanelBox::ProgressNumMaxLabel);
         if (max > 0)
@@ -125,6 +143,22 @@ bool UpdateLabels(AnalysisState& s, MailFolder* picked, PanelView& view, Prompts
         view.setBoxText(PanelBox::NumValidEmailsLabel,
                         "(" + std::to_string(s.lEmailsAnalysed) + " email messages found)");
     });
+}
+
+} // namespace
+
+bool UpdateLabels(AnalysisState& s, MailFolder* picked, PanelView& view, Prompts& prompts)
+{
+    bool result = true;
+    const StepGuard step(prompts, "Updatelabels", s.lEmailsProcessed);
+    showCounts(s, picked, view, step);
+    if (s.lEmailsAnalysed != 0) {
+        scaleDistributions(s, step);
+        showAverages(s, view, step);
+        showReplies(s, view, step);
+        step([&] { result = view.writeChart(); });
+    }
+    showProgress(s, view, step);
     return result;
 }
 

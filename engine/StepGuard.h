@@ -1,8 +1,11 @@
 #pragma once
-// The error rule of the long-running procedures: an error in one step shows
+// The one error rule of the long-running procedures (the analysis of an item,
+// a folder's walk, the export, the folder pick): an error in one step shows
 // "BRISK Vezoriv Rizovave: Error in <procedure>: lEmailsProcessed = <n>" with
 // the program's title, and the procedure goes on with the next step; a test
 // that fails goes on with the first step inside it. Nothing is rolled back.
+// A procedure may go silent part-way: from then on failing steps are skipped
+// without a message (the export does so from its first median on).
 
 #include "engine/Services.h"
 
@@ -19,7 +22,7 @@ public:
     {
     }
 
-    // Runs one step; false when it failed (and was reported).
+    // Runs one step; false when it failed (and was reported unless silent).
     template <typename Step>
     bool operator()(Step&& step) const
     {
@@ -44,8 +47,16 @@ public:
         }
     }
 
-    // Inside a handler the exception being handled gives the cause.
-    void report() const { m_prompts.failure(errorText(m_procedure, m_processed), currentCause()); }
+    // Inside a handler the exception being handled gives the cause. The count
+    // is read when the error happens, not when the guard was made.
+    void report() const
+    {
+        if (!m_silent)
+            m_prompts.failure(errorText(m_procedure, m_processed), currentCause());
+    }
+
+    void goSilent() { m_silent = true; }
+    bool silent() const { return m_silent; }
 
     static std::string currentCause()
     {
@@ -64,6 +75,7 @@ private:
     Prompts& m_prompts;
     const char* m_procedure;
     const std::int32_t& m_processed;
+    bool m_silent = false;
 };
 
 } // namespace brisk

@@ -1,7 +1,7 @@
 #include "export/ExportWorkflow.h"
 
 #include "engine/SavedFile.h"
-#include "engine/Services.h"
+#include "engine/StepGuard.h"
 #include "engine/UsageLogSink.h"
 #include "export/InsightsFill.h"
 #include "export/ResultsFill.h"
@@ -92,13 +92,13 @@ std::string writeResultsWorkbook(const std::filesystem::path& templatePath, cons
 {
     try {
         auto book = Workbook::open(templatePath);
-        ExportErrors errors(prompts, app.analysis.lEmailsProcessed);
-        errors.step([&] { fillSummary(*book, app, panel, anonymous, analysisDate, errors); });
+        StepGuard errors(prompts, "ExportButton", app.analysis.lEmailsProcessed);
+        errors([&] { fillSummary(*book, app, panel, anonymous, analysisDate, errors); });
         Worksheet* detailed = nullptr;
-        errors.step([&] { detailed = &book->sheet("DetailedResults"); });
+        errors([&] { detailed = &book->sheet("DetailedResults"); });
         if (detailed)
             fillDetailedResults(*detailed, app, errors);
-        errors.step([&] { fillInsights(*book, app, errors); });
+        errors([&] { fillInsights(*book, app, errors); });
         book->saveCopyAs(target);
         book->close();
         return "";

@@ -1,6 +1,6 @@
 #include "export/ResultsFill.h"
 
-#include "engine/Services.h"
+#include "engine/StepGuard.h"
 #include "platform/workbook/Workbook.h"
 #include "stats/ArrayStats.h"
 
@@ -51,19 +51,19 @@ std::string cellRange(const std::string& col, int first, int last)
 template <int N>
 void fillBlock(Worksheet& sheet, const AnalysisState& s, const char* const cols[7], const Buckets<N>& count,
                const PercentBuckets<N>& percent, const Buckets<N>* ratios[4], const std::vector<std::int8_t>& keys,
-               ExportErrors& errors)
+               StepGuard& errors)
 {
     const int last = N + 2, total = N + 3;
     auto totalCell = [&](int c) { return std::string(cols[c]) + std::to_string(total); };
     const Array counts = toArray(count);
-    errors.step([&] { sheet.setRange(cellRange(cols[0], 3, last), column(count)); });
-    errors.step([&] { sheet.setCell(totalCell(0), SumArray(counts)); });
-    errors.step([&] { sheet.setRange(cellRange(cols[1], 3, last), toColumn(ScaleArray(toArray(percent), 0.01))); });
-    errors.step([&] { sheet.setCell(totalCell(1), SumArray(toArray(percent)) * 0.01); });
+    errors([&] { sheet.setRange(cellRange(cols[0], 3, last), column(count)); });
+    errors([&] { sheet.setCell(totalCell(0), SumArray(counts)); });
+    errors([&] { sheet.setRange(cellRange(cols[1], 3, last), toColumn(ScaleArray(toArray(percent), 0.01))); });
+    errors([&] { sheet.setCell(totalCell(1), SumArray(toArray(percent)) * 0.01); });
     for (int r = 0; r < 4; ++r) {
         const Array numerators = toArray(*ratios[r]);
-        errors.step([&] { sheet.setRange(cellRange(cols[2 + r], 3, last), toColumn(DivideArrays(numerators, counts))); });
-        errors.step([&] {
+        errors([&] { sheet.setRange(cellRange(cols[2 + r], 3, last), toColumn(DivideArrays(numerators, counts))); });
+        errors([&] {
             const double divisor = SumArray(counts);
             if (divisor == 0)
                 throw std::domain_error("division by zero");
@@ -73,17 +73,17 @@ void fillBlock(Worksheet& sheet, const AnalysisState& s, const char* const cols[
     // From the first median on, failing writes are skipped silently.
     for (int k = 1; k <= N; ++k) {
         std::optional<double> median;
-        errors.step([&] { median = bucketMedianHours(s.items, keys, k); });
+        errors([&] { median = bucketMedianHours(s.items, keys, k); });
         errors.goSilent();
         const std::string cell = std::string(cols[6]) + std::to_string(k + 2);
-        errors.step([&] {
+        errors([&] {
             CellValue value(std::string("no data"));
             if (median)
                 value = *median;
             sheet.setCell(cell, value);
         });
     }
-    errors.step([&] {
+    errors([&] {
         if (s.lResponseCount <= 0)
             throw std::domain_error("no response times");
         sheet.setCell(totalCell(6), s.responseMinutes.median() / 60.0);
@@ -108,11 +108,6 @@ std::vector<CellValue> topColumn(const std::array<T, TopListTables::kSlots>& slo
 
 } // namespace
 
-void ExportErrors::report()
-{
-    m_prompts.error(errorText("ExportButton", m_processed));
-}
-
 std::optional<double> bucketMedianHours(const PerItemArrays& items, const std::vector<std::int8_t>& keys, int key)
 {
     // The bucket's response times: slots of this key that hold a response
@@ -132,14 +127,14 @@ std::optional<double> bucketMedianHours(const PerItemArrays& items, const std::v
 }
 
 void fillSummary(Workbook& book, const AppState& app, const PanelView& panel, bool anonymous,
-                 const std::string& analysisDate, ExportErrors& errors)
+                 const std::string& analysisDate, StepGuard& errors)
 {
     const AnalysisState& s = app.analysis;
-    auto set = [&](const char* label, CellValue value) { errors.step([&] { book.setLabel(label, value); }); };
+    auto set = [&](const char* label, CellValue value) { errors([&] { book.setLabel(label, value); }); };
     set("OutputUsernameLabel", std::string(kAnonymous));
     if (!anonymous)
         set("OutputUsernameLabel", app.session.vUserName);
-    errors.step([&] {
+    errors([&] {
         if (!app.session.oPickedFolder)
             throw std::logic_error("no folder");
         book.setLabel("OutputMailboxLabel", app.session.oPickedFolder->name());
@@ -167,7 +162,7 @@ void fillSummary(Workbook& book, const AppState& app, const PanelView& panel, bo
     set("OutputAvgEmailSizeWoAttLabel", s.vAvgSizeWoAttKB);
 }
 
-void fillDetailedResults(Worksheet& sheet, const AppState& app, ExportErrors& errors)
+void fillDetailedResults(Worksheet& sheet, const AppState& app, StepGuard& errors)
 {
     const AnalysisState& s = app.analysis;
     static const char* const weekdayCols[7] = {"B", "C", "D", "E", "F", "G", "H"};
@@ -181,12 +176,12 @@ void fillDetailedResults(Worksheet& sheet, const AppState& app, ExportErrors& er
     fillBlock(sheet, s, monthCols, s.vMonthCount, s.vMonthPercent, month, s.items.vItemMonth, errors);
 
     const TopListTables& t = app.topLists;
-    errors.step([&] { sheet.setRange("B15:B24", topColumn(t.vTopSenderNames)); });
-    errors.step([&] { sheet.setRange("C15:C24", topColumn(t.vTopSenderCounts)); });
-    errors.step([&] { sheet.setRange("D15:D24", topColumn(t.vTopSenderShares)); });
-    errors.step([&] { sheet.setRange("F15:F24", topColumn(t.vTopReceiverNames)); });
-    errors.step([&] { sheet.setRange("G15:G24", topColumn(t.vTopReceiverCounts)); });
-    errors.step([&] { sheet.setRange("H15:H24", topColumn(t.vTopReceiverShares)); });
+    errors([&] { sheet.setRange("B15:B24", topColumn(t.vTopSenderNames)); });
+    errors([&] { sheet.setRange("C15:C24", topColumn(t.vTopSenderCounts)); });
+    errors([&] { sheet.setRange("D15:D24", topColumn(t.vTopSenderShares)); });
+    errors([&] { sheet.setRange("F15:F24", topColumn(t.vTopReceiverNames)); });
+    errors([&] { sheet.setRange("G15:G24", topColumn(t.vTopReceiverCounts)); });
+    errors([&] { sheet.setRange("H15:H24", topColumn(t.vTopReceiverShares)); });
 }
 
 } // namespace brisk

@@ -7,6 +7,7 @@
 #include "platform/mailstore/OpenStore.h"
 #include "platform/system/SystemServices.h"
 #include "shell/CliAnalysis.h"
+#include "shell/StreamPrompts.h"
 #include "shell/CliProgress.h"
 #include "shell/AppSetup.h"
 #include "shell/HeadlessWindow.h"
@@ -74,57 +75,72 @@ struct Options {
     std::optional<unsigned> threads;
 };
 
-// Parses the words after the program name; returns an error text or "".
-std::string parse(const std::vector<std::string>& args, Options& o)
+// The word after option `i`, into `target`; false when there is none.
+bool takeValue(const std::vector<std::string>& args, std::size_t& i, std::string& target)
 {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& target) {
-            if (i + 1 >= args.size())
-                return false;
-            target = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--json") {
-            o.json = true;
-        } else if (a == "--anonymous") {
-            o.anonymous = true;
-        } else if (a == "--export") {
-            if (!value(o.exportFile))
-                return "--export needs a file name";
-        } else if (a == "--list-folders") {
-            o.listFolders = true;
-        } else if (a == "--folder") {
-            if (!value(o.folder))
-                return "--folder needs a folder path";
-        } else if (a == "--from" || a == "--to") {
-            if (!value(v))
-                return a + " needs a date";
-            (a == "--from" ? o.from : o.to) = v;
-        } else if (a == "--dump") {
-            if (!value(v))
-                return "--dump needs an item number";
-            try {
-                std::size_t used = 0;
-                o.dump = std::stol(v, &used);
-                if (used != v.size() || *o.dump < 1)
-                    throw std::invalid_argument(v);
-            } catch (const std::exception&) {
-                return "--dump needs an item number from 1, not " + v;
-            }
-        } else if (a == "--threads") {
-            if (!value(v) || v.empty() || v.size() > 3 || v.find_first_not_of("0123456789") != std::string::npos)
-                return "--threads needs a number of threads from 0 to 999";
-            o.threads = static_cast<unsigned>(std::stoul(v));
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option " + a;
-        } else if (o.store.empty()) {
-            o.store = a;
-        } else {
-            return "more than one store given: " + a;
-        }
+    if (i + 1 >= args.size())
+        return false;
+    target = args[++i];
+    return true;
+}
+
+std::string parseDump(const std::string& v, Options& o)
+{
+    try {
+        std::size_t used = 0;
+        o.dump = std::stol(v, &used);
+        if (used != v.size() || *o.dump < 1)
+            throw std::invalid_argument(v);
+    } catch (const std::exception&) {
+        return "--dump needs an item number from 1, not " + v;
     }
+    return "";
+}
+
+std::string parseThreads(const std::string& v, Options& o)
+{
+    if (v.empty() || v.size() > 3 || v.find_first_not_of("0123456789") != std::string::npos)
+        return "--threads needs a number of threads from 0 to 999";
+    o.threads = static_cast<unsigned>(std::stoul(v));
+    return "";
+}
+
+// The word `i` and the value it takes; returns an error text or "".
+std::string parseWord(const std::vector<std::string>& args, std::size_t& i, Options& o)
+{
+    const std::string& a = args[i];
+    std::string v;
+    if (a == "--json")
+        o.json = true;
+    else if (a == "--anonymous")
+        o.anonymous = true;
+    else if (a == "--list-folders")
+        o.listFolders = true;
+    else if (a == "--export")
+        return takeValue(args, i, o.exportFile) ? "" : "--export needs a file name";
+    else if (a == "--folder")
+        return takeValue(args, i, o.folder) ? "" : "--folder needs a folder path";
+    else if (a == "--from" || a == "--to") {
+        if (!takeValue(args, i, v))
+            return a + " needs a date";
+        (a == "--from" ? o.from : o.to) = v;
+    }
+    else if (a == "--dump")
+        return takeValue(args, i, v) ? parseDump(v, o) : "--dump needs an item number";
+    else if (a == "--threads")
+        return takeValue(args, i, v) ? parseThreads(v, o) : "--threads needs a number of threads from 0 to 999";
+    else if (!a.empty() && a[0] == '-')
+        return "unknown option " + a;
+    else if (o.store.empty())
+        o.store = a;
+    else
+        return "more than one store given: " + a;
+    return "";
+}
+
+// Options that only go together.
+std::string checkCombination(const Options& o)
+{
     if (o.store.empty())
         return "no store given";
     if (o.from.has_value() != o.to.has_value())
@@ -132,6 +148,15 @@ std::string parse(const std::vector<std::string>& args, Options& o)
     if (o.anonymous && o.exportFile.empty())
         return "--anonymous goes with --export";
     return "";
+}
+
+// Parses the words after the program name; returns an error text or "".
+std::string parse(const std::vector<std::string>& args, Options& o)
+{
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (std::string problem = parseWord(args, i, o); !problem.empty())
+            return problem;
+    return checkCombination(o);
 }
 
 // The folder brisk-cli runs from: the workbook template lies there.
@@ -182,49 +207,81 @@ int exportResults(const Options& o, const AppState& app, const HeadlessWindow& w
     return 0;
 }
 
-int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& err)
+// The folder of --folder, else the store's default one; nullptr with a
+// message when the store has no such folder.
+MailFolder* chosenFolder(const Options& o, MailStore& store, std::ostream& err)
 {
-    MailFolder* folder = o.folder.empty() ? &app.session.oNameSpace->defaultFolder()
-                                          : app.session.oNameSpace->findFolder(o.folder);
-    if (!folder) {
+    MailFolder* folder = o.folder.empty() ? &store.defaultFolder() : store.findFolder(o.folder);
+    if (!folder)
         err << "brisk-cli: no folder " << terminalSafe(o.folder) << " in " << terminalSafe(o.store) << '\n';
-        return 2;
-    }
-    app.session.oPickedFolder = folder;
-    CliPrompts prompts(err);
-    NoUsageLog log;
-    SystemClock clock(app.settings.dateLocale.zone);
-    HeadlessWindow window(app, prompts, log, clock);
-    if (o.threads)
-        window.controller().setParseThreads(*o.threads);
-    if (o.from) {
-        window.dates = {true, *o.from, *o.to};
-        for (const std::string* text : {&*o.from, &*o.to}) {
-            if (!parseDateText(*text, app.settings.dateLocale.order)) {
-                err << "Invalid date!\n";
-                return 2;
-            }
+    return folder;
+}
+
+// The period of --from and --to; false with "Invalid date!" when either is
+// no date.
+bool setPeriod(const Options& o, const AppState& app, HeadlessWindow& window, std::ostream& err)
+{
+    if (!o.from)
+        return true;
+    window.dates = {true, *o.from, *o.to};
+    for (const std::string* text : {&*o.from, &*o.to}) {
+        if (!parseDateText(*text, app.settings.dateLocale.order)) {
+            err << "Invalid date!\n";
+            return false;
         }
     }
+    return true;
+}
+
+// The whole run, with a progress line while standard error is a terminal.
+void runWithProgress(HeadlessWindow& window, MailFolder& folder, const AppState& app, std::ostream& err)
+{
     std::optional<CliProgress> progress;
     if (isatty(STDERR_FILENO) && &err == &std::cerr) {
-        progress.emplace(*folder, app.analysis, err);
+        progress.emplace(folder, app.analysis, err);
         window.onYield = [&] { progress->tick(); };
     }
     window.ResetLabels();
     window.controller().StartButton_Click();
     if (progress)
         progress->finish();
-    const int readErrors = prompts.errors;
+}
+
+// Prints the figures; 1 when they cannot be written or cover only part of
+// the folder.
+int printResults(const Options& o, const AppState& app, const HeadlessWindow& window,
+                 const std::vector<std::string>& messages, std::ostream& out, std::ostream& err)
+{
     if (o.json)
-        printJsonResults(app, window, prompts.texts, out);
+        printJsonResults(app, window, messages, out);
     else
         printTextResults(app, window, out);
     int status = finishOutput(out, err);
-    if (window.startCaption() == kCaptionResume) { // paused by a lost connection
+    if (window.runState() == RunState::Paused) { // paused by a lost connection
         err << "brisk-cli: the run stopped before the end; the figures cover the messages read so far\n";
         status = std::max(status, 1);
     }
+    return status;
+}
+
+int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& err)
+{
+    MailFolder* folder = chosenFolder(o, *app.session.oNameSpace, err);
+    if (!folder)
+        return 2;
+    app.session.oPickedFolder = folder;
+    StreamPrompts prompts(err);
+    prompts.askForPasswords = true;
+    NoUsageLog log;
+    SystemClock clock(app.settings.dateLocale.zone);
+    HeadlessWindow window(app, prompts, log, clock);
+    if (o.threads)
+        window.controller().setParseThreads(*o.threads);
+    if (!setPeriod(o, app, window, err))
+        return 2;
+    runWithProgress(window, *folder, app, err);
+    const int readErrors = prompts.errors;
+    int status = printResults(o, app, window, prompts.texts, out, err);
     if (!o.exportFile.empty())
         status = std::max(status, exportResults(o, app, window, prompts, err));
     return std::max(status, readErrorStatus(readErrors, err));
@@ -250,15 +307,8 @@ int dumpItem(MailFolder& folder, long index, std::ostream& out, std::ostream& er
     return finishOutput(out, err);
 }
 
-} // namespace
-
-int runCli(int argc, char** argv)
-{
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return runCli(args, std::cout, std::cerr);
-}
-
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+// --help and --version, wherever they stand; nothing when neither is given.
+std::optional<int> helpOrVersion(const std::vector<std::string>& args, std::ostream& out)
 {
     for (const std::string& a : args) {
         if (a == "--help" || a == "-h") {
@@ -270,16 +320,17 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return 0;
         }
     }
-    if (!args.empty() && args[0] == "--usage-report")
-        return usageReportCommand(args, out, err);
-    Options o;
-    if (const std::string problem = parse(args, o); !problem.empty()) {
-        err << "brisk-cli: " << problem << '\n' << kUsage;
-        return 2;
-    }
-    AppState app;
+    return std::nullopt;
+}
+
+// The settings and the store named on the command line; false with a message
+// when the store cannot be opened. An IMAP store's password is looked up for
+// the URL's host and user.
+bool openStore(const Options& o, AppState& app, std::ostream& err)
+{
     try {
-        CliPrompts opening(err);
+        StreamPrompts opening(err);
+        opening.askForPasswords = true;
         if (imap::isImapUrl(o.store)) {
             const imap::ImapUrl url = imap::parseImapUrl(o.store);
             opening.passwordMachine = url.host;
@@ -289,23 +340,48 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         startSession(app, settings, openMailStore(o.store, opening, settings.dateLocale.zone));
     } catch (const std::exception& e) {
         err << "brisk-cli: " << terminalSafe(e.what()) << '\n';
+        return false;
+    }
+    return true;
+}
+
+int listFolders(MailStore& store, std::ostream& out, std::ostream& err)
+{
+    const int unread = printFolderTree(store, out, err);
+    const int status = finishOutput(out, err);
+    if (unread > 0)
+        err << "brisk-cli: " << unread << (unread == 1 ? " folder" : " folders") << " could not be read\n";
+    return std::max(status, unread > 0 ? 1 : 0);
+}
+
+} // namespace
+
+int runCli(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return runCli(args, std::cout, std::cerr);
+}
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (const auto answered = helpOrVersion(args, out))
+        return *answered;
+    if (!args.empty() && args[0] == "--usage-report")
+        return usageReportCommand(args, out, err);
+    Options o;
+    if (const std::string problem = parse(args, o); !problem.empty()) {
+        err << "brisk-cli: " << problem << '\n' << kUsage;
         return 2;
     }
+    AppState app;
+    if (!openStore(o, app, err))
+        return 2;
     MailStore& store = *app.session.oNameSpace;
-    if (o.listFolders) {
-        const int unread = printFolderTree(store, out, err);
-        const int status = finishOutput(out, err);
-        if (unread > 0)
-            err << "brisk-cli: " << unread << (unread == 1 ? " folder" : " folders") << " could not be read\n";
-        return std::max(status, unread > 0 ? 1 : 0);
-    }
+    if (o.listFolders)
+        return listFolders(store, out, err);
     if (o.dump) {
-        MailFolder* folder = o.folder.empty() ? &store.defaultFolder() : store.findFolder(o.folder);
-        if (!folder) {
-            err << "brisk-cli: no folder " << terminalSafe(o.folder) << " in " << terminalSafe(o.store) << '\n';
-            return 2;
-        }
-        return dumpItem(*folder, *o.dump, out, err);
+        MailFolder* folder = chosenFolder(o, store, err);
+        return folder ? dumpItem(*folder, *o.dump, out, err) : 2;
     }
     return analyse(o, app, out, err);
 }

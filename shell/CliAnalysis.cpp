@@ -1,11 +1,9 @@
 #include "shell/CliAnalysis.h"
 
 #include "shell/CliInsights.h"
-#include "shell/CliPassword.h"
 #include "shell/TerminalText.h"
 #include "stats/Rounding.h"
 
-#include <cstdlib>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -69,37 +67,6 @@ void textDistribution(std::ostream& out, const char* title, const Buckets<N>& co
 }
 
 } // namespace
-
-void CliPrompts::message(const std::string& text, const std::string& title)
-{
-    m_err << terminalSafe(text) << '\n';
-    texts.push_back(text);
-    if (title == kProgramTitle)
-        ++errors;
-}
-
-void CliPrompts::failure(const std::string& text, const std::string& cause)
-{
-    m_err << terminalSafe(cause.empty() ? text : text + ": " + cause) << '\n';
-    texts.push_back(text);
-    ++errors;
-}
-
-bool CliPrompts::askYesNo(const std::string& text, const std::string&)
-{
-    m_err << text << " (answered No)\n";
-    texts.push_back(text);
-    return false;
-}
-
-std::optional<std::string> CliPrompts::askPassword(const std::string& text, const std::string&)
-{
-    if (const char* fromEnvironment = std::getenv("BRISK_IMAP_PASSWORD"))
-        return std::string(fromEnvironment);
-    if (auto fromNetrc = netrcFilePassword(passwordMachine, passwordLogin, m_err))
-        return fromNetrc;
-    return terminalPassword(text);
-}
 
 std::string jsonString(std::string_view text)
 {

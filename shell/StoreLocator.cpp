@@ -27,49 +27,75 @@ std::string trim(std::string s)
     return s;
 }
 
+// Thunderbird's profiles.ini: [ProfileN] sections with Path=, IsRelative=,
+// Default=1; newer versions name the default in an [Install...] section's
+// Default=. Read line by line, one profile section at a time.
+class ProfilesIni {
+public:
+    explicit ProfilesIni(std::filesystem::path base) : m_base(std::move(base)) {}
+
+    void read(std::istream& ini)
+    {
+        for (std::string line; std::getline(ini, line);)
+            readLine(trim(line));
+        closeSection();
+    }
+
+    // The install's default, else the profile marked default, else the first.
+    std::filesystem::path chosenProfile() const
+    {
+        if (!m_installDefault.empty())
+            return m_base / m_installDefault;
+        return m_defaultPath.empty() ? m_firstPath : m_defaultPath;
+    }
+
+private:
+    void readLine(const std::string& line)
+    {
+        if (!line.empty() && line[0] == '[') {
+            closeSection();
+            m_section = line;
+        } else if (line.rfind("Path=", 0) == 0) {
+            m_path = line.substr(5);
+        } else if (line.rfind("IsRelative=", 0) == 0) {
+            m_relative = line.substr(11) != "0";
+        } else if (line == "Default=1") {
+            m_isDefault = true;
+        } else if (line.rfind("Default=", 0) == 0 && m_section.rfind("[Install", 0) == 0) {
+            m_installDefault = line.substr(8);
+        }
+    }
+
+    void closeSection()
+    {
+        if (m_section.rfind("[Profile", 0) == 0 && !m_path.empty()) {
+            const auto full = m_relative ? m_base / m_path : std::filesystem::path(m_path);
+            if (m_firstPath.empty())
+                m_firstPath = full;
+            if (m_isDefault)
+                m_defaultPath = full;
+        }
+        m_path.clear();
+        m_relative = true;
+        m_isDefault = false;
+    }
+
+    std::filesystem::path m_base, m_firstPath, m_defaultPath;
+    std::string m_section, m_path, m_installDefault;
+    bool m_relative = true, m_isDefault = false;
+};
+
 } // namespace
 
 std::optional<std::filesystem::path> thunderbirdLocalFolders(const std::filesystem::path& home)
 {
-    // profiles.ini: [ProfileN] sections with Path=, IsRelative=, Default=1;
-    // newer versions name the default in an [Install...] section's Default=.
     const auto base = home / ".thunderbird";
     std::ifstream ini(base / "profiles.ini");
     if (!ini)
         return std::nullopt;
-    std::string line, section, path, installDefault, firstPath, defaultPath;
-    bool relative = true, isDefault = false;
-    auto closeSection = [&] {
-        if (section.rfind("[Profile", 0) == 0 && !path.empty()) {
-            const auto full = relative ? base / path : std::filesystem::path(path);
-            if (firstPath.empty())
-                firstPath = full.string();
-            if (isDefault)
-                defaultPath = full.string();
-        }
-        path.clear();
-        relative = true;
-        isDefault = false;
-    };
-    while (std::getline(ini, line)) {
-        line = trim(line);
-        if (!line.empty() && line[0] == '[') {
-            closeSection();
-            section = line;
-        } else if (line.rfind("Path=", 0) == 0) {
-            path = line.substr(5);
-        } else if (line.rfind("IsRelative=", 0) == 0) {
-            relative = line.substr(11) != "0";
-        } else if (line == "Default=1") {
-            isDefault = true;
-        } else if (line.rfind("Default=", 0) == 0 && section.rfind("[Install", 0) == 0) {
-            installDefault = line.substr(8);
-        }
-    }
-    closeSection();
-    std::filesystem::path profile = !installDefault.empty() ? base / installDefault
-                                    : !defaultPath.empty()  ? std::filesystem::path(defaultPath)
-                                                            : std::filesystem::path(firstPath);
+    ProfilesIni profiles(base);
+    profiles.read(ini);
+    const std::filesystem::path profile = profiles.chosenProfile();
     if (profile.empty())
         return std::nullopt;
     const auto local = profile / "Mail" / "Local Folders";

@@ -7,6 +7,7 @@
 #include "platform/system/SystemServices.h"
 #include "platform/system/FileProcedures.h"
 #include "shell/InstalledSettings.h"
+#include "shell/StreamPrompts.h"
 #include "shell/UsageLogRows.h"
 
 #include <algorithm>
@@ -182,31 +183,6 @@ void runUsageReport(const Settings& settings, const fs::path& reportFolder, Cloc
 
 namespace {
 
-// Messages of the command line go to its error stream; they are counted so
-// that the exit status can tell a report with lost lines.
-class CountingStreamPrompts : public Prompts {
-public:
-    explicit CountingStreamPrompts(std::ostream& err) : m_err(err) {}
-    void message(const std::string& text, const std::string&) override
-    {
-        m_err << text << "\n";
-        ++count;
-    }
-    bool askYesNo(const std::string& text, const std::string& title) override
-    {
-        message(text, title);
-        return false;
-    }
-    void failure(const std::string& text, const std::string& cause) override
-    {
-        message(cause.empty() ? text : text + ": " + cause, {});
-    }
-    int count = 0;
-
-private:
-    std::ostream& m_err;
-};
-
 struct ReportOptions {
     std::optional<std::string> sharedFolder;
     std::optional<fs::path> outFolder;
@@ -259,14 +235,14 @@ int usageReportCommand(const std::vector<std::string>& args, std::ostream& out, 
         return 2;
     }
     SystemClock clock(hostTimeZone());
-    CountingStreamPrompts prompts(err);
+    StreamPrompts prompts(err);
     const auto report = buildUsageReport(shared, outFolder, clock, prompts);
     if (!report) {
         err << "brisk-cli --usage-report: shared folder not reachable: " << shared << "\n";
         return 2;
     }
     out << report->string() << "\n";
-    return prompts.count == 0 ? 0 : 1;
+    return prompts.errors == 0 ? 0 : 1;
 }
 
 } // namespace brisk

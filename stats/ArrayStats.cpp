@@ -133,27 +133,6 @@ Array CopyArray(const Array& values)
     return Array(values.lower(), values.cells());
 }
 
-void FillArray(Array& values, const Cell& fill)
-{
-    std::fill(values.cells().begin(), values.cells().end(), fill);
-}
-
-void FillArrays(const std::vector<Array*>& arrays, const Cell& fill)
-{
-    for (Array* array : arrays)
-        FillArray(*array, fill);
-}
-
-Cell MaxOfArray(const Array& values)
-{
-    Cell maximum = kMaxOfArrayStart;
-    for (const Cell& cell : values.cells()) {
-        if (compareCells(cell, maximum) > 0)
-            maximum = cell;
-    }
-    return maximum;
-}
-
 Array SortArray(const Array& values, bool ascending, Array* companion, const Report& report)
 {
     if (companion && !sameBounds(*companion, values)) {
@@ -237,22 +216,6 @@ Array DivideArrays(const Array& numerators, const Array& divisors, const Report&
         quotients[i] = divisor == 0 ? 0.0 : numerators[i].number() / divisor;
     }
     return quotients;
-}
-
-Array SelectValuesByKey(const Array& values, const Array& keys, const Cell& key,
-                        const Cell& excluded)
-{
-    const long n = static_cast<long>(std::min(values.size(), keys.size()));
-    const bool excluding = !(excluded.isNumber() && excluded.number() == kNoExclusion);
-    std::vector<Cell> taken;
-    for (long i = values.lower(); i < values.lower() + n; ++i) {
-        if (compareCells(keys[i], key) != 0)
-            continue;
-        if (excluding && compareCells(values[i], excluded) == 0)
-            continue;
-        taken.push_back(values[i]);
-    }
-    return Array(0, std::move(taken));
 }
 
 } // namespace brisk

@@ -1,6 +1,6 @@
 #pragma once
 // The array routines from which the statistics are computed: sums, scaled
-// copies, fills, maxima, the stable sort that carries a companion array, the
+// copies, the stable sort that carries a companion array, the
 // median of a sorted array, the counting and ranking of distinct texts, and
 // padding of a text to a column width. Routine names are the program's own.
 //
@@ -22,10 +22,6 @@ namespace brisk {
 using Report = std::function<void(const std::string&)>;
 
 inline constexpr const char* kArrayLengthsDontMatch = "Array lengths dont match";
-// As the excluded value of SelectValuesByKey, it disables the exclusion.
-inline constexpr double kNoExclusion = -1E+97;
-// The start of MaxOfArray: an array whose cells are all below it gives it back.
-inline constexpr double kMaxOfArrayStart = -1e100;
 
 // Sum of the cells from the lower to the upper bound, starting from 0.
 double SumArray(const Array& values);
@@ -33,13 +29,6 @@ double SumArray(const Array& values);
 Array ScaleArray(const Array& values, double factor);
 // New array with the bounds and cells of `values`.
 Array CopyArray(const Array& values);
-// Every cell of `values` becomes `fill`.
-void FillArray(Array& values, const Cell& fill);
-// Every cell of every array becomes `fill`.
-void FillArrays(const std::vector<Array*>& arrays, const Cell& fill);
-// The largest cell, walking in index order from kMaxOfArrayStart; a cell
-// replaces the maximum only when strictly greater.
-Cell MaxOfArray(const Array& values);
 
 // Sorted copy of `values` (descending unless `ascending`). Stable: equal cells
 // keep their order. The result is the one of repeated exchange passes that
@@ -72,12 +61,5 @@ std::string PadRight(std::string_view text, std::string_view pad, long width);
 // the divisor is 0. Different bounds: report(kArrayLengthsDontMatch) and the
 // empty result.
 Array DivideArrays(const Array& numerators, const Array& divisors, const Report& report = {});
-
-// The values whose key (same index in `keys`) equals `key`, skipping values
-// equal to `excluded` unless it is kNoExclusion, over the first min(sizes)
-// positions from the lower bound of `values`. The result is 0-based and holds
-// only the taken values; with none taken it has no cells at all.
-Array SelectValuesByKey(const Array& values, const Array& keys, const Cell& key,
-                        const Cell& excluded);
 
 } // namespace brisk

@@ -74,21 +74,4 @@ private:
     std::set<std::uint32_t, RankOrder> m_ranked{RankOrder{this}};
 };
 
-// Maximum of an array of counts that only grow: each increment offers the
-// cell's new value. Matches MaxOfArray of the array while all cells start
-// at `start` (0 for freshly zeroed counts).
-class RunningMax {
-public:
-    explicit RunningMax(double start = 0) : m_value(start) {}
-    void offer(double cellValue)
-    {
-        if (cellValue > m_value)
-            m_value = cellValue;
-    }
-    double value() const { return m_value; }
-
-private:
-    double m_value;
-};
-
 } // namespace brisk

@@ -127,13 +127,6 @@ FileInfo ReadOnlyFile::info() const
     return {static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec)};
 }
 
-std::string ReadOnlyFile::read(std::int64_t offset, std::int64_t length) const
-{
-    std::string data(static_cast<size_t>(length), '\0');
-    readInto(data.data(), offset, length);
-    return data;
-}
-
 void ReadOnlyFile::readInto(char* data, std::int64_t offset, std::int64_t length) const
 {
     std::int64_t done = 0;

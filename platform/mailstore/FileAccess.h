@@ -62,7 +62,6 @@ public:
     int release();
     FileInfo info() const;
     // Exactly `length` bytes from `offset`; throws on a short read.
-    std::string read(std::int64_t offset, std::int64_t length) const;
     void readInto(char* buffer, std::int64_t offset, std::int64_t length) const;
 
 private:

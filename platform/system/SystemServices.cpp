@@ -64,15 +64,4 @@ void XdgDesktop::openUrl(const std::string& url) { spawnDetached("xdg-open", url
 bool XdgDesktop::openFile(const std::filesystem::path& file) { return spawnDetached("xdg-open", file.string()); }
 bool XdgDesktop::openInTextEditor(const std::filesystem::path& file) { return spawnDetached("xdg-open", file.string()); }
 
-void StreamPrompts::message(const std::string& text, const std::string& title)
-{
-    std::cerr << title << ": " << text << '\n';
-}
-
-bool StreamPrompts::askYesNo(const std::string& text, const std::string& title)
-{
-    std::cerr << title << ": " << text << " [answered No]\n";
-    return false;
-}
-
 } // namespace brisk

@@ -27,11 +27,4 @@ public:
     bool openInTextEditor(const std::filesystem::path& file) override;
 };
 
-// Prints messages to standard error; questions are answered No.
-class StreamPrompts : public Prompts {
-public:
-    void message(const std::string& text, const std::string& title) override;
-    bool askYesNo(const std::string& text, const std::string& title) override;
-};
-
 } // namespace brisk

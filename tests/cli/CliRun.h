@@ -1,7 +1,11 @@
 #pragma once
-// brisk-cli run in process with its output captured, for the CLI tests.
+// brisk-cli run in process with its output captured, for the CLI tests; its
+// --json output read with nlohmann-json.
 
 #include "shell/Cli.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sstream>
 #include <string>
@@ -12,6 +16,13 @@ namespace brisk::test {
 struct CliRun {
     int status = -1;
     std::string out, err;
+    // The output as JSON; a test failure and null when it is none.
+    nlohmann::json json() const
+    {
+        const auto parsed = nlohmann::json::parse(out, nullptr, false);
+        EXPECT_FALSE(parsed.is_discarded()) << "not JSON: " << out << err;
+        return parsed;
+    }
 };
 
 inline CliRun runCliCaptured(const std::vector<std::string>& args)

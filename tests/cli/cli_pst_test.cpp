@@ -3,49 +3,20 @@
 // and pffexport, libpff's own tools, none of the program's code), and a
 // damaged file ends the run with a clear message and exit status 2.
 
-#include "shell/Cli.h"
-#include "tests/cli/cli_Json.h"
 #include "tests/cli/CliRun.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
-using brisk::test::Json;
-using brisk::test::JsonReader;
+using nlohmann::json;
 
 namespace {
 
 using brisk::test::CliRun;
-
-CliRun cli(const std::vector<std::string>& args)
-{
-    return brisk::test::runCliCaptured(args);
-}
-
-std::string show(const Json& value)
-{
-    if (value.isNull())
-        return "null";
-    if (std::holds_alternative<std::string>(value.value))
-        return value.text();
-    if (std::holds_alternative<double>(value.value))
-        return std::to_string(value.number());
-    std::string out = "[";
-    if (std::holds_alternative<std::shared_ptr<Json::Array>>(value.value)) {
-        for (const Json& item : value.array())
-            out += show(item) + ",";
-        return out + "]";
-    }
-    for (const auto& [key, item] : value.object())
-        out += key + "=" + show(item) + ",";
-    return out + "]";
-}
+constexpr auto cli = brisk::test::runCliCaptured;
 
 // Every figure but the sizes: a PST reports the stored message size
 // (PidTagMessageSize), the Maildir the bytes of the file the script wrote.
@@ -84,14 +55,13 @@ TEST(CliPst, FiguresEqualThoseOfTheSameMessagesAsMaildir)
         const CliRun fromMaildir = cli({"--json", (dir / "box").string()});
         ASSERT_EQ(fromPst.status, 0) << fromPst.err;
         ASSERT_EQ(fromMaildir.status, 0) << fromMaildir.err;
-        const Json a = JsonReader::parse(fromPst.out);
-        const Json b = JsonReader::parse(fromMaildir.out);
-        EXPECT_EQ(a["lEmailsAnalysed"].integer(), c.analysed);
-        EXPECT_TRUE(a["errors"].array().empty());
+        const json a = fromPst.json(), b = fromMaildir.json();
+        EXPECT_EQ(a["lEmailsAnalysed"], c.analysed);
+        EXPECT_TRUE(a["errors"].empty());
         for (const char* key : kSameKeys)
-            EXPECT_EQ(show(a[key]), show(b[key])) << key;
+            EXPECT_EQ(a[key], b[key]) << key;
         for (const char* key : kSamePanel)
-            EXPECT_EQ(show(a["panel"][key]), show(b["panel"][key])) << key;
+            EXPECT_EQ(a["panel"][key], b["panel"][key]) << key;
     }
 }
 

@@ -16,49 +16,6 @@ namespace {
 
 const std::string kJurgen = "J\xC3\xBCrgen M\xC3\xBCller";
 
-// Prints one tab-separated line per query: the query, the value's Python type
-// and its text hex-encoded as UTF-8, so that any character survives the trip.
-constexpr const char* kReader = R"(import sys
-try:
-    import openpyxl
-except ImportError:
-    print("python3-openpyxl is missing: run scripts/install-deps", file=sys.stderr)
-    sys.exit(3)
-h = lambda s: s.encode("utf-8").hex()
-wb = openpyxl.load_workbook(sys.argv[1])
-def show(q, v):
-    text = repr(v) if isinstance(v, (int, float)) else ("" if v is None else str(v))
-    print(q, type(v).__name__, h(text), sep="\t")
-def target(name):
-    d = wb.defined_names.get(name)
-    for sheet, ref in (d.destinations if d is not None else []):
-        return sheet, ref
-    return None
-for q in open(sys.argv[2], encoding="utf-8").read().split("\n"):
-    if not q:
-        continue
-    kind, _, arg = q.partition(":")
-    if kind in ("label", "ref"):
-        t = target(arg)
-        if t is None:
-            print(q, "missing", "", sep="\t")
-        elif kind == "ref":
-            print(q, "str", h(t[0] + "!" + t[1]), sep="\t")
-        else:
-            show(q, wb[t[0]][t[1].replace("$", "")].value)
-    elif kind == "active":
-        print(q, "str", h(wb.active.title), sep="\t")
-    elif kind == "cf":
-        rules = [str(r.sqref) + " " + rule.type for r in wb[arg].conditional_formatting for rule in r.rules]
-        print(q, "str", h(";".join(rules)), sep="\t")
-    elif kind == "fmt":
-        sheet, _, addr = arg.rpartition("!")
-        print(q, "str", h(wb[sheet][addr].number_format), sep="\t")
-    else:
-        sheet, _, addr = q.rpartition("!")
-        show(q, wb[sheet][addr].value)
-)";
-
 std::string bodyOf(const KnownItem& k)
 {
     std::string body;
@@ -138,48 +95,6 @@ std::optional<std::filesystem::path> ExportFixture::exportNow()
 {
     ExportContext context{app, view, prompts, desktop, clock, log};
     return runExport(context);
-}
-
-double ReadValue::number() const
-{
-    if (!isNumber())
-        throw std::runtime_error("not a number: " + type + " " + text);
-    return std::strtod(text.c_str(), nullptr);
-}
-
-int runCommand(const std::string& command)
-{
-    const int status = std::system(command.c_str());
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::map<std::string, ReadValue> readBack(const std::filesystem::path& file, const std::vector<std::string>& queries)
-{
-    if (!std::filesystem::exists("/usr/bin/python3"))
-        throw std::runtime_error("/usr/bin/python3 is missing: run scripts/install-deps");
-    TempDir scratch;
-    std::string list;
-    for (const auto& q : queries)
-        list += q + "\n";
-    writeFile(scratch / "queries.txt", list);
-    std::string output;
-    try {
-        output = runPython(kReader, {file.string(), (scratch / "queries.txt").string()});
-    } catch (const std::exception& e) {
-        throw std::runtime_error("openpyxl could not read " + file.string() + ": " + e.what());
-    }
-    std::map<std::string, ReadValue> values;
-    std::stringstream lines(output);
-    for (std::string line; std::getline(lines, line);) {
-        const auto tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
-        if (tab1 == std::string::npos || tab2 == std::string::npos)
-            throw std::runtime_error("unexpected reader output: " + line);
-        values[line.substr(0, tab1)] = {line.substr(tab1 + 1, tab2 - tab1 - 1), fromHex(line.substr(tab2 + 1))};
-    }
-    for (const auto& q : queries)
-        if (!values.count(q))
-            throw std::runtime_error("the reader gave no answer for " + q);
-    return values;
 }
 
 void copyWithWorkbookXml(const std::filesystem::path& source, const std::filesystem::path& target,

@@ -1,13 +1,14 @@
 #pragma once
 // Helpers of the export tests: a known store whose buckets are written out
-// by hand, a window stand-in for the export, a whole headless analysis
-// followed by exports, and an independent reader of the saved workbook
-// (openpyxl under Debian's python3).
+// by hand, a window stand-in for the export, and a whole headless analysis
+// followed by exports. Saved workbooks are read back with the shared openpyxl
+// reader.
 
 #include "shell/HeadlessWindow.h"
 #include "engine/UsageLogSink.h"
 #include "export/ExportWorkflow.h"
 #include "tests/support/MemoryStore.h"
+#include "tests/support/OfficeTools.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -99,26 +100,6 @@ protected:
     HeadlessWindow window;
     FakeExportView view;
 };
-
-// A cell as openpyxl reads it.
-struct ReadValue {
-    std::string type; // "float", "int", "str", "NoneType"; "missing" for an unknown label
-    std::string text; // str() of a text, repr() of a number
-    bool isNumber() const { return type == "float" || type == "int"; }
-    bool isEmpty() const { return type == "NoneType"; }
-    double number() const;
-};
-
-// Queries: "Sheet!B3" (a cell), "label:Name" (the cell a defined name points
-// at), "ref:Name" (the name's reference), "active:" (the active sheet's title),
-// "cf:Sheet" (its conditional formats as "RANGE type", joined by ";"),
-// "fmt:Sheet!B3" (the cell's number format).
-// Fails the test with the reader's message (openpyxl missing, file unreadable)
-// by throwing std::runtime_error.
-std::map<std::string, ReadValue> readBack(const std::filesystem::path& file, const std::vector<std::string>& queries);
-
-// Runs a shell command; its exit status, or -1 when it did not exit normally.
-int runCommand(const std::string& command);
 
 // A copy of `source` whose xl/workbook.xml went through `edit`.
 void copyWithWorkbookXml(const std::filesystem::path& source, const std::filesystem::path& target,

@@ -1,14 +1,13 @@
 // An application folder that cannot be written (an installed program): the
-// results file goes to the user's documents folder. Root may write anywhere, so as root the export runs in a child
-// process that has dropped to an unprivileged user.
+// results file goes to the user's documents folder. Root may write anywhere,
+// so as root the export runs in a child process that has dropped to an
+// unprivileged user.
 
 #include "tests/export/export_Support.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +15,6 @@ namespace brisk::test {
 namespace {
 
 constexpr uid_t kNobody = 65534;
-
 
 // Runs `body` in a child process (as an unprivileged user when we are root)
 // and returns what it wrote; "SKIP" when the user could not be changed.
@@ -56,7 +54,7 @@ std::string inChild(const std::function<std::string()>& body)
     return report;
 }
 
-class ExportFallback : public ExportFixture {};
+using ExportFallback = ExportFixture;
 
 TEST_F(ExportFallback, UnwritableApplicationFolderSendsTheFileToTheDocumentsFolder)
 {

@@ -1,5 +1,6 @@
 #include "tests/platform/workbook_support.h"
 
+#include "tests/support/OfficeTools.h"
 #include "tests/support/TestSupport.h"
 
 #include <pugixml.hpp>
@@ -11,45 +12,6 @@
 #include <stdexcept>
 
 namespace brisk::test {
-namespace {
-
-// Prints one tab-separated line per query, texts hex-encoded as UTF-8 so that
-// any character survives the trip.
-constexpr const char* kReader = R"(import sys
-try:
-    import openpyxl
-except ImportError:
-    print("python3-openpyxl is missing: run scripts/install-deps", file=sys.stderr)
-    sys.exit(3)
-h = lambda s: str(s).encode("utf-8").hex()
-wb = openpyxl.load_workbook(sys.argv[1])
-for q in sys.argv[2:]:
-    kind, _, arg = q.partition(":")
-    if kind == "cell":
-        sheet, addr = arg.split("!")
-        c = wb[sheet][addr]
-        v = "" if c.value is None else c.value
-        print(q, type(c.value).__name__, c.data_type, h(v), h(c.number_format), sep="\t")
-    elif kind == "name":
-        d = wb.defined_names.get(arg)
-        print(q, "name", "", h(d.attr_text if d is not None else ""), "", sep="\t")
-    elif kind == "sheets":
-        print(q, "sheets", "", h(",".join(wb.sheetnames)), "", sep="\t")
-)";
-
-std::vector<std::string> splitTabs(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    std::string field;
-    while (std::getline(in, field, '\t'))
-        fields.push_back(field);
-    while (fields.size() < 5)
-        fields.emplace_back();
-    return fields;
-}
-
-} // namespace
 
 std::filesystem::path resultsTemplatePath()
 {
@@ -59,22 +21,10 @@ std::filesystem::path resultsTemplatePath()
 std::map<std::string, ReadBack> readWithOpenpyxl(const std::filesystem::path& file,
                                                  const std::vector<std::string>& queries)
 {
-    if (!std::filesystem::exists("/usr/bin/python3"))
-        throw std::runtime_error("/usr/bin/python3 is missing: run scripts/install-deps");
-    std::vector<std::string> args{file.string()};
-    args.insert(args.end(), queries.begin(), queries.end());
-    std::string output;
-    try {
-        output = runPython(kReader, args);
-    } catch (const std::exception& e) {
-        throw std::runtime_error("openpyxl could not read " + file.string() + ": " + e.what());
-    }
     std::map<std::string, ReadBack> results;
-    std::stringstream lines(output);
-    for (std::string line; std::getline(lines, line);) {
-        const auto f = splitTabs(line);
-        results[f[0]] = {f[1], f[2], fromHex(f[3]), fromHex(f[4])};
-    }
+    for (const auto& [query, v] : readWorkbook(file, queries))
+        results[query] = {query.starts_with("cell:") ? v.type : query.substr(0, query.find(':')), v.dataType,
+                          v.text, v.numberFormat};
     return results;
 }
 

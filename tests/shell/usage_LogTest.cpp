@@ -67,7 +67,7 @@ TEST_F(LogFixture, OneUseGivesSevenLinesInOrderInOneFileNamedByTheLaunch)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST_F(LogFixture, TheAdministratorLeavesNothing)
+TEST_F(LogFixture, TheAdministratorLeavesNothingAndIsNamedExactly)
 {
     SharedUsageLog log(settings, kAdmin, prompts, clock);
     log.create();
@@ -76,14 +76,10 @@ TEST_F(LogFixture, TheAdministratorLeavesNothing)
     EXPECT_EQ(log.vLogFilePath(), "");
     EXPECT_FALSE(log.loggingAllowed());
     EXPECT_TRUE(sharedFiles().empty());
-    EXPECT_TRUE(prompts.shown.empty());
-}
-
-TEST_F(LogFixture, TheAdministratorNameIsComparedExactly)
-{
-    SharedUsageLog log(settings, "brisk administrator", prompts, clock);
-    log.create();
+    SharedUsageLog other(settings, "brisk administrator", prompts, clock);
+    other.create();
     EXPECT_EQ(sharedFiles().size(), 1u);
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(LogFixture, EntriesAreSkippedSilentlyWhileTheFolderIsAwayThenAppendedToTheSameFile)
@@ -123,11 +119,7 @@ TEST_F(LogFixture, AnUnwritableLogShowsTheErrorAndTheProgramGoesOn)
     log.logEntry("Start");
     log.logEntry("end");
     const std::string expected = "BRISK Vezoriv Rizovave: Error writing to file: " + log.vLogFilePath();
-    ASSERT_EQ(prompts.shown.size(), 2u);
-    for (const auto& shown : prompts.shown) {
-        EXPECT_EQ(shown.text, expected);
-        EXPECT_EQ(shown.title, "Brisk Vezoriv Rireviru");
-    }
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>(2, expected));
 }
 
 TEST_F(LogFixture, LaunchesInTheSameSecondKeepTheirOwnLogs)
@@ -142,26 +134,20 @@ TEST_F(LogFixture, LaunchesInTheSameSecondKeepTheirOwnLogs)
     EXPECT_EQ(fs::path(second.vLogFilePath()).filename(), "05-12-26 09-08-12 (2) log.txt");
     EXPECT_EQ(fs::path(third.vLogFilePath()).filename(), "05-12-26 09-08-12 (3) log.txt");
     EXPECT_EQ(readFile(first.vLogFilePath()), "05-12-26 09:08:12,launch\r\n05-12-26 09:08:12,end\r\n");
-    EXPECT_EQ(readFile(second.vLogFilePath()), "05-12-26 09:08:12,launch\r\n");
     EXPECT_EQ(readFile(third.vLogFilePath()), "05-12-26 09:08:12,launch\r\n");
-    EXPECT_EQ(sharedFiles().size(), 3u);
 }
 
-TEST_F(LogFixture, TheLogBeginsAsACopyOfTheTemplate)
+TEST_F(LogFixture, TheLogBeginsAsACopyOfTheTemplateOrEmptyWithoutOne)
 {
     writeFile(dir / "app" / "log.txt", "template line\r\n");
     SharedUsageLog log(settings, kUser, prompts, clock);
     log.create();
     EXPECT_EQ(readFile(log.vLogFilePath()), "template line\r\n05-12-26 09:08:12,launch\r\n");
     EXPECT_EQ(readFile(dir / "app" / "log.txt"), "template line\r\n");
-}
-
-TEST_F(LogFixture, AMissingTemplateStillGivesALogWithItsLaunchEntry)
-{
     fs::remove(dir / "app" / "log.txt");
-    SharedUsageLog log(settings, kUser, prompts, clock);
-    log.create();
-    EXPECT_EQ(readFile(log.vLogFilePath()), "05-12-26 09:08:12,launch\r\n");
+    SharedUsageLog second(settings, kUser, prompts, clock);
+    second.create();
+    EXPECT_EQ(readFile(second.vLogFilePath()), "05-12-26 09:08:12,launch\r\n");
     EXPECT_TRUE(prompts.shown.empty());
 }
 
