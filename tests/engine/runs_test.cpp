@@ -122,7 +122,7 @@ TEST(RunWalk, DepthFirstPreOrderAndAPauseAnywhereResumesToTheSameWalk)
     EXPECT_EQ(twice.subjects, order);
 }
 
-TEST(RunWalk, APickedFolderIsWalkedWhateverItsNameAndTheWindowEndsAtMidnightAfterToday)
+TEST(RunWalk, AnInvalidDateRefusesTheRunAndAPickedFolderIsWalkedWhateverItsNameUpToMidnightAfterToday)
 {
     MemoryStore store;
     MemoryFolder& deleted = store.top().add("Deleted Items");
@@ -132,18 +132,6 @@ TEST(RunWalk, APickedFolderIsWalkedWhateverItsNameAndTheWindowEndsAtMidnightAfte
         deleted.addItem(item);
     }
     WholeRun run(deleted);
-    run.click();
-    EXPECT_EQ(run.processed(), 3);
-    EXPECT_EQ(run.app.analysis.lEmailsAnalysed, 2);
-    EXPECT_EQ(run.app.analysis.vWindowEnd, makeDate(2026, 12, 7));
-    EXPECT_EQ(run.app.analysis.vDayCount[run.app.analysis.vDayCount.size() - 2], 1);
-    EXPECT_TRUE(run.prompts.shown.empty());
-}
-
-TEST(RunWalk, InvalidDateRefusesTheRunButLogsTheClick)
-{
-    MemoryStore store;
-    WholeRun run(store.top().add("Sent Items").addItems(3));
     run.window.dates.ToDatePickerText = "31/13/11";
     run.click();
     EXPECT_EQ(run.window.startCaption(), "Start");
@@ -152,6 +140,14 @@ TEST(RunWalk, InvalidDateRefusesTheRunButLogsTheClick)
     EXPECT_EQ(run.window.focused, RunControl::ToDatePickerText);
     EXPECT_EQ(run.processed(), 0);
     EXPECT_EQ(run.log.entries, std::vector<std::string>{"Start"});
+
+    run.window.dates.ToDatePickerText = "31/12/11";
+    run.click();
+    EXPECT_EQ(run.processed(), 3);
+    EXPECT_EQ(run.app.analysis.lEmailsAnalysed, 2);
+    EXPECT_EQ(run.app.analysis.vWindowEnd, makeDate(2026, 12, 7));
+    EXPECT_EQ(run.app.analysis.vDayCount[run.app.analysis.vDayCount.size() - 2], 1);
+    EXPECT_EQ(run.prompts.shown.size(), 1u);
 }
 
 TEST(RunWalk, CloseAsksOnlyDuringARunAndYesEndsAfterTheCurrentItem)

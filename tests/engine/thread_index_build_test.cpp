@@ -1,11 +1,6 @@
-// The Message-ID index built on a thread of its own while the walk runs:
-// replies that wait for it get exactly the figures of an index built before
-// the walk, wherever the index is sealed, across Pause and Resume; a run
-// abandoned with the scan still going stops and joins its thread.
-//
-// The scan job is driven by hand: it emits nothing until the test opens its
-// gate at a chosen item, and the test waits for the seal before the walk
-// goes on, so every case takes the same path on every machine.
+// The Message-ID index built beside the walk by a hand-driven job (nothing
+// emitted until the test opens its gate): replies that wait get the figures
+// of an index built before the walk, wherever it is sealed.
 
 #include "shell/HeadlessWindow.h"
 #include "engine/UsageLogSink.h"
@@ -102,8 +97,6 @@ void buildStore(MemoryStore& store)
 constexpr int kItems = 10;
 
 struct IndexedRun {
-    // `job`: the index is built beside the walk by a hand-driven job;
-    // otherwise before the walk.
     explicit IndexedRun(bool job, const char* picked = "Sent Items")
         : clock(makeDate(2026, 12, 6, 9, 0, 0)), window(app, prompts, log, clock)
     {
@@ -125,8 +118,6 @@ struct IndexedRun {
     }
     void click() { window.controller().StartButton_Click(); }
     ThreadIndexBuild& index() { return window.controller().threadIndex(); }
-    // Lets the scan finish and waits for the seal; the walk takes the index
-    // up after its next item.
     void openGate()
     {
         gate->open = true;
@@ -141,8 +132,7 @@ struct IndexedRun {
     test::FakeClock clock;
     HeadlessWindow window;
     std::int32_t openAt = -1, pauseAt = -1, exitAt = -1;
-    // Replies waiting for the index after each item.
-    std::vector<int> waiting;
+    std::vector<int> waiting; // replies waiting after each item
 };
 
 void expectSameReplies(const AnalysisState& got, const AnalysisState& want, const std::string& where)
