@@ -184,7 +184,8 @@ std::unique_ptr<MailItem> ParseAhead::take(long index)
         // Not the next item: start over from it.
         MailFolder& folder = *m_folder;
         const long last = m_last;
-        begin(folder, index, last);
+        const DateLocale& locale = *m_locale;
+        begin(folder, index, last, locale);
         return take(index);
     }
     fill();
