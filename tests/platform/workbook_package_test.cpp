@@ -107,7 +107,7 @@ TEST_F(WorkbookPackage, AFilledCopyKeepsWhatItDoesNotChangeAndRecalculates)
     auto book = Workbook::open(source);
     EXPECT_EQ(book->sheet("Summary").cell("B4"), CellValue(std::string("User name")));
     book->saveCopyAs(dir / "unedited.xlsm");
-    EXPECT_EQ(readFile(dir / "unedited.xlsm"), sourceBytes) << "a copy without edits is the same file";
+    EXPECT_TRUE(readFile(dir / "unedited.xlsm") == sourceBytes) << "a copy without edits is the same file";
     Worksheet& detailed = book->sheet("DetailedResults");
     detailed.setRange("B3:B9", {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0});
     for (const char* address : {"AD3", "A1", "J12", "E200", "E11", "B2", "C150"})
