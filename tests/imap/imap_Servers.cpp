@@ -23,16 +23,22 @@ namespace {
 
 constexpr const char* kDovecot = "/usr/sbin/dovecot";
 
+sockaddr_in inetAddress(const char* address, int port)
+{
+    sockaddr_in sa {};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(static_cast<std::uint16_t>(port));
+    ::inet_pton(AF_INET, address, &sa.sin_addr);
+    return sa;
+}
+
 int boundSocket(const char* address, int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in sa {};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, address, &sa.sin_addr);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+    const sockaddr_in sa = inetAddress(address, port);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
         ::close(fd);
         throw std::runtime_error(std::string("cannot bind a test port on ") + address);
     }
@@ -50,11 +56,8 @@ int portOf(int fd)
 bool accepts(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in sa {};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, "127.0.0.1", &sa.sin_addr);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+    const sockaddr_in sa = inetAddress("127.0.0.1", port);
+    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0;
     ::close(fd);
     return ok;
 }
@@ -79,8 +82,7 @@ void markHalfUnseen(const fs::path& root)
     int n = 0;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         const std::string name = entry.path().filename().string();
-        if (entry.path().parent_path().filename() == "cur" && name.size() > 4
-            && name.compare(name.size() - 4, 4, ":2,S") == 0 && n++ % 2 == 0)
+        if (entry.path().parent_path().filename() == "cur" && name.ends_with(":2,S") && n++ % 2 == 0)
             fs::rename(entry.path(), entry.path().parent_path() / name.substr(0, name.size() - 1));
     }
 }
@@ -286,18 +288,16 @@ void FakeServer::converse(int fd)
             std::string reply = "{tag} BAD unknown command\r\n";
             std::size_t matched = 0;
             for (const auto& [prefix, answer] : m_script) {
-                if (command.rfind(prefix, 0) == 0 && prefix.size() >= matched) {
-                    reply = answer;
-                    matched = prefix.size();
-                }
+                if (command.starts_with(prefix) && prefix.size() >= matched)
+                    reply = answer, matched = prefix.size();
             }
-            if (command.rfind("CAPABILITY", 0) == 0)
+            if (command.starts_with("CAPABILITY"))
                 reply = "* CAPABILITY " + m_capabilities + "\r\n{tag} OK done\r\n";
-            else if (command.rfind("LOGIN", 0) == 0 || command.rfind("AUTHENTICATE", 0) == 0)
+            else if (command.starts_with("LOGIN") || command.starts_with("AUTHENTICATE"))
                 reply = "{tag} OK logged in\r\n";
             for (auto at = reply.find("{tag}"); at != std::string::npos; at = reply.find("{tag}"))
                 reply.replace(at, 5, tag);
-            const bool close = reply.size() >= 7 && reply.compare(reply.size() - 7, 7, "<close>") == 0;
+            const bool close = reply.ends_with("<close>");
             sendAll(close ? reply.substr(0, reply.size() - 7) : reply);
             if (close)
                 return;

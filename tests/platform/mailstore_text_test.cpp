@@ -68,6 +68,18 @@ TEST(MailText, ToUtf8WholeAndStreamed)
     }
 }
 
+// What a stream of type `Stream` writes when fed `text` cut by `feed`.
+template <typename Stream, typename Feed>
+std::string streamedBy(const Feed& feed)
+{
+    std::string out;
+    const TextSink toOut = [&](std::string_view piece) { out.append(piece); };
+    Stream stream(toOut);
+    feed([&](std::string_view piece) { stream.feed(piece); });
+    stream.finish();
+    return out;
+}
+
 TEST(MailText, HtmlToTextWholeAndStreamed)
 {
     const std::pair<std::string, std::string> cases[] = {
@@ -91,12 +103,7 @@ TEST(MailText, HtmlToTextWholeAndStreamed)
     for (const auto& [html, text] : cases) {
         EXPECT_EQ(htmlToText(html), text) << html;
         inEveryCut(html, [&](const auto& feed, std::size_t chunk) {
-            std::string out;
-            const TextSink toOut = [&](std::string_view piece) { out.append(piece); };
-            HtmlTextStream stream(toOut);
-            feed([&](std::string_view piece) { stream.feed(piece); });
-            stream.finish();
-            EXPECT_EQ(out, text) << html << " in pieces of " << chunk;
+            EXPECT_EQ(streamedBy<HtmlTextStream>(feed), text) << html << " in pieces of " << chunk;
         });
     }
 }
@@ -110,12 +117,7 @@ TEST(MailText, CrLfWholeAndStreamed)
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(toCrLf(in), out);
         inEveryCut(in, [&](const auto& feed, std::size_t chunk) {
-            std::string got;
-            const TextSink toGot = [&](std::string_view piece) { got.append(piece); };
-            CrLfStream lines(toGot);
-            feed([&](std::string_view piece) { lines.feed(piece); });
-            lines.finish();
-            EXPECT_EQ(got, out) << "in pieces of " << chunk;
+            EXPECT_EQ(streamedBy<CrLfStream>(feed), out) << "in pieces of " << chunk;
         });
     }
 }
