@@ -62,7 +62,7 @@ public:
     // the walk takes one, few enough that a paused run holds little.
     static constexpr std::size_t kDepthPerThread = 8;
 
-    // One worker per core; none on a single core (the walk reads alone).
+    // None: the walk reads alone unless workers are asked for.
     static unsigned defaultThreads();
 
     explicit ParseAhead(unsigned threads = defaultThreads()) : m_threads(threads) {}
