@@ -2,19 +2,6 @@
 
 namespace brisk::utf8 {
 
-Lead leadOf(unsigned char byte)
-{
-    if (byte < 0x80)
-        return {1, byte, 0};
-    if (byte >= 0xC2 && byte <= 0xDF)
-        return {2, byte & 0x1Fu, 0x80};
-    if (byte >= 0xE0 && byte <= 0xEF)
-        return {3, byte & 0x0Fu, 0x800};
-    if (byte >= 0xF0 && byte <= 0xF4)
-        return {4, byte & 0x07u, 0x10000};
-    return {};
-}
-
 std::optional<std::uint32_t> decode(std::string_view text, std::size_t& pos)
 {
     const Lead lead = leadOf(static_cast<unsigned char>(text[pos]));

@@ -20,7 +20,19 @@ struct Lead {
     std::uint32_t bits = 0;
     std::uint32_t minimum = 0;
 };
-Lead leadOf(unsigned char byte);
+// Inline: body scanning asks it for every byte.
+inline Lead leadOf(unsigned char byte)
+{
+    if (byte < 0x80)
+        return {1, byte, 0};
+    if (byte >= 0xC2 && byte <= 0xDF)
+        return {2, byte & 0x1Fu, 0x80};
+    if (byte >= 0xE0 && byte <= 0xEF)
+        return {3, byte & 0x0Fu, 0x800};
+    if (byte >= 0xF0 && byte <= 0xF4)
+        return {4, byte & 0x07u, 0x10000};
+    return {};
+}
 
 inline bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 

@@ -56,7 +56,8 @@ TEST(StoreCandidates, CommandLineAloneElseEveryExistingPlaceInOrderAndThunderbir
     const fs::path homeMaildir = mkdir(home / "Maildir"), sample = mkdir(root / "data" / "sample-store");
     EXPECT_EQ(storeCandidates(std::nullopt, app), (Paths{maildir, homeMaildir, homeMail, absolute, spool, sample}));
     // Installed, the sample store lies in the program's data folder.
-    EXPECT_EQ(storeCandidates(std::nullopt, app).back(), mkdir(app / "sample-store"));
+    const fs::path installed = mkdir(app / "sample-store");
+    EXPECT_EQ(storeCandidates(std::nullopt, app).back(), installed);
 }
 
 } // namespace

@@ -100,7 +100,9 @@ TEST(MailText, HtmlToTextWholeAndStreamed)
         {" <html>\n <head> </head>\n x <body> y </body> </html> tail", "x\ny\ntail"},
         {"<html>lead<head><title>t</title></head></html>", "lead"},
     };
-    for (const auto& [html, text] : cases) {
+    for (const auto& c : cases) {
+        const std::string& html = c.first;
+        const std::string& text = c.second;
         EXPECT_EQ(htmlToText(html), text) << html;
         inEveryCut(html, [&](const auto& feed, std::size_t chunk) {
             EXPECT_EQ(streamedBy<HtmlTextStream>(feed), text) << html << " in pieces of " << chunk;
@@ -114,7 +116,9 @@ TEST(MailText, CrLfWholeAndStreamed)
         {"", ""}, {"a\nb", "a\r\nb"}, {"a\rb", "a\r\nb"}, {"a\r\nb", "a\r\nb"}, {"\n\n", "\r\n\r\n"},
         {"a\r\r\nb", "a\r\n\r\nb"}, {"a\n\rb", "a\r\n\r\nb"}, {"end\r", "end\r\n"}, {"\r", "\r\n"},
     };
-    for (const auto& [in, out] : cases) {
+    for (const auto& c : cases) {
+        const std::string& in = c.first;
+        const std::string& out = c.second;
         EXPECT_EQ(toCrLf(in), out);
         inEveryCut(in, [&](const auto& feed, std::size_t chunk) {
             EXPECT_EQ(streamedBy<CrLfStream>(feed), out) << "in pieces of " << chunk;
