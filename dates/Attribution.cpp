@@ -46,10 +46,9 @@ void skipGluedDot(Cursor& c)
 
 bool readYear(const Token* t, int& year)
 {
-    if (!isNumber(t, 2, 4) || t->digits == 3)
-        return false;
-    year = t->digits == 4 ? t->value : expandTwoDigitYear(t->value);
-    return true;
+    const std::optional<int> y = isNumber(t, 2, 4) ? yearOfNumber(t->digits, t->value) : std::nullopt;
+    year = y.value_or(year);
+    return y.has_value();
 }
 
 struct Ymd {

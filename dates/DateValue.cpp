@@ -152,6 +152,15 @@ int expandTwoDigitYear(int year)
     return year < 30 ? 2000 + year : 1900 + year;
 }
 
+std::optional<int> yearOfNumber(int digits, int value)
+{
+    if (digits == 4)
+        return value;
+    if (digits == 2)
+        return expandTwoDigitYear(value);
+    return std::nullopt;
+}
+
 std::optional<DateValue> parseLogTimestamp(std::string_view text)
 {
     // DD-MM-YY HH:MM:SS, every field two digits.

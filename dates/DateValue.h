@@ -45,4 +45,8 @@ std::optional<DateValue> parseLogTimestamp(std::string_view text);
 // Two-digit years: 00-29 mean 2000-2029, 30-99 mean 1930-1999.
 int expandTwoDigitYear(int year);
 
+// The year a number written with `digits` digits stands for in a date text:
+// four digits as written, two through the pivot above, any other length none.
+std::optional<int> yearOfNumber(int digits, int value);
+
 } // namespace brisk
