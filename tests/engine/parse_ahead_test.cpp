@@ -2,12 +2,10 @@
 // stores every figure, every error and every pause position is the one the
 // walk gives when it reads each item itself.
 
-#include "engine/UsageLogSink.h"
+#include "platform/mailstore/OpenStore.h"
 #include "shell/Cli.h"
 #include "shell/CliAnalysis.h"
-#include "shell/HeadlessWindow.h"
-#include "platform/mailstore/OpenStore.h"
-#include "tests/support/TestSupport.h"
+#include "tests/engine/EngineRun.h"
 
 #include <gtest/gtest.h>
 
@@ -57,12 +55,9 @@ struct CliRun {
 
 CliRun runWithThreads(const fs::path& store, const std::string& threads)
 {
-    CliRun run;
     std::ostringstream out, err;
-    run.status = runCli({"--json", "--threads", threads, store.string()}, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    const int status = runCli({"--json", "--threads", threads, store.string()}, out, err);
+    return {status, out.str(), err.str()};
 }
 
 TEST(ParseAhead, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorkers)
@@ -87,22 +82,24 @@ TEST(ParseAhead, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorkers)
 
 // One run of a store's default folder, paused after item `pauseAt` and
 // resumed, on `threads` workers.
-struct PausedRun {
-    PausedRun(const fs::path& storePath, unsigned threads, std::int32_t pauseAt)
-        : clock(makeDate(2026, 12, 6, 9, 0, 0)), window(app, prompts, log, clock), store(openMailStore(storePath))
+struct OpenedStore {
+    std::unique_ptr<MailStore> store;
+};
+
+struct PausedRun : OpenedStore, test::EngineRun {
+    PausedRun(const fs::path& storePath, unsigned threads, std::int32_t pauseAt) : OpenedStore{openMailStore(storePath)}
     {
         window.controller().setParseThreads(threads);
-        app.session.oPickedFolder = &store->defaultFolder();
-        window.ResetLabels();
-        window.onYield = [this, pauseAt] {
+        pick(store->defaultFolder());
+        onItem = [this, pauseAt] {
             maxHeld = std::max(maxHeld, window.controller().parseAhead().held());
-            if (app.analysis.lEmailsProcessed == pauseAt)
-                window.controller().StartButton_Click();
+            if (processed() == pauseAt)
+                click();
         };
-        window.controller().StartButton_Click();
+        click();
         paused = position();
         heldWhilePaused = window.controller().parseAhead().held();
-        window.controller().StartButton_Click();
+        click();
     }
     std::string position() const
     {
@@ -124,12 +121,6 @@ struct PausedRun {
         return out.str();
     }
 
-    AppState app;
-    test::RecordingPrompts prompts;
-    NoUsageLog log;
-    test::FakeClock clock;
-    HeadlessWindow window;
-    std::unique_ptr<MailStore> store;
     std::string paused;
     std::size_t maxHeld = 0;
     std::size_t heldWhilePaused = 0;

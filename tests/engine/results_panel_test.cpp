@@ -1,11 +1,6 @@
 // The results panel's figures and the top lists, from known items.
 
-#include "engine/ResultsPanel.h"
-#include "engine/TopLists.h"
-#include "engine/UsageLogSink.h"
-#include "shell/HeadlessWindow.h"
-#include "tests/support/MemoryStore.h"
-#include "tests/support/TestSupport.h"
+#include "tests/engine/EngineRun.h"
 
 #include <gtest/gtest.h>
 
@@ -15,82 +10,55 @@ namespace {
 using test::MemoryFolder;
 using test::MemoryItem;
 
-class PanelTest : public ::testing::Test {
-protected:
-    PanelTest() : window(app, prompts, log, clock) {}
-    void pick(MemoryFolder& folder)
-    {
-        app.session.oPickedFolder = &folder;
-        window.ResetLabels();
-    }
-    std::string box(PanelBox b) const { return window.panel.boxText(b); }
-    static MemoryItem item(DateValue received, const char* body = "Hi there", int recipients = 1)
-    {
-        MemoryItem m;
-        m.receivedTime = received;
-        m.body = body;
-        m.recipients.resize(static_cast<std::size_t>(recipients), "Bob");
-        return m;
-    }
-
-    test::MemoryStore store;
-    AppState app;
-    test::RecordingPrompts prompts;
-    NoUsageLog log;
-    test::FakeClock clock{makeDate(2026, 12, 6, 9, 0, 0)};
-    HeadlessWindow window;
-};
-
 // Ten mails over four calendar days (12 to 15 June 2011), four of them
 // replies quoted 150, 100, 50 and 20 minutes before they were sent, one of
 // them in a subfolder, and a meeting item.
-TEST_F(PanelTest, AKnownRunShowsEveryFigure)
+TEST(Panel, AKnownRunShowsEveryFigure)
 {
+    test::MemoryStore store;
     MemoryFolder& sent = store.top().add("Sent Items");
-    sent.addItem(item(makeDate(2011, 6, 12, 23, 0, 0), "one two three four"));
-    for (const char* quoted : {"09:30", "10:20", "11:10", "11:40"}) {
-        MemoryItem reply = item(makeDate(2011, 6, 15, 12, 0, 0), "");
-        reply.subject = "RE: x";
-        reply.body = std::string("Sent: 15 June 2011 ") + quoted + "\r\n"; // five words
-        sent.addItem(reply);
-    }
+    sent.addItem(test::mail(makeDate(2011, 6, 12, 23), "one two three four"));
+    sent.items[0].size = 3000;
+    for (const std::string quoted : {"09:30", "10:20", "11:10", "11:40"}) // five words each
+        sent.addItem(test::mail(makeDate(2011, 6, 15, 12), "Sent: 15 June 2011 " + quoted + "\r\n", "RE: x"));
     MemoryItem meeting;
     meeting.typeName = "MeetingItem";
     sent.addItem(meeting);
     for (int i = 0; i < 4; ++i)
-        sent.addItem(item(makeDate(2011, 6, 13, 9, i, 0)));
-    MemoryItem wide = item(makeDate(2011, 6, 14, 10, 0, 0), "one two", 2);
+        sent.addItem(test::mail(makeDate(2011, 6, 13, 9, i, 0)));
+    MemoryItem wide = test::mail(makeDate(2011, 6, 14, 10, 0, 0), "one two");
+    wide.recipients = {"Bob", "Bob"};
     wide.size = 6000;
-    sent.items[0].size = 3000;
     sent.add("Sub").addItem(wide);
-    pick(sent);
-    EXPECT_EQ(box(PanelBox::ProgressNumMaxLabel), "10");
-    EXPECT_EQ(box(PanelBox::NumValidEmailsLabel), "(0 email messages found)");
-    EXPECT_EQ(box(PanelBox::PickedFolderLabel), "Sent Items");
-    EXPECT_EQ(box(PanelBox::CurtMsgLabel), "<none>");
-    EXPECT_EQ(box(PanelBox::MedianResponseHrLabel), "");
-    EXPECT_EQ(box(PanelBox::DailyEmailsAvgLabel), "0");
-    window.controller().StartButton_Click();
+    test::EngineRun run(&sent);
+    EXPECT_EQ(run.box(PanelBox::ProgressNumMaxLabel), "10");
+    EXPECT_EQ(run.box(PanelBox::NumValidEmailsLabel), "(0 email messages found)");
+    EXPECT_EQ(run.box(PanelBox::PickedFolderLabel), "Sent Items");
+    EXPECT_EQ(run.box(PanelBox::CurtMsgLabel), "<none>");
+    EXPECT_EQ(run.box(PanelBox::MedianResponseHrLabel), "");
+    EXPECT_EQ(run.box(PanelBox::DailyEmailsAvgLabel), "0");
+    run.click();
 
-    EXPECT_EQ(box(PanelBox::ProgressNumLabel), "11");
-    EXPECT_DOUBLE_EQ(window.panel.progress, 1.1); // subfolders take the bar past its end
-    EXPECT_EQ(box(PanelBox::NumValidEmailsLabel), "(10 email messages found)");
-    EXPECT_EQ(box(PanelBox::DailyEmailsAvgLabel), "2"); // 10 / 4 days, 2.5 to even
-    EXPECT_EQ(box(PanelBox::DailyEmailsMaxLabel), "4");
-    EXPECT_EQ(box(PanelBox::MedianResponseHrLabel), "1"); // median of 150, 100, 50, 20: 75
-    EXPECT_EQ(box(PanelBox::MedianResponseMinLabel), "15");
-    EXPECT_EQ(box(PanelBox::ReAndFwdPercentLabel), "40");
-    EXPECT_EQ(box(PanelBox::EmailLgtWordsLabel), "3"); // 34 / 10
-    EXPECT_EQ(box(PanelBox::EmailSizeKBLabel), "2");   // 25 / 10, 2.5 to even
-    EXPECT_EQ(box(PanelBox::OneToOneEmailPCLabel), "90");
-    EXPECT_DOUBLE_EQ(app.analysis.vWeekdayPercent(3), 40.0); // 15 June 2011 was a Wednesday
-    EXPECT_DOUBLE_EQ(app.analysis.vWeekdayPercent(1), 40.0);
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(run.box(PanelBox::ProgressNumLabel), "11");
+    EXPECT_DOUBLE_EQ(run.window.panel.progress, 1.1); // subfolders take the bar past its end
+    EXPECT_EQ(run.box(PanelBox::NumValidEmailsLabel), "(10 email messages found)");
+    EXPECT_EQ(run.box(PanelBox::DailyEmailsAvgLabel), "2"); // 10 / 4 days, 2.5 to even
+    EXPECT_EQ(run.box(PanelBox::DailyEmailsMaxLabel), "4");
+    EXPECT_EQ(run.box(PanelBox::MedianResponseHrLabel), "1"); // median of 150, 100, 50, 20: 75
+    EXPECT_EQ(run.box(PanelBox::MedianResponseMinLabel), "15");
+    EXPECT_EQ(run.box(PanelBox::ReAndFwdPercentLabel), "40");
+    EXPECT_EQ(run.box(PanelBox::EmailLgtWordsLabel), "3"); // 34 / 10
+    EXPECT_EQ(run.box(PanelBox::EmailSizeKBLabel), "2");   // 25 / 10, 2.5 to even
+    EXPECT_EQ(run.box(PanelBox::OneToOneEmailPCLabel), "90");
+    EXPECT_DOUBLE_EQ(run.app.analysis.vWeekdayPercent(3), 40.0); // 15 June 2011 was a Wednesday
+    EXPECT_DOUBLE_EQ(run.app.analysis.vWeekdayPercent(1), 40.0);
+    EXPECT_TRUE(run.prompts.shown.empty());
 }
 
-TEST_F(PanelTest, MediansRoundHalfToEvenAndErrorsAreReported)
+TEST(Panel, MediansRoundHalfToEvenAndErrorsAreReported)
 {
-    MemoryFolder& folder = store.top().add("Sent Items");
+    MemoryFolder folder("Sent Items", nullptr);
+    test::RecordingPrompts prompts;
     AnalysisState s;
     s.lEmailsAnalysed = s.lResponseCount = 2;
     s.responseMinutes.insert(120);

@@ -2,11 +2,7 @@
 // Pause and Resume wherever they fall, the close request, store errors, the
 // refresh schedule of the top lists and the window that ends with the run.
 
-#include "engine/RunControl.h"
-#include "engine/UsageLogSink.h"
-#include "shell/HeadlessWindow.h"
-#include "tests/support/MemoryStore.h"
-#include "tests/support/TestSupport.h"
+#include "tests/engine/EngineRun.h"
 
 #include <gtest/gtest.h>
 
@@ -17,38 +13,18 @@ using test::MemoryFolder;
 using test::MemoryItem;
 using test::MemoryStore;
 
-class RecordingLog : public UsageLog {
-public:
-    void logEntry(std::string_view action) override { entries.emplace_back(action); }
-    std::vector<std::string> entries;
-};
-
-// A run of the picked folder that records the subjects walked, clicks the
-// Start button after item `pauseAt`, and calls `hook` after every item.
-struct WholeRun {
-    explicit WholeRun(MailFolder& picked) : window(app, prompts, log, clock)
+// Records the subjects walked and clicks Start (Pause) after item `pauseAt`.
+struct WalkRun : test::EngineRun {
+    explicit WalkRun(MailFolder& picked, std::int32_t pause = -1) : test::EngineRun(&picked), pauseAt(pause)
     {
-        app.session.oPickedFolder = &picked;
-        window.ResetLabels();
-        window.onYield = [this] {
-            subjects.push_back(window.panel.boxText(PanelBox::CurtMsgLabel));
-            if (app.analysis.lEmailsProcessed == pauseAt)
+        onItem = [this] {
+            subjects.push_back(box(PanelBox::CurtMsgLabel));
+            if (processed() == pauseAt)
                 click();
-            if (hook)
-                hook();
         };
     }
-    void click() { window.controller().StartButton_Click(); }
-    std::int32_t processed() const { return app.analysis.lEmailsProcessed; }
-
-    AppState app;
-    test::RecordingPrompts prompts;
-    RecordingLog log;
-    test::FakeClock clock{makeDate(2026, 12, 6, 9, 0, 0)};
-    HeadlessWindow window;
+    std::int32_t pauseAt;
     std::vector<std::string> subjects;
-    std::int32_t pauseAt = -1;
-    std::function<void()> hook;
 };
 
 // Sent Items three levels deep, with an empty folder, "Deleted Items" (only
@@ -71,17 +47,12 @@ MemoryFolder& buildTree(MemoryStore& store)
     return sent;
 }
 
-int totalReads(const MailFolder& folder, int& most)
+void collectReads(MailFolder& folder, std::vector<int>& reads)
 {
-    const auto& memory = static_cast<const MemoryFolder&>(folder);
-    int sum = 0;
-    for (int reads : memory.reads) {
-        sum += reads;
-        most = std::max(most, reads);
-    }
-    for (MailFolder* child : const_cast<MemoryFolder&>(memory).folders())
-        sum += totalReads(*child, most);
-    return sum;
+    const auto& memory = static_cast<MemoryFolder&>(folder);
+    reads.insert(reads.end(), memory.reads.begin(), memory.reads.end());
+    for (MailFolder* child : folder.folders())
+        collectReads(*child, reads);
 }
 
 TEST(RunWalk, DepthFirstPreOrderAndAPauseAnywhereResumesToTheSameWalk)
@@ -90,15 +61,14 @@ TEST(RunWalk, DepthFirstPreOrderAndAPauseAnywhereResumesToTheSameWalk)
                                             "a2 1",   "b1 1",   "b1 2", "lower 1", "c 1", "c 2",  "c 3"};
     const std::vector<int> indexInFolder = {1, 2, 1, 1, 2, 1, 2, 1, 1, 1, 2, 1, 1, 2, 3};
     MemoryStore wholeStore;
-    WholeRun whole(buildTree(wholeStore));
+    WalkRun whole(buildTree(wholeStore));
     whole.click();
     ASSERT_EQ(whole.subjects, order);
     EXPECT_EQ(whole.log.entries, std::vector<std::string>{"Start"});
     for (std::int32_t k = 1; k <= 15; ++k) {
         MemoryStore store;
         MemoryFolder& sent = buildTree(store);
-        WholeRun run(sent);
-        run.pauseAt = k;
+        WalkRun run(sent, k);
         run.click();
         EXPECT_EQ(run.window.startCaption(), "Resume") << k;
         EXPECT_EQ(run.app.position.lastMessageIndexAnalysed, indexInFolder[static_cast<std::size_t>(k - 1)]) << k;
@@ -107,14 +77,14 @@ TEST(RunWalk, DepthFirstPreOrderAndAPauseAnywhereResumesToTheSameWalk)
         EXPECT_EQ(run.window.startCaption(), "Start") << k;
         EXPECT_EQ(run.subjects, order) << "paused after item " << k;
         EXPECT_EQ(run.app.analysis.vHourCount.cells, whole.app.analysis.vHourCount.cells) << k;
-        int most = 0;
-        EXPECT_EQ(totalReads(sent, most), 15) << k;
-        EXPECT_EQ(most, 1) << k;
+        std::vector<int> reads;
+        collectReads(sent, reads);
+        EXPECT_EQ(std::count(reads.begin(), reads.end(), 1), 15) << k;
+        EXPECT_EQ(*std::max_element(reads.begin(), reads.end()), 1) << k;
         EXPECT_EQ(run.log.entries, (std::vector<std::string>{"Start", "Pause", "Resume"})) << k;
     }
     MemoryStore store; // two pauses in different subtrees
-    WholeRun twice(buildTree(store));
-    twice.pauseAt = 6;
+    WalkRun twice(buildTree(store), 6);
     twice.click();
     twice.pauseAt = 11;
     twice.click();
@@ -126,12 +96,9 @@ TEST(RunWalk, AnInvalidDateRefusesTheRunAndAPickedFolderIsWalkedWhateverItsNameU
 {
     MemoryStore store;
     MemoryFolder& deleted = store.top().add("Deleted Items");
-    for (DateValue d : {makeDate(2026, 12, 6, 8, 0, 0), makeDate(2026, 12, 7, 0, 0, 1), makeDate(2020, 12, 30)}) {
-        MemoryItem item;
-        item.receivedTime = d;
-        deleted.addItem(item);
-    }
-    WholeRun run(deleted);
+    for (DateValue d : {makeDate(2026, 12, 6, 8, 0, 0), makeDate(2026, 12, 7, 0, 0, 1), makeDate(2020, 12, 30)})
+        deleted.addItem(test::mail(d));
+    test::EngineRun run(&deleted);
     run.window.dates.ToDatePickerText = "31/13/11";
     run.click();
     EXPECT_EQ(run.window.startCaption(), "Start");
@@ -154,16 +121,15 @@ TEST(RunWalk, CloseAsksOnlyDuringARunAndYesEndsAfterTheCurrentItem)
 {
     MemoryStore store;
     MemoryFolder& sent = store.top().add("Sent Items").addItems(10);
-    WholeRun paused(sent);
+    WalkRun paused(sent, 1);
     EXPECT_FALSE(paused.window.controller().Form_QueryUnload()) << "idle";
-    paused.pauseAt = 1;
     paused.click();
     EXPECT_FALSE(paused.window.controller().Form_QueryUnload()) << "paused";
     EXPECT_TRUE(paused.prompts.shown.empty());
 
-    WholeRun run(sent);
+    test::EngineRun run(&sent);
     run.prompts.answers = {false, true};
-    run.hook = [&] { // asks on the 2nd item (No), then on the 5th (Yes)
+    run.onItem = [&] { // asks on the 2nd item (No), then on the 5th (Yes)
         if (run.processed() == 2 || run.processed() == 5) {
             EXPECT_TRUE(run.window.controller().Form_QueryUnload());
         }
@@ -182,7 +148,7 @@ TEST(RunWalk, AnUnreadableItemIsReportedAndALostConnectionPausesAtThatItem)
     sent.add("Sub").addItems(2, "sub");
     sent.items[1].unreadable = true;
     sent.items[3].disconnected = true;
-    WholeRun run(sent);
+    test::EngineRun run(&sent);
     run.click();
     EXPECT_EQ(run.window.startCaption(), "Resume");
     EXPECT_EQ(run.processed(), 3);
@@ -201,35 +167,6 @@ TEST(RunWalk, AnUnreadableItemIsReportedAndALostConnectionPausesAtThatItem)
     EXPECT_EQ(run.log.entries, (std::vector<std::string>{"Start", "Pause", "Resume"}));
 }
 
-TEST(RunWalk, RepliesAreTimedFromOriginalsAnywhereInTheStore)
-{
-    MemoryStore store;
-    MemoryFolder& sent = store.top().add("Sent Items");
-    MemoryFolder& trash = store.top().add("Trash");
-    trash.trash = true;
-    auto original = [](const char* id, DateValue at) {
-        MemoryItem item;
-        item.messageId = id;
-        item.receivedTime = at;
-        return item;
-    };
-    store.top().add("Inbox").add("Lists").addItem(original("list@x", makeDate(2024, 3, 1, 9, 0, 0)));
-    trash.addItem(original("gone@x", makeDate(2024, 3, 1, 10, 0, 0)));
-    for (const char* parent : {"list@x", "gone@x", "missing@x"}) {
-        MemoryItem reply;
-        reply.subject = "Re: question";
-        reply.receivedTime = makeDate(2024, 3, 1, 12, 0, 0);
-        reply.inReplyTo = {parent};
-        sent.addItem(reply);
-    }
-    WholeRun run(sent);
-    run.click();
-    const AnalysisState& s = run.app.analysis;
-    EXPECT_EQ(s.responseSources, (std::array<std::int32_t, 3>{0, 2, 0}));
-    EXPECT_EQ(std::vector<int>(s.items.vItemResponseMinutes.begin(), s.items.vItemResponseMinutes.begin() + 3),
-              (std::vector<int>{180, 120, -1}));
-}
-
 // Top lists are rebuilt after the first item and every P items, P being the
 // picked folder's count times 1% rounded half to even, at least 1.
 struct CountingWindow : HeadlessWindow {
@@ -246,25 +183,18 @@ struct CountingWindow : HeadlessWindow {
 std::vector<std::int32_t> rebuildsFor(int items)
 {
     MemoryStore store;
-    AppState app;
-    test::RecordingPrompts prompts;
-    NoUsageLog log;
-    test::FakeClock clock{makeDate(2026, 12, 6, 9, 0, 0)};
-    CountingWindow window(app, prompts, log, clock);
-    window.processed = &app.analysis.lEmailsProcessed;
-    app.session.oPickedFolder = &store.top().add("Sent Items").addItems(items);
-    window.ResetLabels();
-    window.controller().StartButton_Click();
-    return window.rebuiltAfter;
+    test::BasicRun<CountingWindow> run(&store.top().add("Sent Items").addItems(items));
+    run.window.processed = &run.app.analysis.lEmailsProcessed;
+    run.click();
+    return run.window.rebuiltAfter;
 }
 
 TEST(TopListSchedule, RefreshPeriodFollowsThePickedFolderCount)
 {
     const auto r250 = rebuildsFor(250);
-    EXPECT_EQ(std::vector<std::int32_t>(r250.begin(), r250.begin() + 4), (std::vector<std::int32_t>{1, 2, 4, 6}));
+    EXPECT_EQ(test::first(r250, 4), (std::vector<int>{1, 2, 4, 6}));
     EXPECT_EQ(r250.size(), 1u + 125u + 1u); // the 1st, every 2nd up to 250, once after the walk
-    const auto r350 = rebuildsFor(350);
-    EXPECT_EQ(std::vector<std::int32_t>(r350.begin(), r350.begin() + 3), (std::vector<std::int32_t>{1, 4, 8}));
+    EXPECT_EQ(test::first(rebuildsFor(350), 3), (std::vector<int>{1, 4, 8}));
     EXPECT_EQ(rebuildsFor(40).size(), 40u + 1u);
 }
 
