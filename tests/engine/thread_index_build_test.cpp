@@ -2,10 +2,7 @@
 // emitted until the test opens its gate): replies that wait get the figures
 // of an index built before the walk, wherever it is sealed.
 
-#include "shell/HeadlessWindow.h"
-#include "engine/UsageLogSink.h"
-#include "tests/support/MemoryStore.h"
-#include "tests/support/TestSupport.h"
+#include "tests/engine/EngineRun.h"
 
 #include <gtest/gtest.h>
 
@@ -55,58 +52,49 @@ private:
 
 DateValue at(int day, int hour, int minute = 0) { return makeDate(2024, 3, day, hour, minute, 0); }
 
-MemoryItem reply(std::vector<std::string> inReplyTo, std::string body = "ok\r\n",
-                 std::vector<std::string> references = {})
+MemoryItem reply(std::vector<std::string> inReplyTo, std::string body = "ok\r\n", std::vector<std::string> refs = {})
 {
-    MemoryItem item;
-    item.subject = "Re: plan";
-    item.receivedTime = at(1, 12);
-    item.body = std::move(body);
-    item.inReplyTo = std::move(inReplyTo);
-    item.references = std::move(references);
-    return item;
+    return test::mail(at(1, 12), std::move(body), "Re: plan", std::move(inReplyTo), std::move(refs));
 }
 
-// Originals in the Inbox, ten items in Sent Items: every rule, and every
-// way for a reply to wait for the index (items 2, 4, 5, 6, 7 and 10).
+// Originals in a folder of the Inbox and in the trash, ten items in Sent
+// Items: every rule, and every way for a reply to wait for the index (items
+// 2, 4, 5, 6, 7 and 10).
 void buildStore(MemoryStore& store)
 {
-    MemoryFolder& inbox = store.top().add("Inbox");
-    for (auto [id, time] : {std::pair{"a@x", at(1, 9)}, {"b@x", at(1, 9, 30)}, {"late@x", at(1, 13)}}) {
-        MemoryItem original;
-        original.messageId = id;
-        original.receivedTime = time;
-        inbox.addItem(original);
-    }
+    store.top().add("Inbox").add("Lists").addItem(test::original("a@x", at(1, 9)))
+        .addItem(test::original("late@x", at(1, 13)));
+    MemoryFolder& trash = store.top().add("Trash").addItem(test::original("b@x", at(1, 9, 30)));
+    trash.trash = true;
     const std::string attribution = "mine\r\nOn 1 Mar 2024 at 11:30, Ann wrote:\r\n> hi\r\n";
-    MemoryFolder& sent = store.top().add("Sent Items");
-    sent.addItems(1, "plain");
-    sent.addItem(reply({"a@x"}));                                      // threading, 180
-    sent.addItem(reply({"a@x"}, "Sent: 1 March 2024 11:00\r\n"));       // the "Sent: " line, 60
-    sent.addItem(reply({}, "ok\r\n", {"x@x", "b@x"}));                  // last References entry, 150
-    sent.addItem(reply({"missing@x"}, attribution));                   // attribution, 30
-    sent.addItem(reply({"late@x"}, attribution));                      // parent later: attribution
-    sent.addItem(reply({"missing@x"}));                                // nothing
-    sent.addItems(1, "plain");
-    sent.addItem(reply({}, attribution));                              // attribution, at once
     MemoryItem nextDay = reply({"a@x"});
     nextDay.receivedTime = at(2, 9);
-    sent.addItem(nextDay);                                             // threading, 1440
+    store.top().add("Sent Items").addItems(1, "plain")
+        .addItem(reply({"a@x"}))                                // threading, 180
+        .addItem(reply({"a@x"}, "Sent: 1 March 2024 11:00\r\n")) // the "Sent: " line, 60
+        .addItem(reply({}, "ok\r\n", {"x@x", "b@x"}))            // last References entry, 150
+        .addItem(reply({"missing@x"}, attribution))             // attribution, 30
+        .addItem(reply({"late@x"}, attribution))                // parent later: attribution
+        .addItem(reply({"missing@x"}))                          // nothing
+        .addItems(1, "plain")
+        .addItem(reply({}, attribution))                        // attribution, at once
+        .addItem(nextDay);                                      // threading, 1440
 }
 
 constexpr int kItems = 10;
 
-struct IndexedRun {
-    explicit IndexedRun(bool job, const char* picked = "Sent Items")
-        : clock(makeDate(2026, 12, 6, 9, 0, 0)), window(app, prompts, log, clock)
+// Opens the gate after item `openAt` (0: at once), pauses after `pauseAt`,
+// asks to exit after `exitAt`, and records the replies waiting after each item.
+struct IndexedRun : test::StoreFirst, test::EngineRun {
+    explicit IndexedRun(bool job, std::int32_t pause = -1, std::int32_t open = -1, const char* picked = "Sent Items")
+        : openAt(open), pauseAt(pause)
     {
         buildStore(store);
         if (job)
             store.top().scanJob = std::make_unique<HandJob>(store.top(), gate);
-        app.session.oPickedFolder = store.findFolder(picked);
-        window.ResetLabels();
-        window.onYield = [this] {
-            const std::int32_t n = app.analysis.lEmailsProcessed;
+        pick(*store.findFolder(picked));
+        onItem = [this] {
+            const std::int32_t n = processed();
             waiting.push_back(static_cast<int>(index().waiting()));
             if (n == openAt || (openAt == 0 && n == 1))
                 openGate();
@@ -116,7 +104,6 @@ struct IndexedRun {
                 app.position.vExitRequested = true;
         };
     }
-    void click() { window.controller().StartButton_Click(); }
     ThreadIndexBuild& index() { return window.controller().threadIndex(); }
     void openGate()
     {
@@ -124,15 +111,9 @@ struct IndexedRun {
         index().waitUntilSealed();
     }
 
-    MemoryStore store;
     std::shared_ptr<Gate> gate = std::make_shared<Gate>();
-    AppState app;
-    test::RecordingPrompts prompts;
-    NoUsageLog log;
-    test::FakeClock clock;
-    HeadlessWindow window;
-    std::int32_t openAt = -1, pauseAt = -1, exitAt = -1;
-    std::vector<int> waiting; // replies waiting after each item
+    std::int32_t openAt, pauseAt, exitAt = -1;
+    std::vector<int> waiting;
 };
 
 void expectSameReplies(const AnalysisState& got, const AnalysisState& want, const std::string& where)
@@ -156,9 +137,8 @@ protected:
         const AnalysisState& s = before.app.analysis;
         ASSERT_EQ(s.lEmailsAnalysed, kItems);
         ASSERT_EQ(s.responseSources, (std::array<std::int32_t, 3>{1, 3, 3}));
-        const std::vector<std::int32_t> minutes(s.items.vItemResponseMinutes.begin(),
-                                                s.items.vItemResponseMinutes.begin() + kItems);
-        ASSERT_EQ(minutes, (std::vector<std::int32_t>{-1, 180, 60, 150, 30, 30, -1, -1, 30, 1440}));
+        ASSERT_EQ(test::first(s.items.vItemResponseMinutes, kItems),
+                  (std::vector<int>{-1, 180, 60, 150, 30, 30, -1, -1, 30, 1440}));
         ASSERT_EQ(before.waiting, std::vector<int>(kItems, 0));
         ASSERT_TRUE(before.prompts.shown.empty());
     }
@@ -172,35 +152,31 @@ TEST_F(ThreadIndexBuildTest, RepliesThatWaitGetTheFiguresOfAnIndexBuiltBeforeThe
     const std::vector<int> unsealed = {0, 1, 1, 2, 3, 4, 5, 5, 5, 6};
     for (std::int32_t openAt = 0; openAt <= kItems; ++openAt) {
         const std::string where = "index sealed after item " + std::to_string(openAt);
-        IndexedRun run(true);
-        run.openAt = openAt;
+        IndexedRun run(true, -1, openAt);
         if (openAt == 0)
             run.gate->open = true;
         run.click();
         EXPECT_EQ(run.window.startCaption(), "Start") << where;
         expectSameReplies(run.app.analysis, before.app.analysis, where);
         EXPECT_TRUE(run.prompts.shown.empty()) << where;
-        EXPECT_EQ(run.window.panel.boxText(PanelBox::MedianResponseMinLabel),
-                  before.window.panel.boxText(PanelBox::MedianResponseMinLabel)) << where;
+        EXPECT_EQ(run.box(PanelBox::MedianResponseMinLabel), before.box(PanelBox::MedianResponseMinLabel)) << where;
         // Waiting grows until the seal and is empty after the next item.
-        for (int n = 1; n <= kItems; ++n) {
-            const int expected = n <= openAt ? unsealed[static_cast<std::size_t>(n - 1)] : 0;
-            EXPECT_EQ(run.waiting[static_cast<std::size_t>(n - 1)], expected) << where << ", item " << n;
-        }
+        std::vector<int> waiting(kItems, 0);
+        std::copy_n(unsealed.begin(), openAt, waiting.begin());
+        EXPECT_EQ(run.waiting, waiting) << where;
         EXPECT_FALSE(run.index().active()) << where;
     }
 }
 
 TEST_F(ThreadIndexBuildTest, NoScanUntilAReplyNeedsTheIndex)
 {
-    IndexedRun inbox(true, "Inbox");
+    IndexedRun inbox(true, -1, -1, "Inbox");
     inbox.click();
-    EXPECT_EQ(inbox.app.analysis.lEmailsAnalysed, 3);
+    EXPECT_EQ(inbox.app.analysis.lEmailsAnalysed, 2);
     EXPECT_FALSE(inbox.gate->started);
     EXPECT_FALSE(inbox.index().active());
 
-    IndexedRun sent(true);
-    sent.pauseAt = 1;
+    IndexedRun sent(true, 1);
     sent.click();
     EXPECT_FALSE(sent.gate->started);
     EXPECT_FALSE(sent.index().scanStarted());
@@ -218,9 +194,7 @@ TEST_F(ThreadIndexBuildTest, PauseAndResumeWhileTheIndexIsBuilt)
         for (const bool openWhilePaused : {false, true}) {
             const std::string where = "paused after item " + std::to_string(pauseAt)
                                       + (openWhilePaused ? ", sealed while paused" : ", sealed at the end");
-            IndexedRun run(true);
-            run.pauseAt = pauseAt;
-            run.openAt = openWhilePaused ? -1 : kItems;
+            IndexedRun run(true, pauseAt, openWhilePaused ? -1 : kItems);
             run.click();
             ASSERT_EQ(run.window.startCaption(), "Resume") << where;
             EXPECT_TRUE(run.index().active()) << where;
@@ -235,8 +209,7 @@ TEST_F(ThreadIndexBuildTest, PauseAndResumeWhileTheIndexIsBuilt)
 
 TEST_F(ThreadIndexBuildTest, AnExportOfAPausedRunTimesTheRepliesThatWait)
 {
-    IndexedRun run(true);
-    run.pauseAt = 7;
+    IndexedRun run(true, 7);
     run.click();
     EXPECT_EQ(run.index().waiting(), 5u);
     run.gate->open = true;
@@ -250,8 +223,7 @@ TEST_F(ThreadIndexBuildTest, AnExportOfAPausedRunTimesTheRepliesThatWait)
 TEST_F(ThreadIndexBuildTest, AbandoningARunStopsAndJoinsTheScan)
 {
     // Another folder chosen while paused: the scan stops, nothing waits.
-    IndexedRun picked(true);
-    picked.pauseAt = 4;
+    IndexedRun picked(true, 4);
     picked.click();
     picked.window.controller().abandonRun();
     EXPECT_TRUE(picked.gate->sawStop);
@@ -269,9 +241,8 @@ TEST_F(ThreadIndexBuildTest, AbandoningARunStopsAndJoinsTheScan)
 
     // A paused run dropped with its scan going: the thread is stopped and
     // joined (a thread left joinable would end the process).
-    auto dropped = std::make_unique<IndexedRun>(true);
+    auto dropped = std::make_unique<IndexedRun>(true, 2);
     const std::shared_ptr<Gate> gate = dropped->gate;
-    dropped->pauseAt = 2;
     dropped->click();
     EXPECT_FALSE(gate->sawStop);
     dropped.reset();
