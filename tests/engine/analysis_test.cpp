@@ -2,45 +2,19 @@
 // window and filter, the reply rules in their order, where the own text
 // ends, and how a failing step is reported while the analysis goes on.
 
-#include "engine/MessageAnalysis.h"
-#include "engine/ThreadIndex.h"
+#include "tests/engine/EngineRun.h"
 #include "tests/support/BodyFactsCheck.h"
-#include "tests/support/MemoryStore.h"
-#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace brisk {
 namespace {
 
-using test::MemoryFolder;
+using test::first;
+using test::mail;
 using test::MemoryItem;
 
-MemoryItem itemAt(DateValue received, std::string body = "Hi there\r\n", std::string subject = "Hello")
-{
-    MemoryItem item;
-    item.receivedTime = received;
-    item.body = std::move(body);
-    item.subject = std::move(subject);
-    return item;
-}
-
-class AnalysisTest : public ::testing::Test {
-protected:
-    AnalysisTest() { PrepareAnalysisArrays(state, 10); }
-
-    // Analyses the item and returns its slot.
-    std::size_t feed(MemoryItem data, const DateFilter& filter = {}, const ThreadIndex* index = nullptr)
-    {
-        folder.items = {std::move(data)};
-        ProcessMessage(state, folder.item(1).get(), filter, prompts, index);
-        return static_cast<std::size_t>(state.lEmailsProcessed - 1);
-    }
-
-    AnalysisState state;
-    test::RecordingPrompts prompts;
-    MemoryFolder folder{"Sent Items", nullptr};
-};
+class AnalysisTest : public ::testing::Test, public test::Analysed {};
 
 TEST_F(AnalysisTest, EachItemFillsItsSlotBucketsTotalsAndNames)
 {
@@ -48,7 +22,7 @@ TEST_F(AnalysisTest, EachItemFillsItsSlotBucketsTotalsAndNames)
     MemoryItem meeting;
     meeting.typeName = "MeetingItem";
     feed(meeting);
-    MemoryItem sunday = itemAt(makeDate(2011, 6, 19, 23, 30, 0), "one two three\r\nFrom: x\r\n"); // a Sunday
+    MemoryItem sunday = mail(makeDate(2011, 6, 19, 23, 30), "one two three\r\nFrom: x\r\n"); // a Sunday
     sunday.recipients = {"Bob", "Carol"};
     sunday.attachments = 2;
     sunday.size = 2500;
@@ -62,11 +36,11 @@ TEST_F(AnalysisTest, EachItemFillsItsSlotBucketsTotalsAndNames)
     EXPECT_EQ(state.lEmailsProcessed, 4);
     EXPECT_EQ(state.lEmailsAnalysed, 3);
     const PerItemArrays& items = state.items;
-    EXPECT_EQ(std::vector<int>(items.vItemHour.begin(), items.vItemHour.begin() + 4), (std::vector<int>{-1, 24, 11, 11}));
+    EXPECT_EQ(first(items.vItemHour, 4), (std::vector<int>{-1, 24, 11, 11}));
     EXPECT_EQ(items.vItemResponseMinutes[0], -1);
-    EXPECT_EQ(std::vector<int>(items.vItemWords.begin(), items.vItemWords.begin() + 4), (std::vector<int>{0, 3, 2, 2}));
-    EXPECT_EQ(std::vector<int>(items.vItemSizeKB.begin(), items.vItemSizeKB.begin() + 4), (std::vector<int>{0, 2, 2, 2}));
-    EXPECT_EQ(std::vector<int>(items.vItemRecipients.begin(), items.vItemRecipients.begin() + 4), (std::vector<int>{0, 2, 1, 0}));
+    EXPECT_EQ(first(items.vItemWords, 4), (std::vector<int>{0, 3, 2, 2}));
+    EXPECT_EQ(first(items.vItemSizeKB, 4), (std::vector<int>{0, 2, 2, 2}));
+    EXPECT_EQ(first(items.vItemRecipients, 4), (std::vector<int>{0, 2, 1, 0}));
     EXPECT_EQ(items.vItemSender[0], 0u);
     EXPECT_NE(items.vItemSender[1], 0u);
     EXPECT_EQ(items.vItemSender[3], 0u);
@@ -88,8 +62,7 @@ TEST_F(AnalysisTest, EachItemFillsItsSlotBucketsTotalsAndNames)
     EXPECT_EQ(state.dayCountMax, 2);
     EXPECT_EQ(state.dFirstEmailDate, makeDate(2011, 6, 15, 10, 0, 0));
     EXPECT_EQ(state.dLastEmailDate, sunday.receivedTime);
-    const auto receivers = state.names.receivers.topK(10);
-    EXPECT_EQ(receivers, (std::vector<RankedCounter::Entry>{{"Bob", 2}}));
+    EXPECT_EQ(state.names.receivers.topK(10), (std::vector<RankedCounter::Entry>{{"Bob", 2}}));
     EXPECT_EQ(state.names.senders.topK(10), (std::vector<RankedCounter::Entry>{{"Alice", 2}}));
     EXPECT_TRUE(prompts.shown.empty());
 }
@@ -112,7 +85,7 @@ TEST_F(AnalysisTest, WordsCharactersOfTheOwnTextAndSizesRoundedHalfToEven)
     };
     for (const auto& c : cases) {
         const std::int32_t chars = state.lTotalChars, kb = state.lTotalSizeKB;
-        MemoryItem item = itemAt(makeDate(2011, 6, 15, 10, 0, 0), c.body);
+        MemoryItem item = mail(makeDate(2011, 6, 15, 10), c.body);
         item.size = c.bytes;
         const std::size_t slot = feed(item);
         EXPECT_EQ(state.items.vItemWords[slot], c.words) << c.body;
@@ -153,17 +126,14 @@ TEST(AnalysisWindow, FilterAndWindowBoundsAdmitExactlyTheirDays)
     };
     for (const auto& c : cases) {
         const std::string where = formatIsoTimestamp(c.received);
-        AnalysisState state;
-        test::RecordingPrompts prompts;
+        test::Analysed a;
         if (c.runStart != 0)
-            setRunWindow(state, c.runStart);
-        PrepareAnalysisArrays(state, 1);
-        MemoryFolder folder{"Sent Items", nullptr};
-        folder.addItem(itemAt(c.received));
-        ProcessMessage(state, folder.item(1).get(), c.filter, prompts);
+            setRunWindow(a.state, c.runStart);
+        a.feed(mail(c.received), c.filter);
+        const AnalysisState& state = a.state;
         EXPECT_EQ(state.lEmailsAnalysed, c.analysed ? 1 : 0) << where;
         // The window's last day has its cell: no error, and it is counted.
-        EXPECT_TRUE(prompts.shown.empty()) << where;
+        EXPECT_TRUE(a.prompts.shown.empty()) << where;
         EXPECT_EQ(state.dayCountMax, c.analysed ? 1 : 0) << where;
         EXPECT_EQ(state.vDayCount.size(), static_cast<std::size_t>(daysBetween(state.vWindowStart, state.vWindowEnd) + 1));
     }
@@ -179,7 +149,7 @@ TEST_F(AnalysisTest, AFailingStepIsReportedAndTheOtherStepsStillRun)
     EXPECT_EQ(state.lTotalSizeKB, 0);
     EXPECT_EQ(state.vHourWithAtt(11), 1);
 
-    MemoryItem subject = itemAt(makeDate(2011, 6, 15, 10, 0, 0), "Sent: 15 June 2011 08:00\r\n");
+    MemoryItem subject = mail(makeDate(2011, 6, 15, 10), "Sent: 15 June 2011 08:00\r\n");
     subject.failingValue = "subject"; // a subject that cannot be read counts as a reply
     feed(subject);
     EXPECT_EQ(state.lResponseCount, 1);
@@ -189,7 +159,7 @@ TEST_F(AnalysisTest, AFailingStepIsReportedAndTheOtherStepsStillRun)
     EXPECT_EQ(state.lEmailsAnalysed, 2);
 
     state.lTotalWords = INT32_MAX - 1;
-    feed(itemAt(makeDate(2011, 6, 15, 10, 0, 0), "a b c"));
+    feed(mail(makeDate(2011, 6, 15, 10), "a b c"));
     EXPECT_EQ(state.lTotalWords, INT32_MAX - 1) << "an overflow is reported, not wrapped";
     EXPECT_EQ(state.lEmailsAnalysed, 3);
     EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = 1",
@@ -226,20 +196,18 @@ class ReplyRulesTest : public AnalysisTest {
 protected:
     ReplyRulesTest()
     {
-        index.add("parent@x", makeDate(2015, 1, 5, 8, 0, 0));
-        index.add("late@x", makeDate(2015, 1, 5, 12, 0, 0));
-        index.add("ref@x", makeDate(2015, 1, 5, 7, 0, 0));
+        // An id seen twice keeps its earlier time; an empty id is no id.
+        for (auto [id, hour] : {std::pair{"parent@x", 9}, {"parent@x", 8}, {"late@x", 12}, {"ref@x", 7}, {"ref@x", 9},
+                                {"", 9}})
+            index.add(id, makeDate(2015, 1, 5, hour));
         index.seal();
     }
     // The response minutes the reply gets (-1: none) and the rule that gave them.
     std::pair<int, int> reply(const std::string& body, std::vector<std::string> inReplyTo = {},
                               std::vector<std::string> references = {}, const char* subject = "Re: plan")
     {
-        MemoryItem item = itemAt(makeDate(2015, 1, 5, 10, 0, 0), body, subject);
-        item.inReplyTo = std::move(inReplyTo);
-        item.references = std::move(references);
         const auto before = state.responseSources;
-        const std::size_t slot = feed(item, {}, &index);
+        const std::size_t slot = feed(mail(makeDate(2015, 1, 5, 10), body, subject, inReplyTo, references), {}, &index);
         int rule = -1;
         for (std::size_t r = 0; r < 3; ++r)
             rule = state.responseSources[r] != before[r] ? static_cast<int>(r) : rule;
@@ -283,6 +251,7 @@ TEST_F(ReplyRulesTest, SentLineThenThreadingThenAttributionAndAbsurdDatesAreNoEv
     EXPECT_EQ(reply("ok\r\n", {"parent@x"}, {}, "plan"), std::make_pair(-1, -1)) << "only replies are timed";
     EXPECT_EQ(state.lResponseCount, 9);
     EXPECT_EQ(state.responseSources, (std::array<std::int32_t, 3>{3, 3, 3}));
+    EXPECT_EQ(index.size(), 3u);
     EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -299,18 +268,6 @@ TEST(OwnText, EndsAtTheFirstOfFromAttributionAndQuotedLine)
     };
     for (const auto& [body, own] : cases)
         EXPECT_EQ(ownText(body), own) << body;
-}
-
-TEST(ThreadIndexTest, RepeatedIdsKeepTheEarliestTimeAndUnknownIdsAreAbsent)
-{
-    ThreadIndex index;
-    for (auto [id, time] : {std::pair{"a@x", 3.0}, {"b@x", 2.0}, {"a@x", 1.0}, {"", 5.0}})
-        index.add(id, time);
-    index.seal();
-    EXPECT_EQ(index.size(), 2u);
-    EXPECT_EQ(index.receivedTime("a@x"), 1.0);
-    EXPECT_EQ(index.receivedTime("b@x"), 2.0);
-    EXPECT_EQ(index.receivedTime("c@x"), std::nullopt);
 }
 
 // The body read in chunks (as a stream delivers it) gives the whole-text

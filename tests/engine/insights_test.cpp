@@ -2,9 +2,7 @@
 // the weekday by hour map in local time, working time and its settings.
 
 #include "engine/Insights.h"
-#include "engine/MessageAnalysis.h"
-#include "tests/support/MemoryStore.h"
-#include "tests/support/TestSupport.h"
+#include "tests/engine/EngineRun.h"
 
 #include <gtest/gtest.h>
 
@@ -71,10 +69,9 @@ TEST(AnsweredWithinTest, SharesAtTheHourDayAndWeekBoundaries)
     };
     for (const Case& c : cases) {
         const auto got = answeredWithin(sortedResponseMinutes(itemsWith(c.slots)));
-        ASSERT_TRUE(got) << ::testing::PrintToString(c.slots.size());
-        EXPECT_DOUBLE_EQ(got->hour, c.hour) << c.slots.front().minutes;
-        EXPECT_DOUBLE_EQ(got->day, c.day) << c.slots.front().minutes;
-        EXPECT_DOUBLE_EQ(got->week, c.week) << c.slots.front().minutes;
+        ASSERT_TRUE(got) << c.slots.front().minutes;
+        EXPECT_EQ((std::array{got->hour, got->day, got->week}), (std::array{c.hour, c.day, c.week}))
+            << c.slots.front().minutes;
     }
     EXPECT_FALSE(answeredWithin({}));
 }
@@ -84,7 +81,7 @@ TEST(WorkingTimeSetting, TextFormsAndTheirErrors)
     using Days = std::array<bool, 7>;
     struct DaysCase {
         const char* text;
-        std::optional<Days> days;
+        Days days;
         const char* shown;
     };
     const DaysCase days[] = {
@@ -93,76 +90,56 @@ TEST(WorkingTimeSetting, TextFormsAndTheirErrors)
         {"Mon, Wed ,Fri", Days{1, 0, 1, 0, 1, 0, 0}, "Mon, Wed, Fri"},
         {"Sat-Sat", Days{0, 0, 0, 0, 0, 1, 0}, "Sat"},
         {"Fri-Mon,Wed", Days{1, 0, 1, 0, 1, 1, 1}, "Mon, Wed, Fri-Sun"},
-        {"", std::nullopt, ""},         {"Mon-", std::nullopt, ""},  {"Monday", std::nullopt, ""},
-        {"Mon-Fri,", std::nullopt, ""}, {"Mon;Tue", std::nullopt, ""},
     };
     for (const DaysCase& c : days) {
         EXPECT_EQ(parseWorkingDays(c.text), c.days) << c.text;
-        if (c.days) {
-            EXPECT_EQ(formatWorkingDays(*c.days), c.shown) << c.text;
-        }
+        EXPECT_EQ(formatWorkingDays(c.days), c.shown) << c.text;
     }
-    struct HoursCase {
-        const char* text;
-        int start, end; // -1: refused
-    };
-    const HoursCase hours[] = {
-        {"09:00-18:00", 9, 18}, {"0:00-24:00", 0, 24}, {" 8:00 - 17:00 ", 8, 17}, {"23:00-24:00", 23, 24},
-        {"18:00-09:00", -1, -1}, {"09:00-09:00", -1, -1}, {"09:30-18:00", -1, -1}, {"9-18", -1, -1},
-        {"24:00-25:00", -1, -1}, {"09:00", -1, -1},       {"0a:00-12:00", -1, -1},
-    };
-    for (const HoursCase& c : hours) {
-        const auto got = parseWorkingHours(c.text);
-        EXPECT_EQ(got.has_value(), c.start >= 0) << c.text;
-        if (got && c.start >= 0) {
-            EXPECT_EQ(*got, (std::array<int, 2>{c.start, c.end})) << c.text;
-        }
-    }
+    for (const char* refused : {"", "Mon-", "Monday", "Mon-Fri,", "Mon;Tue"})
+        EXPECT_FALSE(parseWorkingDays(refused)) << refused;
+    const std::pair<const char*, std::array<int, 2>> hours[] = {
+        {"09:00-18:00", {9, 18}}, {"0:00-24:00", {0, 24}}, {" 8:00 - 17:00 ", {8, 17}}, {"23:00-24:00", {23, 24}}};
+    for (const auto& [text, range] : hours)
+        EXPECT_EQ(parseWorkingHours(text), range) << text;
+    for (const char* refused :
+         {"18:00-09:00", "09:00-09:00", "09:30-18:00", "9-18", "24:00-25:00", "09:00", "0a:00-12:00"})
+        EXPECT_FALSE(parseWorkingHours(refused)) << refused;
     EXPECT_EQ(parseWorkingTime("Mon-Fri", "09:00-18:00"), WorkingTime{});
     EXPECT_EQ(formatWorkingHours(WorkingTime{}), "09:00-18:00");
     EXPECT_FALSE(parseWorkingTime("Mon-Fri", "9-18"));
 }
 
 // Items analysed by the message analysis, as a run stores them.
-class InsightsOfAnalysedItems : public ::testing::Test {
+class InsightsOfAnalysedItems : public ::testing::Test, public test::Analysed {
 protected:
-    InsightsOfAnalysedItems() { PrepareAnalysisArrays(state, 4); }
-
-    void feed(DateValue received, const std::string& type = "MailItem")
+    void feedAt(DateValue received, const std::string& type = "MailItem")
     {
-        test::MemoryItem data;
+        test::MemoryItem data = test::mail(received);
         data.typeName = type;
-        data.receivedTime = received;
-        folder.items = {data};
-        auto item = folder.item(1);
-        ProcessMessage(state, item.get(), {}, prompts);
+        feed(data);
     }
+    // The local time in `zone` the store gives for a time in UTC.
     DateValue utc(int year, int month, int day, int hour, int minute) const
     {
-        // Seconds since 1970 in UTC, then the local time the store would give.
-        const std::int64_t seconds = toSeconds(makeDate(year, month, day, hour, minute)) - toSeconds(makeDate(1970, 1, 1));
-        return fromUnixTime(seconds, zone);
+        const DateValue asUtc = makeDate(year, month, day, hour, minute);
+        return fromUnixTime(toSeconds(asUtc) - toSeconds(makeDate(1970, 1, 1)), zone);
     }
 
-    // The zone the store gives received times in.
     TimeZone zone = TimeZone::utc();
-    AnalysisState state;
-    test::RecordingPrompts prompts;
-    test::MemoryFolder folder{"Sent Items", nullptr};
 };
 
 TEST_F(InsightsOfAnalysedItems, MapKeysAtMidnightAndAcrossDaylightSavingChanges)
 {
     zone = *TimeZone::named("Europe/Berlin");
-    feed(utc(2011, 3, 26, 23, 0));  // Sunday 00:00 CET, still Saturday in UTC
-    feed(utc(2011, 3, 27, 0, 59));  // Sunday 01:59 CET
-    feed(utc(2011, 3, 27, 1, 0));   // Sunday 03:00 CEST: 02:00 to 02:59 never happened
-    feed(utc(2011, 3, 27, 21, 59)); // Sunday 23:59 CEST
-    feed(utc(2011, 3, 27, 22, 0));  // Monday 00:00 CEST
-    feed(utc(2011, 10, 30, 0, 30)); // Sunday 02:30 CEST
-    feed(utc(2011, 10, 30, 1, 30)); // Sunday 02:30 CET, the hour again
-    feed(utc(2011, 10, 30, 1, 30), "MeetingItem");
-    feed(makeDate(2021, 1, 2), "MailItem"); // outside the window
+    feedAt(utc(2011, 3, 26, 23, 0));  // Sunday 00:00 CET, still Saturday in UTC
+    feedAt(utc(2011, 3, 27, 0, 59));  // Sunday 01:59 CET
+    feedAt(utc(2011, 3, 27, 1, 0));   // Sunday 03:00 CEST: 02:00 to 02:59 never happened
+    feedAt(utc(2011, 3, 27, 21, 59)); // Sunday 23:59 CEST
+    feedAt(utc(2011, 3, 27, 22, 0));  // Monday 00:00 CEST
+    feedAt(utc(2011, 10, 30, 0, 30)); // Sunday 02:30 CEST
+    feedAt(utc(2011, 10, 30, 1, 30)); // Sunday 02:30 CET, the hour again
+    feedAt(utc(2011, 10, 30, 1, 30), "MeetingItem");
+    feedAt(makeDate(2021, 1, 2), "MailItem"); // outside the window
     WeekHourMap expected{};
     for (auto [weekday, hour, count] : {std::array{6, 0, 1}, {6, 1, 1}, {6, 2, 2}, {6, 3, 1}, {6, 23, 1}, {0, 0, 1}})
         expected[static_cast<std::size_t>(weekday)][static_cast<std::size_t>(hour)] = count;
@@ -204,7 +181,7 @@ TEST_F(InsightsOfAnalysedItems, WorkingHoursAtTheirEdges)
     for (const Case& c : cases) {
         resetStatistics(state);
         PrepareAnalysisArrays(state, 4);
-        feed(c.received);
+        feedAt(c.received);
         const auto working = parseWorkingTime(c.days, c.hours);
         ASSERT_TRUE(working) << c.days << ' ' << c.hours;
         EXPECT_EQ(computeInsights(state, *working).workingHoursShare, c.inWorkingTime ? 1.0 : 0.0)
@@ -215,7 +192,7 @@ TEST_F(InsightsOfAnalysedItems, WorkingHoursAtTheirEdges)
     PrepareAnalysisArrays(state, 4);
     EXPECT_FALSE(computeInsights(state, WorkingTime{}).workingHoursShare) << "no item, no share";
     for (int i = 0; i < 5; ++i)
-        feed(cases[i].received);
+        feedAt(cases[i].received);
     EXPECT_DOUBLE_EQ(*computeInsights(state, WorkingTime{}).workingHoursShare, 2.0 / 5);
 }
 
