@@ -60,24 +60,27 @@ CliRun runWithThreads(const fs::path& store, const std::string& threads)
     return {status, out.str(), err.str()};
 }
 
-TEST(ParseAhead, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorkers)
-{
+class ParseAheadTest : public ::testing::Test {
+protected:
     test::TempDir dir;
     const fs::path broken = writeBrokenStore(dir / "broken");
+};
+
+TEST_F(ParseAheadTest, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorkers)
+{
     for (const fs::path& store : storesToCompare(broken)) {
         const CliRun alone = runWithThreads(store, "0");
         ASSERT_NE(alone.out.find("\"lEmailsAnalysed\":"), std::string::npos) << store << alone.err;
         for (const char* threads : {"1", "3"}) {
             const CliRun ahead = runWithThreads(store, threads);
-            EXPECT_EQ(ahead.status, alone.status) << store << " threads " << threads;
-            EXPECT_EQ(ahead.out, alone.out) << store << " threads " << threads;
-            EXPECT_EQ(ahead.err, alone.err) << store << " threads " << threads;
+            EXPECT_EQ(std::tie(ahead.status, ahead.out, ahead.err), std::tie(alone.status, alone.out, alone.err))
+                << store << " threads " << threads;
+        }
+        if (store == broken) { // it did report its files, at the same items both ways
+            EXPECT_EQ(alone.status, 1);
+            EXPECT_NE(alone.out.find("Error in ProcessMessage: lEmailsProcessed = "), std::string::npos) << alone.out;
         }
     }
-    // The broken store did report its files, at the same items both ways.
-    const CliRun alone = runWithThreads(broken, "0");
-    EXPECT_EQ(alone.status, 1);
-    EXPECT_NE(alone.out.find("Error in ProcessMessage: lEmailsProcessed = "), std::string::npos) << alone.out;
 }
 
 // One run of a store's default folder, paused after item `pauseAt` and
@@ -126,17 +129,15 @@ struct PausedRun : OpenedStore, test::EngineRun {
     std::size_t heldWhilePaused = 0;
 };
 
-TEST(ParseAhead, PausesFallOnTheSameItemsAndResumeEndsWithTheSameFigures)
+TEST_F(ParseAheadTest, PausesFallOnTheSameItemsAndResumeEndsWithTheSameFigures)
 {
-    test::TempDir dir;
-    const fs::path broken = writeBrokenStore(dir / "broken");
     for (const fs::path& store : {test::sampleStoreDir(), broken}) {
         for (const std::int32_t pauseAt : {1, 2, 9, 14, 15, 40, 333}) {
             const PausedRun alone(store, 0, pauseAt);
             const PausedRun ahead(store, 3, pauseAt);
-            EXPECT_EQ(ahead.paused, alone.paused) << store << " pause after " << pauseAt;
-            EXPECT_EQ(ahead.position(), alone.position()) << store << " pause after " << pauseAt;
-            EXPECT_EQ(ahead.figures(), alone.figures()) << store << " pause after " << pauseAt;
+            EXPECT_EQ(std::tuple(ahead.paused, ahead.position(), ahead.figures()),
+                      std::tuple(alone.paused, alone.position(), alone.figures()))
+                << store << " pause after " << pauseAt;
             // Nothing read ahead survives the pause; the walk never held more
             // than the workers' depth.
             EXPECT_EQ(ahead.heldWhilePaused, 0u);

@@ -17,9 +17,7 @@ using test::MemoryItem;
 using test::MemoryStore;
 
 struct Gate {
-    std::atomic<bool> started{false};
-    std::atomic<bool> open{false};
-    std::atomic<bool> sawStop{false};
+    std::atomic<bool> started{false}, open{false}, sawStop{false};
 };
 
 // The store's ids copied when the job is made, emitted once the gate opens.
