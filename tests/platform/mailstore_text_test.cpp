@@ -86,6 +86,7 @@ TEST(MailText, HtmlToTextWholeAndStreamed)
         {"<div>  spaced \n  out  </div>", "spaced out"}, {"<b>bold</b> and <i>it</i>", "bold and it"},
         {"&lt;tag&gt; &eacute; &#8364;", "<tag> \xC3\xA9 \xE2\x82\xAC"}, {"<p>open <div>nested", "open\nnested"},
         {"<style>p{}</style><script>var a = '<p>';</script>text", "text"},
+        {"<p>a<script>b</script><style>c</style>", "a"},
         {"text <table><tr><td>x</td> <td>y</td></tr></table>\n\n<p>after</p>\n", "text\nx y\nafter"},
         {"<html><head><title>T</title></head>\n<body>\n<h1>H</h1> \n<ul> <li>a</li> <li>b</li> </ul></body></html>",
          "H\na\nb"},
