@@ -223,11 +223,7 @@ TEST_F(WorkbookPackage, BrokenFilesDoNotOpenAndAClosedWorkbookRefusesEveryCall)
 {
     writeFile(dir / "text.xlsm", "not a zip at all");
     const auto noWorkbook = dir / "other.xlsm";
-    int code = 0;
-    zip_t* archive = zip_open(noWorkbook.c_str(), ZIP_CREATE, &code);
-    const std::string note = "hello";
-    zip_file_add(archive, "note.txt", zip_source_buffer(archive, note.data(), note.size(), 0), 0);
-    ASSERT_EQ(zip_close(archive), 0);
+    writeFile(noWorkbook, std::string("PK\x05\x06", 4) + std::string(18, '\0')); // a zip with no entry
     // Found by fuzzing: a part whose entry claims 256 MiB was allocated whole.
     const auto claimsTooMuch = sourceDir() / "tests/fuzz/regressions/workbook/part-claims-256MiB.xlsm";
     for (const auto& file : {dir / "absent.xlsm", dir / "text.xlsm", noWorkbook, dir.path(), claimsTooMuch}) {
