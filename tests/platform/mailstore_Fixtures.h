@@ -24,12 +24,14 @@ inline std::string message(const std::string& subject, const std::string& body =
         + "\nDate: Mon, 1 Mar 2021 10:00:00 +0000\n\n" + body;
 }
 
-// An mbox file holding one message per subject.
+// One message of an mbox file: its "From " line, the message, a blank line.
+inline std::string mboxEntry(const std::string& raw) { return "From - Mon Mar  1 10:00:00 2021\n" + raw + "\n"; }
+
 inline std::string mboxOf(const Lines& subjects)
 {
     std::string out;
     for (const std::string& subject : subjects)
-        out += "From - Mon Mar  1 10:00:00 2021\n" + message(subject) + "\n";
+        out += mboxEntry(message(subject));
     return out;
 }
 
@@ -38,9 +40,8 @@ inline void makeMaildir(const std::filesystem::path& dir, const Lines& subjects 
 {
     for (const char* sub : {"cur", "new", "tmp"})
         std::filesystem::create_directories(dir / sub);
-    int n = 0;
-    for (const std::string& subject : subjects)
-        writeFile(dir / "cur" / (std::to_string(++n) + ".eml"), message(subject));
+    for (std::size_t n = 0; n < subjects.size(); ++n)
+        writeFile(dir / "cur" / (std::to_string(n + 1) + ".eml"), message(subjects[n]));
 }
 
 // One entry of a store written by buildStore: a Maildir folder or mbox file
@@ -55,19 +56,15 @@ struct StoreEntry {
 
 inline void buildStore(const std::filesystem::path& root, const std::vector<StoreEntry>& entries)
 {
-    for (const StoreEntry& e : entries) {
-        const std::filesystem::path at = root / e.path;
-        const std::string first = e.content.empty() ? "" : e.content.front();
-        if (e.kind == Kind::Maildir)
-            makeMaildir(at, e.content);
-        else if (e.kind == Kind::Mbox)
-            writeFile(at, mboxOf(e.content));
-        else if (e.kind == Kind::Message)
-            writeFile(at, message(first));
-        else if (e.kind == Kind::File)
-            writeFile(at, first);
+    for (const auto& [kind, path, content] : entries) {
+        const std::string first = content.empty() ? "" : content.front();
+        if (kind == Kind::Maildir)
+            makeMaildir(root / path, content);
+        else if (kind == Kind::Dir)
+            std::filesystem::create_directories(root / path);
         else
-            std::filesystem::create_directories(at);
+            writeFile(root / path, kind == Kind::Mbox ? mboxOf(content) : kind == Kind::Message ? message(first)
+                                                                                               : first);
     }
 }
 
@@ -78,14 +75,6 @@ inline void eachFolder(MailFolder& folder, const std::function<void(MailFolder&)
         eachFolder(*child, visit);
 }
 
-inline Lines subjects(MailFolder& folder)
-{
-    Lines result;
-    for (long i = 1; i <= folder.itemCount(); ++i)
-        result.push_back(folder.item(i)->subject());
-    return result;
-}
-
 // "path (count)" of every folder, depth-first; the root by its name.
 inline Lines outline(MailFolder& root)
 {
@@ -94,6 +83,17 @@ inline Lines outline(MailFolder& root)
         lines.push_back((f.parent() ? f.path() : f.name()) + " (" + std::to_string(f.itemCount()) + ")");
     });
     return lines;
+}
+
+// The message of the StoreError that `action` raises; "no error" when none.
+inline std::string errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const StoreError& e) {
+        return e.what();
+    }
+    return "no error";
 }
 
 // Reads every value of every item below `folder`; what raises StoreError is

@@ -1,13 +1,18 @@
 // Charset conversion, HTML to text, line ends, mbox indexing and unquoting,
 // and the loose address reading, as tables of input and expected output.
 // Each streamed conversion must give the bytes of its whole-text
-// counterpart whatever the cuts between the pieces it is fed.
+// counterpart whatever the cuts between the pieces it is fed; so must the
+// bodies of whole messages, real ones and one too large to be read whole.
 
 #include "platform/mailstore/AddressList.h"
 #include "platform/mailstore/GMimeSupport.h"
 #include "platform/mailstore/HtmlStream.h"
 #include "platform/mailstore/MboxIndex.h"
+#include "platform/mailstore/MessageItem.h"
+#include "platform/mailstore/MessageParts.h"
 #include "platform/mailstore/TextConvert.h"
+#include "tests/platform/mailstore_Fixtures.h"
+#include "tests/support/BodyFactsCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -16,22 +21,27 @@
 namespace brisk::mailstore {
 namespace {
 
-// Cuts `text` into pieces of 1, 2, 5 and random sizes, and calls `check`
-// with a function that feeds a sink the pieces.
+// Cuts `text` into pieces of `least` to `most` bytes, drawn from `random`.
+void feedInChunks(std::string_view text, std::mt19937& random, std::size_t least, std::size_t most,
+                  const TextSink& sink)
+{
+    std::uniform_int_distribution<std::size_t> size(least, most);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min(size(random), text.size() - at);
+        sink(text.substr(at, n));
+        at += n;
+    }
+}
+
+// Calls `check` with a function that feeds a sink `text` in pieces of 1, 2
+// and 5 bytes, then of random sizes (shown as 0).
 template <typename Check>
 void inEveryCut(std::string_view text, Check check)
 {
     std::mt19937 random(7);
-    for (const std::size_t maxChunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{4096}}) {
-        check([&](const std::function<void(std::string_view)>& sink) {
-            std::uniform_int_distribution<std::size_t> size(maxChunk < 4096 ? maxChunk : 1, maxChunk);
-            for (std::size_t at = 0; at < text.size();) {
-                const std::size_t n = std::min(size(random), text.size() - at);
-                sink(text.substr(at, n));
-                at += n;
-            }
-        }, maxChunk);
-    }
+    for (const std::size_t piece : {1, 2, 5, 0})
+        check([&](const TextSink& sink) { feedInChunks(text, random, piece ? piece : 1, piece ? piece : 4096, sink); },
+              piece);
 }
 
 TEST(MailText, ToUtf8WholeAndStreamed)
@@ -41,21 +51,19 @@ TEST(MailText, ToUtf8WholeAndStreamed)
         std::string bytes, charset, expected;
     };
     const Case cases[] = {
-        {"plain", "", "plain"},
+        {"plain", "", "plain"}, {"\xE9t\xE9", "", "\xC3\xA9t\xC3\xA9"},
+        {std::string("\xFF\xFEh\0i\0", 6), "utf-16", "hi"}, {"\xC4\xE3\xBA\xC3", "gb2312", "\xE4\xBD\xA0\xE5\xA5\xBD"},
+        {"\x1B$B$3$s", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93"},
         {"caf\xE9 cr\xE8me", "iso-8859-1", "caf\xC3\xA9 cr\xC3\xA8me"},
         {"\x80 and \x9C", "windows-1252", "\xE2\x82\xAC and \xC5\x93"},
         {"caf\xC3\xA9 \xF0\x9F\x98\x80", "utf-8", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
         {"caf\xE9", "utf-8", "caf\xC3\xA9"},            // label wrong: windows-1252
         {"caf\xC3\xA9", "unknown-8bit", "caf\xC3\xA9"}, // label unknown: valid UTF-8 kept
-        {"\xE9t\xE9", "", "\xC3\xA9t\xC3\xA9"},
         {"a\x81" "b \xE2\x82", "", "a\xEF\xBF\xBD" "b \xEF\xBF\xBD\xEF\xBF\xBD"}, // \x81: not windows-1252
         {"cut \xE2\x82\xAC\xE2", "utf-8", "cut \xC3\xA2\xE2\x80\x9A\xC2\xAC\xC3\xA2"},
         {std::string("nul\0byte \xC3\xA9", 11), "utf-8", "nul\xEF\xBF\xBD" "byte \xC3\xA9"},
         {std::string("nul\0byte \xE9", 10), "", "nul\xEF\xBF\xBD" "byte \xEF\xBF\xBD"},
-        {"\xC4\xE3\xBA\xC3", "gb2312", "\xE4\xBD\xA0\xE5\xA5\xBD"},
         {"\x1B$B$3$s$K$A$O\x1B(B ok", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF ok"},
-        {"\x1B$B$3$s", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93"},
-        {std::string("\xFF\xFEh\0i\0", 6), "utf-16", "hi"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(toUtf8(c.bytes, c.charset), c.expected) << c.bytes << " as " << c.charset;
@@ -83,15 +91,11 @@ std::string streamedBy(const Feed& feed)
 TEST(MailText, HtmlToTextWholeAndStreamed)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"<p>a</p><p>b</p>", "a\nb"},
-        {"x<br>y<br><br>z", "x\ny\n\nz"},
-        {"<div>  spaced \n  out  </div>", "spaced out"},
-        {"<b>bold</b> and <i>it</i>", "bold and it"},
-        {"&lt;tag&gt; &eacute; &#8364;", "<tag> \xC3\xA9 \xE2\x82\xAC"},
+        {"", ""}, {"<p>a</p><p>b</p>", "a\nb"}, {"x<br>y<br><br>z", "x\ny\n\nz"}, {"<h2>H</h2>tail", "H\ntail"},
+        {"<div>  spaced \n  out  </div>", "spaced out"}, {"<b>bold</b> and <i>it</i>", "bold and it"},
+        {"&lt;tag&gt; &eacute; &#8364;", "<tag> \xC3\xA9 \xE2\x82\xAC"}, {"<p>open <div>nested", "open\nnested"},
         {"<style>p{}</style><script>var a = '<p>';</script>text", "text"},
-        {"<h2>Head</h2>tail", "Head\ntail"},
-        {"<p>unclosed <div>nested", "unclosed\nnested"},
+        {"<p>a<script>b</script><style>c</style>", "a"},
         {"text <table><tr><td>x</td> <td>y</td></tr></table>\n\n<p>after</p>\n", "text\nx y\nafter"},
         {"<html><head><title>T</title></head>\n<body>\n<h1>H</h1> \n<ul> <li>a</li> <li>b</li> </ul></body></html>",
          "H\na\nb"},
@@ -101,11 +105,9 @@ TEST(MailText, HtmlToTextWholeAndStreamed)
         {"<html>lead<head><title>t</title></head></html>", "lead"},
     };
     for (const auto& c : cases) {
-        const std::string& html = c.first;
-        const std::string& text = c.second;
-        EXPECT_EQ(htmlToText(html), text) << html;
-        inEveryCut(html, [&](const auto& feed, std::size_t chunk) {
-            EXPECT_EQ(streamedBy<HtmlTextStream>(feed), text) << html << " in pieces of " << chunk;
+        EXPECT_EQ(htmlToText(c.first), c.second) << c.first;
+        inEveryCut(c.first, [&](const auto& feed, std::size_t chunk) {
+            EXPECT_EQ(streamedBy<HtmlTextStream>(feed), c.second) << c.first << " in pieces of " << chunk;
         });
     }
 }
@@ -117,11 +119,9 @@ TEST(MailText, CrLfWholeAndStreamed)
         {"a\r\r\nb", "a\r\n\r\nb"}, {"a\n\rb", "a\r\n\r\nb"}, {"end\r", "end\r\n"}, {"\r", "\r\n"},
     };
     for (const auto& c : cases) {
-        const std::string& in = c.first;
-        const std::string& out = c.second;
-        EXPECT_EQ(toCrLf(in), out);
-        inEveryCut(in, [&](const auto& feed, std::size_t chunk) {
-            EXPECT_EQ(streamedBy<CrLfStream>(feed), out) << "in pieces of " << chunk;
+        EXPECT_EQ(toCrLf(c.first), c.second);
+        inEveryCut(c.first, [&](const auto& feed, std::size_t chunk) {
+            EXPECT_EQ(streamedBy<CrLfStream>(feed), c.second) << "in pieces of " << chunk;
         });
     }
 }
@@ -133,8 +133,7 @@ TEST(MailText, MboxIndex)
         std::vector<std::pair<std::int64_t, std::int64_t>> expected; // offset, length
     };
     const Case cases[] = {
-        {"", {}},
-        {"not an mbox\n", {}},
+        {"", {}}, {"not an mbox\n", {}},
         {"From a\nX\n\nFrom b\nY\n\n", {{7, 2}, {17, 2}}},     // trailing separator line dropped
         {"From a\nX\nFrom b\nY", {{7, 10}}},                   // "From " not after a blank line
         {"From a\r\nX\r\n\r\nFrom b\r\nY", {{8, 3}, {21, 1}}}, // CR LF lines, no final newline
@@ -158,33 +157,29 @@ TEST(MailText, UnquoteFromLinesWholeAndStreamed)
         {"a\n>From b\nc >From d\n x>From e\n", "a\nFrom b\nc >From d\n x>From e\n"},
         {">Fromage\n> From\n>Fro\n>>>F\n>From", ">Fromage\n> From\n>Fro\n>>>F\n>From"},
     };
-    for (const auto& [in, out] : cases) {
-        std::string whole = in;
+    for (const auto& c : cases) {
+        std::string whole = c.first;
         unquoteFromLines(whole);
-        EXPECT_EQ(whole, out);
-        for (std::size_t piece = 1; piece <= 4; ++piece) {
+        EXPECT_EQ(whole, c.second);
+        inEveryCut(c.first, [&](const auto& feed, std::size_t chunk) {
             FromUnquoter unquoter;
             std::string got;
-            for (std::size_t at = 0; at < in.size(); at += piece)
-                unquoter.feed(std::string_view(in).substr(at, piece), got);
+            feed([&](std::string_view piece) { unquoter.feed(piece, got); });
             unquoter.finish(got);
-            EXPECT_EQ(got, out) << "in pieces of " << piece;
-        }
+            EXPECT_EQ(got, c.second) << "in pieces of " << chunk;
+        });
     }
 }
 
 TEST(MailText, LooseAddressSplitting)
 {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"", {}},
+        {"", {}}, {"undisclosed-recipients:;", {}}, {"<>, x@y", {"|x@y"}}, {" , ,a@x,", {"|a@x"}},
         {"\"Doe, John\" <j..doe@x>, k..allen@enron.com", {"Doe, John|j..doe@x", "|k..allen@enron.com"}},
         {"Team: a@x, B <b@x>;, c@x", {"|a@x", "B|b@x", "|c@x"}},
-        {"undisclosed-recipients:;", {}},
-        {"<>, x@y", {"|x@y"}},
         {"a@x (Alice, Smith), b@y", {"|a@x", "|b@y"}},
         {"=?ISO-8859-1?Q?Andr=E9?= <a@x>", {"Andr\xC3\xA9|a@x"}},
         {"\"quoted \\\" mark\" <q@x>", {"quoted \" mark|q@x"}},
-        {" , ,a@x,", {"|a@x"}},
     };
     for (const auto& [header, expected] : cases) {
         std::vector<std::string> got;
@@ -192,6 +187,82 @@ TEST(MailText, LooseAddressSplitting)
             got.push_back(a.name + "|" + a.address);
         EXPECT_EQ(got, expected) << header;
     }
+}
+
+// Each text part of the message, plain and HTML, streamed and whole; the
+// scanner's figures from the streamed text against the whole-text rules.
+// Returns the number of HTML parts compared.
+int compareBodies(const std::filesystem::path& file, std::mt19937& random)
+{
+    const std::string raw = test::readFile(file);
+    GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
+    GPtr<GMimeMessage> message = parseMessage(stream.get(), file.string());
+    const PartSummary parts = summariseParts(message.get());
+    int htmlParts = 0;
+    for (GMimeObject* part : {parts.plainText, parts.html}) {
+        if (!part)
+            continue;
+        const bool html = part == parts.html;
+        htmlParts += html ? 1 : 0;
+        const std::string text = decodedText(part);
+        const std::string whole = toCrLf(html ? htmlToText(text) : text);
+        std::string streamed;
+        BodyScanner scanner;
+        streamBodyText(part, html, [&](std::string_view chunk) {
+            streamed.append(chunk);
+            feedInChunks(chunk, random, 1, 97, [&](std::string_view piece) { scanner.feed(piece); });
+        });
+        EXPECT_EQ(streamed, whole) << file;
+        test::expectRulesAgree(whole, scanner.finish(), file.string());
+    }
+    return htmlParts;
+}
+
+TEST(BodyStream, EveryCorpusBodyStreamsAsItDecodesWholeAndScansAsTheRulesRead)
+{
+    BRISK_REQUIRE_CORPORA(corpora);
+    ensureGMime();
+    std::mt19937 random(13);
+    long messages = 0;
+    int htmlParts = 0;
+    for (const auto& root : {corpora / "enron", test::sampleStoreDir()}) {
+        if (!std::filesystem::is_directory(root))
+            continue;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file() || entry.path().parent_path().filename() != "cur")
+                continue;
+            htmlParts += compareBodies(entry.path(), random);
+            ++messages;
+        }
+    }
+    EXPECT_GT(messages, 9000);
+    if (std::filesystem::is_directory(test::sampleStoreDir())) {
+        EXPECT_GT(htmlParts, 100); // the sample store's HTML mail
+    }
+}
+
+TEST(BodyStream, ALargeBodyIsReadInChunksAsItWouldBeWhole)
+{
+    std::string qp;
+    for (int i = 0; i < 40000; ++i)
+        qp += "Caf=E9 cr=E8me line " + std::to_string(i) + " =\n  more\n";
+    const std::string raw = "Subject: RE: big\nContent-Type: text/plain; charset=ISO-8859-1\n"
+                            "Content-Transfer-Encoding: quoted-printable\n\n"
+                            "mine\n-----Original Message-----\nFrom: Ann\nSent: 05/01/2011 10:00\n"
+                            + qp;
+    ASSERT_GT(raw.size(), static_cast<std::size_t>(MessageItem::wholeBodyLimit));
+    test::OneMessage one(raw);
+    auto item = one.item();
+    std::string streamed;
+    std::size_t chunks = 0;
+    item->readBody([&](std::string_view chunk) { streamed.append(chunk), ++chunks; });
+    EXPECT_GT(chunks, 10u);
+    EXPECT_EQ(streamed.substr(0, 54), "mine\r\n-----Original Message-----\r\nFrom: Ann\r\nSent: 05/");
+    EXPECT_NE(streamed.find("Caf\xC3\xA9 cr\xC3\xA8me line 39999   more\r\n"), std::string::npos);
+    EXPECT_EQ(item->body(), streamed);
+    const BodyFacts facts = scanBody(*item);
+    EXPECT_TRUE(facts.quotedSent);
+    test::expectRulesAgree(streamed, facts, "large body");
 }
 
 } // namespace

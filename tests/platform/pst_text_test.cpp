@@ -89,8 +89,7 @@ TEST(PstItemValues, CodePagesEntryIdsAndFiletimes)
     for (const auto& [codepage, charset] : pages)
         EXPECT_EQ(charsetOfCodepage(codepage), charset) << codepage;
 
-    // Flags, provider UID, then the node id little-endian.
-    const std::string entryId = std::string(20, '\0') + std::string("\xc2\x80\x00\x00", 4);
+    const std::string entryId = std::string(20, '\0') + std::string("\xc2\x80\x00\x00", 4); // flags, UID, node id
     EXPECT_EQ(nodeIdOfEntryId(entryId), 0x80c2u);
     EXPECT_EQ(nodeIdOfEntryId(entryId + "x"), std::nullopt);
     EXPECT_EQ(nodeIdOfEntryId(""), std::nullopt);
@@ -102,10 +101,8 @@ TEST(PstItemValues, CodePagesEntryIdsAndFiletimes)
 TEST(PstThreadHeaders, IdsComeFromTheTransportHeaderBlock)
 {
     const ThreadHeaders folded = threadHeadersOf("Received: from x by y; Wed, 26 Feb 2014 08:50:04 +0100\r\n"
-                                                 "Message-ID: <530D9CAC.5080901@gmail.com>\r\n"
-                                                 "References: <a@x>\r\n <b@y> (comment)\r\n\t<c@z>\r\n"
-                                                 "In-Reply-To: <c@z>\r\n"
-                                                 "Subject: Re: x\r\n");
+                                                 "Message-ID: <530D9CAC.5080901@gmail.com>\r\nReferences: <a@x>\r\n"
+                                                 " <b@y> (comment)\r\n\t<c@z>\r\nIn-Reply-To: <c@z>\r\nSubject: x\r\n");
     EXPECT_EQ(folded.messageId, "530D9CAC.5080901@gmail.com");
     EXPECT_EQ(folded.references, (std::vector<std::string>{"a@x", "b@y", "c@z"}));
     EXPECT_EQ(folded.inReplyTo, (std::vector<std::string>{"c@z"}));
