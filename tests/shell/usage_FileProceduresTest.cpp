@@ -17,25 +17,11 @@ namespace {
 
 using namespace test;
 
-TEST(DoesFolderExist, TellsReachableFoldersFromEverythingElse)
-{
-    TempDir dir;
-    writeFile(dir / "file.txt", "x");
-    std::filesystem::create_directory(dir / "sub");
-    std::filesystem::create_directory_symlink(dir / "sub", dir / "link");
-    std::filesystem::create_directory_symlink(dir / "missing", dir / "dangling");
-    const std::pair<std::string, bool> cases[] = {
-        {(dir / "sub").string() + "/", true}, {(dir / "link").string(), true},
-        {(dir / "file.txt").string() + "/", false}, {(dir / "dangling").string(), false}, {"", false},
-    };
-    for (const auto& [path, exists] : cases)
-        EXPECT_EQ(DoesFolderExist(path), exists) << path;
-}
-
-// Lines go out in the single-byte code page, each ended by CR LF. A failure
-// shows the error and never creates folders, writes through a link or waits
-// on a FIFO.
-TEST(WriteToFile, AppendsCodePageLinesAndShowsTheErrorWhereItCannot)
+// One folder of hostile entries for both. A folder is reachable through a
+// link too. Lines go out in the single-byte code page, each ended by CR LF; a
+// failure shows the error and never creates folders, writes through a link
+// or waits on a FIFO.
+TEST(FileProcedures, DoesFolderExistAndWriteToFileAppendingCodePageLinesOrShowingTheError)
 {
     TempDir dir;
     RecordingPrompts quiet;
@@ -45,9 +31,17 @@ TEST(WriteToFile, AppendsCodePageLinesAndShowsTheErrorWhereItCannot)
     EXPECT_TRUE(quiet.shown.empty());
 
     std::filesystem::create_directory(dir / "folder.txt");
+    std::filesystem::create_directory_symlink(dir / "folder.txt", dir / "link");
+    std::filesystem::create_directory_symlink(dir / "missing", dir / "dangling");
     writeFile(dir / "victim", "kept");
     std::filesystem::create_symlink(dir / "victim", dir / "log.txt");
     ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
+    const std::pair<std::string, bool> folders[] = {
+        {(dir / "folder.txt").string() + "/", true}, {(dir / "link").string(), true},
+        {(dir / "out.txt").string() + "/", false},   {(dir / "dangling").string(), false}, {"", false},
+    };
+    for (const auto& [path, exists] : folders)
+        EXPECT_EQ(DoesFolderExist(path), exists) << path;
     for (const auto& path : {(dir / "no-such-folder" / "log.txt").string(), (dir / "folder.txt").string(),
                              (dir / "log.txt").string(), (dir / "fifo.txt").string(), std::string()}) {
         RecordingPrompts prompts;

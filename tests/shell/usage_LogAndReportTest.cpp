@@ -118,8 +118,9 @@ TEST_F(UsageFixture, LaunchesInTheSameSecondKeepTheirOwnLogsAndTheAdministratorL
 
 // A log made while the folder is there skips entries silently while it is
 // away and appends to the same file when it is back; a launch that found no
-// folder writes nowhere, the template included.
-TEST_F(UsageFixture, EntriesWhileTheFolderIsAwayAreSkippedSilently)
+// folder writes nowhere, the template included. A log that cannot be written
+// shows the error and the program goes on.
+TEST_F(UsageFixture, EntriesAreSkippedSilentlyWhileTheFolderIsAwayAndFailToAnUnwritableLog)
 {
     SharedUsageLog& before = launch();
     fs::rename(shared, dir / "away");
@@ -138,21 +139,17 @@ TEST_F(UsageFixture, EntriesWhileTheFolderIsAwayAreSkippedSilently)
     EXPECT_EQ(sharedFiles().size(), 1u);
     EXPECT_TRUE(fs::is_empty(app / "log.txt"));
     EXPECT_TRUE(prompts.shown.empty());
-}
 
-TEST_F(UsageFixture, AnUnwritableLogShowsTheErrorAndTheProgramGoesOn)
-{
-    SharedUsageLog& log = launch();
     // chmod stops ordinary users only; root cannot open a folder for writing.
     if (::geteuid() != 0) {
-        fs::permissions(log.vLogFilePath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        fs::permissions(before.vLogFilePath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     } else {
-        fs::remove(log.vLogFilePath());
-        fs::create_directory(log.vLogFilePath());
+        fs::remove(before.vLogFilePath());
+        fs::create_directory(before.vLogFilePath());
     }
-    log.logEntry("Start");
-    log.logEntry("end");
-    EXPECT_EQ(prompts.texts(), Texts(2, "BRISK Vezoriv Rizovave: Error writing to file: " + log.vLogFilePath()));
+    before.logEntry("Start");
+    before.logEntry("end");
+    EXPECT_EQ(prompts.texts(), Texts(2, "BRISK Vezoriv Rizovave: Error writing to file: " + before.vLogFilePath()));
 }
 
 // A row: the owner, the minutes from the first stamp to the last line's
