@@ -15,46 +15,33 @@
 namespace brisk {
 namespace {
 
-using test::readFile;
-using test::RecordingPrompts;
-using test::ScopedEnv;
-using test::TempDir;
-using test::writeFile;
+using namespace test;
 
-TEST(DoesFolderExist, TellsReachableFoldersFromEverythingElse)
+// One folder of hostile entries for both. A folder is reachable through a
+// link too. Lines go out in the single-byte code page, each ended by CR LF; a
+// failure shows the error and never creates folders, writes through a link
+// or waits on a FIFO.
+TEST(FileProcedures, DoesFolderExistAndWriteToFileAppendingCodePageLinesOrShowingTheError)
 {
     TempDir dir;
-    writeFile(dir / "file.txt", "x");
-    std::filesystem::create_directory(dir / "sub");
-    std::filesystem::create_directory_symlink(dir / "sub", dir / "link");
-    std::filesystem::create_directory_symlink(dir / "missing", dir / "dangling");
-    const std::pair<std::string, bool> cases[] = {
-        {(dir / "sub").string() + "/", true}, {(dir / "link").string(), true},
-        {(dir / "file.txt").string() + "/", false}, {(dir / "dangling").string(), false}, {"", false},
-    };
-    for (const auto& [path, exists] : cases)
-        EXPECT_EQ(DoesFolderExist(path), exists) << path;
-}
+    RecordingPrompts quiet;
+    for (const char* line : {"first", "caf\xC3\xA9 \xE2\x82\xAC", ""}) // "café €"
+        WriteToFile((dir / "out.txt").string(), line, quiet);
+    EXPECT_EQ(readFile(dir / "out.txt"), "first\r\ncaf\xE9 ?\r\n\r\n");
+    EXPECT_TRUE(quiet.shown.empty());
 
-TEST(WriteToFile, AppendsCodePageLinesEndedByCrLf)
-{
-    TempDir dir;
-    RecordingPrompts prompts;
-    const std::string file = (dir / "out.txt").string();
-    WriteToFile(file, "first", prompts);
-    WriteToFile(file, "caf\xC3\xA9 \xE2\x82\xAC", prompts); // "café €"
-    WriteToFile(file, "", prompts);
-    EXPECT_EQ(readFile(file), "first\r\ncaf\xE9 ?\r\n\r\n");
-    EXPECT_TRUE(prompts.shown.empty());
-}
-
-TEST(WriteToFile, FailureShowsTheErrorAndNeverWritesThroughALinkOrIntoAFifo)
-{
-    TempDir dir;
     std::filesystem::create_directory(dir / "folder.txt");
+    std::filesystem::create_directory_symlink(dir / "folder.txt", dir / "link");
+    std::filesystem::create_directory_symlink(dir / "missing", dir / "dangling");
     writeFile(dir / "victim", "kept");
     std::filesystem::create_symlink(dir / "victim", dir / "log.txt");
     ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
+    const std::pair<std::string, bool> folders[] = {
+        {(dir / "folder.txt").string() + "/", true}, {(dir / "link").string(), true},
+        {(dir / "out.txt").string() + "/", false},   {(dir / "dangling").string(), false}, {"", false},
+    };
+    for (const auto& [path, exists] : folders)
+        EXPECT_EQ(DoesFolderExist(path), exists) << path;
     for (const auto& path : {(dir / "no-such-folder" / "log.txt").string(), (dir / "folder.txt").string(),
                              (dir / "log.txt").string(), (dir / "fifo.txt").string(), std::string()}) {
         RecordingPrompts prompts;

@@ -27,15 +27,6 @@ struct TextPlace {
     QString text;
 };
 
-QStyle::SubElement contentsElement(const QAbstractButton& button)
-{
-    if (qobject_cast<const QRadioButton*>(&button) != nullptr)
-        return QStyle::SE_RadioButtonContents;
-    if (qobject_cast<const QCheckBox*>(&button) != nullptr)
-        return QStyle::SE_CheckBoxContents;
-    return QStyle::SE_PushButtonContents;
-}
-
 std::optional<TextPlace> textPlace(QWidget& widget)
 {
     if (auto* label = qobject_cast<QLabel*>(&widget); label && !label->text().isEmpty() && !label->wordWrap())
@@ -44,10 +35,12 @@ std::optional<TextPlace> textPlace(QWidget& widget)
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        const QStyle::SubElement element = contentsElement(*button);
-        const QRect box = button->style()->subElementRect(element, &option, button);
+        const auto element = qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+            : qobject_cast<QCheckBox*>(button)                   ? QStyle::SE_CheckBoxContents
+                                                                 : QStyle::SE_PushButtonContents;
         const bool push = element == QStyle::SE_PushButtonContents;
-        return TextPlace{box, push ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter, button->text()};
+        return TextPlace{button->style()->subElementRect(element, &option, button),
+                         push ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter, button->text()};
     }
     auto* edit = qobject_cast<QLineEdit*>(&widget);
     if (!edit || edit->text().isEmpty())
@@ -61,11 +54,13 @@ std::optional<TextPlace> textPlace(QWidget& widget)
 // window down, the first children that differ decide by their order.
 bool drawnAbove(QWidget* other, QWidget* widget)
 {
-    QList<QWidget*> a, b;
-    for (QWidget* w = widget; w != nullptr; w = w->parentWidget())
-        a.prepend(w);
-    for (QWidget* w = other; w != nullptr; w = w->parentWidget())
-        b.prepend(w);
+    const auto chain = [](QWidget* w) {
+        QList<QWidget*> all;
+        for (; w != nullptr; w = w->parentWidget())
+            all.prepend(w);
+        return all;
+    };
+    const QList<QWidget*> a = chain(widget), b = chain(other);
     int i = 0;
     while (i < a.size() && i < b.size() && a[i] == b[i])
         ++i;

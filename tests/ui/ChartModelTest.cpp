@@ -67,28 +67,22 @@ TEST(ChartModel, WritesGoToTheSelectedColumnAndOnlyTheShownOneRedraws)
     EXPECT_EQ(model.revision(), start + 2);
 }
 
-TEST(ChartModel, AHoveredColumnTellsItsLabelAndValue)
+// The hover text tells a column's label and value; the value axis holds
+// every column in at most five whole steps.
+TEST(ChartModel, AHoveredColumnTellsItsLabelAndValueAndTheAxisHoldsEveryColumn)
 {
     ChartModel model;
-    model.selectValues(ChartMode::DayOfWeek);
     model.writeValues({12.5, 7, 0.25, 100.0 / 3});
     const char* tips[] = {"", "MON: 12.5%", "TUE: 7%", "WED: 0.3%", "THU: 33.3%", "FRI: 0%", "SAT: 0%", "SUN: 0%", ""};
     for (int column = -1; column <= 7; ++column)
         EXPECT_EQ(model.barToolTip(column), tips[column + 1]) << column;
-}
-
-TEST(ChartModel, TheValueAxisHoldsEveryColumnInAtMostFiveWholeSteps)
-{
-    struct Case {
-        std::vector<double> values;
-        AxisScale expected;
-    };
-    for (const Case& c : {Case{{}, {1, 1}}, Case{{0.07}, {1, 1}}, Case{{5}, {5, 1}}, Case{{5.2}, {6, 2}},
-                          Case{{33.3, 33.4}, {40, 10}}, Case{{100}, {100, 20}}, Case{{-5, 12}, {15, 5}}})
-        EXPECT_EQ(wholeNumberAxis(c.values), c.expected) << ::testing::PrintToString(c.values);
-    ChartModel model;
-    model.writeValues({0, 33.4});
     EXPECT_EQ(model.axis(), (AxisScale{40, 10}));
+    const std::pair<std::vector<double>, AxisScale> cases[] = {
+        {{}, {1, 1}},       {{0.07}, {1, 1}},    {{5}, {5, 1}}, {{5.2}, {6, 2}}, {{33.3, 33.4}, {40, 10}},
+        {{100}, {100, 20}}, {{-5, 12}, {15, 5}},
+    };
+    for (const auto& [values, expected] : cases)
+        EXPECT_EQ(wholeNumberAxis(values), expected) << ::testing::PrintToString(values);
 }
 
 } // namespace

@@ -20,10 +20,8 @@
 
 namespace brisk::test {
 
-// Records like RecordingPrompts and, as a real message box does, takes the
-// keyboard focus while it is shown.
-class FocusTakingPrompts : public RecordingPrompts {
-public:
+// Records, and takes the keyboard focus as a real message box does.
+struct FocusTakingPrompts : RecordingPrompts {
     void message(const std::string& text, const std::string& title) override
     {
         RecordingPrompts::message(text, title);
@@ -33,10 +31,8 @@ public:
     QWidget* focusThief = nullptr;
 };
 
-// A folder that calls back before each item is read, so that a test can click
-// while the walk stands at a known item.
-class HookedFolder : public MemoryFolder {
-public:
+// Calls back before each item is read: a test clicks at a known item.
+struct HookedFolder : MemoryFolder {
     using MemoryFolder::MemoryFolder;
     std::unique_ptr<MailItem> item(long index) override
     {
@@ -64,7 +60,6 @@ protected:
         writeFile(appFolder / "log.txt", "");
     }
 
-    // Form_Initialize with the store, then shows the window.
     void launch()
     {
         window->Form_Initialize(std::move(ownedStore));
@@ -87,9 +82,9 @@ protected:
     }
     static std::vector<std::string> lines(const QComboBox& combo)
     {
-        std::vector<std::string> all(static_cast<std::size_t>(combo.count()));
+        std::vector<std::string> all;
         for (int i = 0; i < combo.count(); ++i)
-            all[static_cast<std::size_t>(i)] = combo.itemText(i).toStdString();
+            all.push_back(combo.itemText(i).toStdString());
         return all;
     }
 
@@ -102,18 +97,16 @@ protected:
                 ui.DateFilterRadio->isEnabled(), ui.FromDatePickerText->isEnabled(), ui.ToDatePickerText->isEnabled()};
     }
 
-    // Clicks the named button of the next modal dialog once it is shown
-    // (looked for in the next 100 turns of the event loop).
-    void answerModalDialog(const char* buttonName, int turns = 100)
+    // Runs `act` on the next modal dialog once it is shown (looked for in the
+    // next 100 turns of the event loop).
+    void onModalDialog(const std::function<void(QWidget&)>& act, int turns = 100)
     {
-        QTimer::singleShot(0, window.get(), [this, buttonName, turns] {
+        QTimer::singleShot(0, window.get(), [this, act, turns] {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr && turns > 0)
-                return answerModalDialog(buttonName, turns - 1);
-            if (modal == nullptr)
-                return;
-            ++modalsAnswered;
-            click(modal->findChild<QAbstractButton*>(QString::fromLatin1(buttonName)));
+                return onModalDialog(act, turns - 1);
+            if (modal != nullptr)
+                act(*modal);
         });
     }
 
@@ -140,7 +133,6 @@ protected:
     std::unique_ptr<HookedStore> ownedStore = std::make_unique<HookedStore>();
     HookedStore& store = *ownedStore;
     HookedFolder& sent = store.sent;
-    int modalsAnswered = 0;
 };
 
 } // namespace brisk::test

@@ -1,6 +1,5 @@
-// The GUI tests need one QApplication for the whole run; without a display
-// they draw offscreen (also while ctest lists the tests, before its
-// environment applies).
+// One QApplication for the whole run, drawing offscreen without a display
+// (also while ctest lists the tests, before its environment applies).
 
 #include <QApplication>
 #include <QByteArray>

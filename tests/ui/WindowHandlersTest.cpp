@@ -1,8 +1,6 @@
-// One test per handler of the main window, clicked as a user would: each
-// checks that the handler reaches the engine, the export or the shell and
-// shows what comes back. The scenarios behind them (resume positions, the
-// close question, date rules, the workbook's contents) are tested without a
-// window in tests/engine and tests/export.
+// One test per handler of the main window, clicked as a user would: the
+// handler reaches the engine, the export or the shell and shows what comes
+// back. The scenarios behind them are tested without a window elsewhere.
 
 #include "tests/support/ScopedEnv.h"
 #include "tests/ui/UiFixture.h"
@@ -193,9 +191,13 @@ TEST_F(MainWindowTest, ResultsOkSavesTheResultsFileBesideTheProgramAndOpensIt)
     sent.addItems(5);
     launch();
     clickStart();
-    answerModalDialog("OKButton");
+    int answered = 0;
+    onModalDialog([&](QWidget& dialog) {
+        ++answered;
+        click(dialog.findChild<QAbstractButton*>("OKButton"));
+    });
     click(ui.ExportButton);
-    EXPECT_EQ(modalsAnswered, 1);
+    EXPECT_EQ(answered, 1);
     ASSERT_TRUE(window->lastResultsFile()) << ::testing::PrintToString(prompts.texts());
     const auto file = *window->lastResultsFile();
     EXPECT_EQ(file.parent_path(), appFolder.path());
@@ -282,23 +284,35 @@ TEST_F(MainWindowTest, TheDateOptionsSwitchTheBoxesAndOnlyTheUsersNonDatesCompla
     EXPECT_EQ(ui.TopSendersCombo->currentText().toStdString(), "") << "a run that found nothing shows no text";
 }
 
-TEST_F(MainWindowTest, HelpShowsAFreshModalDialogEachTime)
+// Each click shows a fresh modal dialog, unloaded on closing: its text box
+// shows the help text's lines without the carriage returns that join them,
+// its button opens the product's home page, and the link, which shows that
+// address, the how-it-works page.
+TEST_F(MainWindowTest, HelpShowsAFreshModalDialogEachTimeThatOpensTheTwoPages)
 {
     launch();
     for (int opening = 1; opening <= 2; ++opening) {
         int lineCount = 0;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<HelpDialog*>(QApplication::activeModalWidget());
-            if (dialog != nullptr && dialog->parentWidget() == window.get())
-                lineCount = dialog->form().MainHelpText->document()->blockCount();
-            if (dialog != nullptr)
-                dialog->close();
+        onModalDialog([&](QWidget& modal) {
+            auto* dialog = qobject_cast<HelpDialog*>(&modal);
+            if (dialog != nullptr && dialog->parentWidget() == window.get()) {
+                Ui::HelpDialog& help = dialog->form();
+                lineCount = help.MainHelpText->document()->blockCount();
+                EXPECT_FALSE(help.MainHelpText->toPlainText().contains('\r'));
+                EXPECT_TRUE(help.MainHelpText->isReadOnly());
+                EXPECT_EQ(help.OnlineHelpText->text(), "https://home.example.test/");
+                QTest::mouseClick(help.OnlineHelpButton, Qt::LeftButton);
+                QTest::mouseClick(help.OnlineHelpText, Qt::LeftButton);
+            }
+            modal.close();
         });
         click(ui.HelpButton);
         EXPECT_EQ(lineCount, 11) << "opening " << opening;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(window->findChild<HelpDialog*>(), nullptr) << "closing unloads the dialog";
     }
+    EXPECT_EQ(desktop.urls, (Lines{"https://home.example.test/", "https://home.example.test/how",
+                                   "https://home.example.test/", "https://home.example.test/how"}));
 }
 
 } // namespace
