@@ -1,9 +1,41 @@
 #include "engine/ParseAhead.h"
 
+#include <algorithm>
+
 namespace brisk {
 
+void WorkerBin::put(std::unique_ptr<MailItem>& item)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_open)
+        m_items.push_back(std::move(item));
+}
+
+void WorkerBin::empty()
+{
+    std::vector<std::unique_ptr<MailItem>> items;
+    {
+        const std::lock_guard lock(m_mutex);
+        items.swap(m_items);
+    }
+}
+
+void WorkerBin::close()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_open = false;
+    }
+    empty();
+}
+
 ParsedItem::ParsedItem(std::unique_ptr<MailItem> item, const DateLocale& locale)
-    : m_item(std::move(item)), m_locale(locale)
+    : ParsedItem(std::move(item), locale, nullptr)
+{
+}
+
+ParsedItem::ParsedItem(std::unique_ptr<MailItem> item, const DateLocale& locale, std::shared_ptr<WorkerBin> bin)
+    : m_item(std::move(item)), m_bin(std::move(bin)), m_locale(locale)
 {
     // The store's item keeps what it worked out; an accessor that fails
     // fails again, the same way, when the walk asks it.
@@ -26,6 +58,12 @@ ParsedItem::ParsedItem(std::unique_ptr<MailItem> item, const DateLocale& locale)
     } catch (...) {
         m_bodyError = std::current_exception();
     }
+}
+
+ParsedItem::~ParsedItem()
+{
+    if (m_bin)
+        m_bin->put(m_item);
 }
 
 BodyFacts ParsedItem::bodyFacts()
@@ -69,12 +107,19 @@ void ParseAhead::setThreads(unsigned threads)
 void ParseAhead::startWorkers()
 {
     while (m_workers.size() < m_threads)
-        m_workers.emplace_back([this] { work(); });
+        m_workers.emplace_back([this] {
+            const auto bin = std::make_shared<WorkerBin>();
+            work(bin);
+            bin->close();
+        });
 }
 
-void ParseAhead::work()
+void ParseAhead::work(const std::shared_ptr<WorkerBin>& bin)
 {
     for (;;) {
+        // Items this worker parsed and the walk has done with; at most the
+        // depth read ahead waits here while the worker is idle.
+        bin->empty();
         std::shared_ptr<Slot> slot;
         {
             std::unique_lock lock(m_mutex);
@@ -85,13 +130,16 @@ void ParseAhead::work()
             m_jobs.pop_front();
         }
         // The walk touches a queued slot only once it is done.
-        auto parsed = std::make_unique<ParsedItem>(std::move(slot->item), *m_locale);
+        auto parsed = std::make_unique<ParsedItem>(std::move(slot->item), *m_locale, bin);
+        bool awaited = false;
         {
             const std::lock_guard lock(m_mutex);
             slot->item = std::move(parsed);
             slot->done = true;
+            awaited = slot.get() == m_awaitedNext || slot.get() == m_awaitedLast;
         }
-        m_ready.notify_all();
+        if (awaited)
+            m_ready.notify_one();
         // A slot the walk dropped meanwhile (a pause) is freed here.
     }
 }
@@ -193,10 +241,16 @@ std::unique_ptr<MailItem> ParseAhead::take(long index)
     }
     fill();
     const std::shared_ptr<Slot> slot = m_window.front();
+    const std::shared_ptr<Slot> last = m_window[std::min(m_window.size(), kWakeBatch) - 1];
     m_window.pop_front();
     {
         std::unique_lock lock(m_mutex);
-        m_ready.wait(lock, [&] { return slot->done; });
+        if (!slot->done) {
+            m_awaitedNext = slot.get();
+            m_awaitedLast = last.get();
+            m_ready.wait(lock, [&] { return slot->done && last->done; });
+            m_awaitedNext = m_awaitedLast = nullptr;
+        }
     }
     if (slot->error)
         std::rethrow_exception(slot->error);

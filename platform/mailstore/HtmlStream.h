@@ -2,7 +2,7 @@
 // HTML turned into plain text as a mail client shows it, on a stream:
 // script, style, head and title dropped, block elements end lines, table
 // cells separated by a blank, runs of blanks collapsed, trailing line ends
-// dropped. htmlToText applies the same rules to a whole parsed document.
+// dropped. htmlToText runs a whole document through the same stream.
 
 #include "platform/mailstore/TextStream.h"
 

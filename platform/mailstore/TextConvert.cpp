@@ -4,7 +4,6 @@
 #include "platform/mailstore/HtmlStream.h"
 
 #include <gmime/gmime.h>
-#include <libxml/HTMLparser.h>
 
 #include <array>
 #include <cstring>
@@ -89,55 +88,15 @@ void makeUtf8(std::string& text, std::string_view charset)
     g_free(made);
 }
 
-namespace {
-
-void walk(const xmlNode* node, PlainTextWriter& writer)
-{
-    for (; node; node = node->next) {
-        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-            if (node->content)
-                writer.text(reinterpret_cast<const char*>(node->content));
-            continue;
-        }
-        if (node->type != XML_ELEMENT_NODE)
-            continue;
-        const HtmlRole role = htmlRole(node->name);
-        if (role == HtmlRole::Dropped)
-            continue;
-        if (role == HtmlRole::LineBreak) {
-            writer.lineBreak();
-            continue;
-        }
-        if (role == HtmlRole::Block)
-            writer.endLine();
-        walk(node->children, writer);
-        if (role == HtmlRole::Block)
-            writer.endLine();
-        else if (role == HtmlRole::Cell)
-            writer.separate();
-    }
-}
-
-struct DocFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-
-} // namespace
-
 std::string htmlToText(std::string_view html)
 {
-    if (html.empty())
-        return {};
-    const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
-    std::unique_ptr<xmlDoc, DocFree> doc(
-        htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, "UTF-8", options));
-    if (!doc)
-        return {};
+    // The same single pass as a streamed body: libxml2's parser reports
+    // elements and text as it reads, and no document tree is built.
     std::string text;
     const TextSink toText = [&](std::string_view piece) { text.append(piece); };
-    PlainTextWriter writer(toText);
-    walk(xmlDocGetRootElement(doc.get()), writer);
-    writer.finish();
+    HtmlTextStream stream(toText);
+    stream.feed(html);
+    stream.finish();
     return text;
 }
 
