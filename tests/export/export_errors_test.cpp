@@ -78,30 +78,21 @@ TEST_F(HandMadeTemplate, NoResponseTimeAtAllLeavesTheOverallMediansSilently)
 
 TEST(BucketMedian, OnlyTheBucketsResponseTimesInHours)
 {
-    struct Slot {
-        int key;
-        std::int32_t minutes;
-        bool responded;
-    };
     const struct {
-        std::vector<Slot> slots;
+        std::vector<std::int8_t> keys;
+        std::vector<std::int32_t> minutes; // -1 fills a slot without a response
+        std::vector<bool> responded;
         int key;
         std::optional<double> hours;
-    } cases[] = {
-        {{{1, 150, true}, {1, 30, true}, {1, 210, true}, {1, 90, true}, {2, 600, true}}, 1, 2.0},
-        {{{1, -1, false}, {1, -1, false}, {1, 60, true}}, 1, 1.0},
-        {{{1, -1, true}}, 1, -1.0 / 60}, // a real -1 minute counts
-        {{{4, -1, false}, {1, 30, true}}, 4, std::nullopt},
-    };
+    } cases[] = {{{1, 1, 1, 1, 2}, {150, 30, 210, 90, 600}, {true, true, true, true, true}, 1, 2.0},
+                 {{1, 1, 1}, {-1, -1, 60}, {false, false, true}, 1, 1.0},
+                 {{1}, {-1}, {true}, 1, -1.0 / 60}, // a real -1 minute counts
+                 {{4, 1}, {-1, 30}, {false, true}, 4, std::nullopt}};
     for (const auto& c : cases) {
         PerItemArrays items;
-        std::vector<std::int8_t> keys;
-        for (const Slot& r : c.slots) {
-            keys.push_back(static_cast<std::int8_t>(r.key));
-            items.vItemResponseMinutes.push_back(r.minutes);
-            items.responded.push_back(r.responded);
-        }
-        EXPECT_EQ(bucketMedianHours(items, keys, c.key), c.hours) << c.slots.size();
+        items.vItemResponseMinutes = c.minutes;
+        items.responded = c.responded;
+        EXPECT_EQ(bucketMedianHours(items, c.keys, c.key), c.hours) << c.keys.size();
     }
 }
 
