@@ -43,7 +43,7 @@ constexpr int kCannotDrop = 77;
 
 using ExportWorkflow = ExportFixture;
 
-TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesAndTheTemplateStaysAsItWas)
+TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesUnsafeNamesStayInsideAndTheTemplateIsKept)
 {
     const std::string templateBytes = readFile(appTemplate());
     const auto templateTime = std::filesystem::last_write_time(appTemplate());
@@ -64,16 +64,13 @@ TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesAndTheTemplateStays
     // The second file was not written over the first: both open and agree.
     for (const auto& file : {*first, *second})
         expectCells(file, {{"DetailedResults!B10", 10}});
-}
-
-TEST_F(ExportWorkflow, UnsafeFolderNamesStayInsideTheOutputFolder)
-{
+    // Unsafe folder names stay inside the output folder.
     for (const char* name : {"a/b\tc", "../../escape"}) {
         analyse(knownFolder(name));
         const auto saved = exportNow();
         ASSERT_TRUE(saved) << ::testing::PrintToString(prompts.texts());
         EXPECT_EQ(saved->parent_path(), appDir);
-        EXPECT_EQ(saved->filename().string(), resultsFileName(kUserName, safeFileNamePart(name), kAnalysisDate));
+        EXPECT_EQ(saved->filename().string(), resultsFileName(kUserName, safeFileNamePart(name), "05-12-26 14:07:10"));
         expectCells(*saved, {{"label:OutputMailboxLabel", name}}); // the folder as it is called
     }
     EXPECT_EQ(entryCount(dir.path()), 1) << "only the application folder";
