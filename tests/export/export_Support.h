@@ -74,10 +74,7 @@ using CellTable = std::vector<std::pair<std::string, Expected>>;
 std::map<std::string, ReadValue> expectCells(const std::filesystem::path& file, const CellTable& table);
 
 // The template the build generates beside the executables.
-inline std::filesystem::path builtTemplatePath()
-{
-    return buildDir() / "app" / kTemplateFileName;
-}
+inline std::filesystem::path builtTemplatePath() { return buildDir() / "app" / kTemplateFileName; }
 
 // "05-12-26 14:07:09", the moment every fixture export happens.
 inline constexpr const char* kAnalysisDate = "05-12-26 14:07:09";
