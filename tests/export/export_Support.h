@@ -1,12 +1,11 @@
 #pragma once
 // Helpers of the export tests: a known store whose buckets are written out
 // by hand, a window stand-in for the export, and a whole headless analysis
-// followed by exports. Saved workbooks are read back with the shared openpyxl
-// reader.
+// followed by exports, read back with the shared openpyxl reader.
 
-#include "shell/HeadlessWindow.h"
 #include "engine/UsageLogSink.h"
 #include "export/ExportWorkflow.h"
+#include "shell/HeadlessWindow.h"
 #include "tests/support/MemoryStore.h"
 #include "tests/support/OfficeTools.h"
 #include "tests/support/TestSupport.h"
@@ -14,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,14 +23,11 @@ namespace brisk::test {
 // One item of the known store. Weekday, hour and month are written by hand
 // from a calendar, so the expected buckets do not come from the code tested.
 struct KnownItem {
-    int year, month, day, hour, minute;
-    int weekday; // 1 = Monday ... 7 = Sunday
-    std::string subject;
-    std::string quotedSent; // the body's "Sent: " text, "" for none
-    int responseMinutes;    // -1 when the item has no response time
+    int year, month, day, hour, minute, weekday; // 1 = Monday ... 7 = Sunday
+    std::string subject, quotedSent;             // quotedSent: a reply body's "Sent: " text, or ""
+    int responseMinutes;                         // -1 when the item has no response time
     std::vector<std::string> recipients;
-    int attachments;
-    int words;
+    int attachments, words;
     std::string sender;
     std::int64_t size;
 };
@@ -41,7 +36,6 @@ struct KnownItem {
 // and December 2011. Monday's responses took 30, 90 and 150 minutes, Tuesday's
 // 30, 90, 150 and 210; Wednesday, Saturday and Sunday have none.
 const std::vector<KnownItem>& knownItems();
-MemoryItem toMemoryItem(const KnownItem& known);
 
 class RecordingLog : public UsageLog {
 public:
@@ -54,14 +48,9 @@ public:
 class FakeExportView : public ExportView {
 public:
     explicit FakeExportView(const PanelView& panel) : m_panel(panel) {}
-    ResultsOptions askResultsOptions() override
-    {
-        ++asked;
-        return options;
-    }
+    ResultsOptions askResultsOptions() override { return ++asked, options; }
     void setBusy(bool busy) override { busyCalls.push_back(busy); }
     const PanelView& panel() const override { return m_panel; }
-
     ResultsOptions options;
     int asked = 0;
     std::vector<bool> busyCalls;
@@ -70,23 +59,39 @@ private:
     const PanelView& m_panel;
 };
 
+// What a cell must hold: a number (within 1e-9) or a text, "" for an empty cell.
+struct Expected {
+    Expected(const char* t) : text(t) {}
+    Expected(std::string t) : text(std::move(t)) {}
+    Expected(double n) : number(n) {}
+    Expected(int n) : number(n) {}
+    std::optional<double> number;
+    std::string text;
+};
+using CellTable = std::vector<std::pair<std::string, Expected>>;
+// Reads every query of `table` from `file` with openpyxl, checks each and
+// returns what was read.
+std::map<std::string, ReadValue> expectCells(const std::filesystem::path& file, const CellTable& table);
+
 // The template the build generates beside the executables.
-std::filesystem::path builtTemplatePath();
+inline std::filesystem::path builtTemplatePath() { return buildDir() / "app" / kTemplateFileName; }
 
 // "05-12-26 14:07:09", the moment every fixture export happens.
 inline constexpr const char* kAnalysisDate = "05-12-26 14:07:09";
 inline constexpr const char* kUserName = "Zo\xC3\xAB Tester";
+inline const std::string kResultsName =
+    std::string("Brisk Vezoriv Rizovave Output, ") + kUserName + ", Sent Items05-12-26 140709.xlsm";
 
 // An application folder holding the template, a store in memory, a headless
 // analysis and exports through runExport.
 class ExportFixture : public ::testing::Test {
 protected:
     ExportFixture();
+    // A folder of the known items.
     MemoryFolder& knownFolder(const std::string& name = "Sent Items");
     void analyse(MemoryFolder& folder);
     std::optional<std::filesystem::path> exportNow();
     std::filesystem::path appTemplate() const { return appDir / kTemplateFileName; }
-    std::string box(PanelBox b) const { return window.panel.boxText(b); }
 
     TempDir dir;
     std::filesystem::path appDir;
@@ -100,9 +105,5 @@ protected:
     HeadlessWindow window;
     FakeExportView view;
 };
-
-// A copy of `source` whose xl/workbook.xml went through `edit`.
-void copyWithWorkbookXml(const std::filesystem::path& source, const std::filesystem::path& target,
-                         const std::function<std::string(std::string)>& edit);
 
 } // namespace brisk::test

@@ -1,28 +1,23 @@
-// The export's course: where the results file goes and under which name, the
+// The export's course: where the results file goes (the documents folder
+// when the application's cannot be written) and under which name, the
 // template left as it was, and what the user is told when something stands
 // in the way.
 
 #include "tests/export/export_Support.h"
+#include "tests/support/ScopedEnv.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
+#include <iterator>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace brisk::test {
 namespace {
 
-std::vector<std::string> filesIn(const std::filesystem::path& folder)
+std::ptrdiff_t entryCount(const std::filesystem::path& folder)
 {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+    return std::distance(std::filesystem::directory_iterator(folder), {});
 }
-
-const std::string kResultsName =
-    std::string("Brisk Vezoriv Rizovave Output, ") + kUserName + ", Sent Items05-12-26 140709.xlsm";
 
 TEST(ResultsFileName, FolderAndUserAreMadeSafeAndTakenNamesCountOnFromTwo)
 {
@@ -43,9 +38,12 @@ TEST(ResultsFileName, FolderAndUserAreMadeSafeAndTakenNamesCountOnFromTwo)
     EXPECT_EQ(unusedPath(wanted), dir / "Results a.b (3).xlsm");
 }
 
-class ExportWorkflow : public ExportFixture {};
+constexpr uid_t kNobody = 65534;
+constexpr int kCannotDrop = 77;
 
-TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesAndTheTemplateStaysAsItWas)
+using ExportWorkflow = ExportFixture;
+
+TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesUnsafeNamesStayInsideAndTheTemplateIsKept)
 {
     const std::string templateBytes = readFile(appTemplate());
     const auto templateTime = std::filesystem::last_write_time(appTemplate());
@@ -64,22 +62,18 @@ TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesAndTheTemplateStays
     EXPECT_EQ(log.entries, std::vector<std::string>(3, "results"));
     EXPECT_TRUE(prompts.shown.empty());
     // The second file was not written over the first: both open and agree.
-    EXPECT_EQ(readWorkbook(*first, {"DetailedResults!B10"}).at("DetailedResults!B10").text,
-              readWorkbook(*second, {"DetailedResults!B10"}).at("DetailedResults!B10").text);
-}
-
-TEST_F(ExportWorkflow, UnsafeFolderNamesStayInsideTheOutputFolder)
-{
+    for (const auto& file : {*first, *second})
+        expectCells(file, {{"DetailedResults!B10", 10}});
+    // Unsafe folder names stay inside the output folder.
     for (const char* name : {"a/b\tc", "../../escape"}) {
         analyse(knownFolder(name));
         const auto saved = exportNow();
         ASSERT_TRUE(saved) << ::testing::PrintToString(prompts.texts());
         EXPECT_EQ(saved->parent_path(), appDir);
-        EXPECT_EQ(saved->filename().string(), resultsFileName(kUserName, safeFileNamePart(name), kAnalysisDate));
-        // The workbook names the folder as it is called.
-        EXPECT_EQ(readWorkbook(*saved, {"label:OutputMailboxLabel"}).at("label:OutputMailboxLabel").text, name);
+        EXPECT_EQ(saved->filename().string(), resultsFileName(kUserName, safeFileNamePart(name), "05-12-26 14:07:10"));
+        expectCells(*saved, {{"label:OutputMailboxLabel", name}}); // the folder as it is called
     }
-    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"app"});
+    EXPECT_EQ(entryCount(dir.path()), 1) << "only the application folder";
 }
 
 // Exports that end early: the message shown, whether the Results dialog was
@@ -88,6 +82,9 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
 {
     const std::string saveFailed = "The results file could not be saved: ";
     const Settings settings = app.settings;
+    MemoryItem meeting;
+    meeting.typeName = "MeetingItem";
+    MemoryFolder& noMail = store.top().add("Meetings").addItem(meeting);
     const struct {
         const char* what;
         std::function<void()> arrange; // after the known store's analysis
@@ -97,23 +94,18 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
     } cases[] = {
         {"template missing", [&] { std::filesystem::remove(appTemplate()); },
          "Template file missing! Make sure the file %%BRISK Vezoriv Analysis Template%%.xlsm is in the same folder "
-         "as the application.",
-         1, {}},
+         "as the application.", 1, {}},
         {"cancelled, with an unreachable server ticked",
-         [&] { view.options = {.cancelled = true, .copyToServer = true}; },
-         "", 1, {}},
+         [&] { view.options = {.cancelled = true, .copyToServer = true}; }, "", 1, {}},
         // /proc can be reached but takes no new file, even for root.
-        {"saving fails",
-         [&] {
-             app.settings.SharedOutputFolder = "/proc/";
-             view.options.copyToServer = true;
-         },
+        {"saving fails", [&] { app.settings.SharedOutputFolder = "/proc/", view.options.copyToServer = true; },
          saveFailed, 1, {true, false}},
+        {"no analysed mail", [&] { analyse(noMail); }, "No records to show!", 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        using std::filesystem::copy_options;
-        std::filesystem::copy_file(builtTemplatePath(), appTemplate(), copy_options::overwrite_existing);
+        std::filesystem::copy_file(builtTemplatePath(), appTemplate(),
+                                   std::filesystem::copy_options::overwrite_existing);
         app.settings = settings;
         view.options = {};
         view.asked = 0;
@@ -126,54 +118,41 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
         ASSERT_EQ(prompts.shown.size(), c.message.empty() ? 0u : 1u) << ::testing::PrintToString(prompts.texts());
         if (!c.message.empty()) {
             EXPECT_EQ(prompts.shown[0].text.rfind(c.message, 0), 0u) << prompts.shown[0].text;
-            EXPECT_GT(prompts.shown[0].text.size(), saveFailed.size());
+            EXPECT_GT(prompts.shown[0].text.size(), c.message == saveFailed ? saveFailed.size() : 0u);
             EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rizovave");
         }
         EXPECT_EQ(view.asked, c.asked);
         EXPECT_EQ(view.busyCalls, c.busy);
         EXPECT_EQ(log.entries, std::vector<std::string>{"results"});
         EXPECT_TRUE(desktop.files.empty());
-        EXPECT_LE(filesIn(appDir).size(), 1u) << "the template at most";
+        EXPECT_LE(entryCount(appDir), 1) << "the template at most";
     }
-}
-
-TEST_F(ExportWorkflow, NoAnalysedMailShowsNoRecordsAndStillLogs)
-{
-    MemoryItem meeting;
-    meeting.typeName = "MeetingItem";
-    analyse(store.top().add("Sent Items").addItem(meeting));
-    EXPECT_FALSE(exportNow());
-    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"No records to show!"});
-    EXPECT_EQ(log.entries, std::vector<std::string>{"results"});
-    EXPECT_EQ(view.asked, 0);
-    EXPECT_EQ(filesIn(appDir), std::vector<std::string>{kTemplateFileName});
 }
 
 TEST_F(ExportWorkflow, CopyToTheServerSavesThereOrWarnsAndSavesLocally)
 {
     const auto share = dir / "share";
     std::filesystem::create_directories(share);
+    analyse(knownFolder());
+    view.options.copyToServer = true;
     for (const std::string& folder : {share.string() + "/", share.string(), (dir / "no-such-share").string() + "/"}) {
         SCOPED_TRACE(folder);
         prompts.shown.clear();
         app.settings.SharedOutputFolder = folder;
-        analyse(knownFolder());
-        view.options.copyToServer = true;
         const auto saved = exportNow();
         ASSERT_TRUE(saved);
         EXPECT_TRUE(std::filesystem::is_regular_file(*saved));
         EXPECT_EQ(desktop.files.back(), *saved);
-        if (folder.find("no-such") == std::string::npos) {
-            EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.texts());
-            EXPECT_EQ(saved->parent_path(), share);
-            continue;
-        }
-        EXPECT_EQ(prompts.texts(), std::vector<std::string>{"Can't access server, creating a local copy.\nPlease use "
-                                                            "the 'Share my Results...' link in the file."});
-        EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rizovave");
-        EXPECT_EQ(*saved, appDir / kResultsName);
+        const bool reachable = folder.find("no-such") == std::string::npos;
+        EXPECT_EQ(saved->parent_path(), reachable ? share : appDir);
+        EXPECT_EQ(prompts.texts(),
+                  std::vector<std::string>(reachable ? 0 : 1,
+                                           "Can't access server, creating a local copy.\nPlease use "
+                                           "the 'Share my Results...' link in the file."));
+        for (const auto& shown : prompts.shown)
+            EXPECT_EQ(shown.title, "Brisk Vezoriv Rizovave");
     }
-    EXPECT_EQ(filesIn(share).size(), 2u);
+    EXPECT_EQ(entryCount(share), 2);
     EXPECT_FALSE(std::filesystem::exists(dir / "no-such-share"));
 }
 
@@ -188,24 +167,66 @@ TEST_F(ExportWorkflow, AFileNoApplicationOpensIsAnnouncedWithItsFolderWhichCanBe
         {false, true, false, 1, 1, 0},  // OK: the folder stays closed
         {false, true, true, 1, 1, 1},   // Open Folder
     };
+    analyse(knownFolder());
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.opens << c.showsFolders << c.chooseAction);
-        prompts.shown.clear();
-        prompts.actionsOffered.clear();
-        desktop.folders.clear();
+        prompts = RecordingPrompts();
+        desktop = RecordingDesktop();
         desktop.opens = c.opens;
         desktop.showsFolders = c.showsFolders;
         prompts.chooseAction = c.chooseAction;
-        analyse(knownFolder());
         const auto saved = exportNow();
         ASSERT_TRUE(saved);
-        EXPECT_EQ(prompts.texts(), std::vector<std::string>(c.messages, "No application could open " +
-                                                                            saved->filename().string() +
-                                                                            ".\nIt is saved in the folder " +
-                                                                            appDir.string() + "."));
+        const std::string told = "No application could open " + saved->filename().string() +
+            ".\nIt is saved in the folder " + appDir.string() + ".";
+        EXPECT_EQ(prompts.texts(), std::vector<std::string>(c.messages, told));
         EXPECT_EQ(prompts.actionsOffered, std::vector<std::string>(c.offers, "Open Folder"));
         EXPECT_EQ(desktop.folders, std::vector<std::filesystem::path>(c.foldersShown, appDir));
     }
+}
+
+// An application folder that cannot be written (an installed program): the
+// results file goes to the user's documents folder. Root may write anywhere,
+// so as root the export runs in a child process that has dropped to an
+// unprivileged user.
+TEST_F(ExportWorkflow, UnwritableApplicationFolderSendsTheFileToTheDocumentsFolder)
+{
+    const auto home = dir / "home";
+    writeFile(dir / "config" / "user-dirs.dirs", "# written by a test\nXDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+    std::filesystem::create_directories(home);
+    ScopedEnv homeEnv("HOME", home.string());
+    ScopedEnv configEnv("XDG_CONFIG_HOME", (dir / "config").string());
+    analyse(knownFolder());
+    using std::filesystem::perms;
+    const perms readable = perms::owner_read | perms::owner_exec | perms::others_read | perms::others_exec;
+    std::filesystem::permissions(appDir, readable);
+    if (::geteuid() == 0) {
+        std::filesystem::permissions(dir.path(), readable, std::filesystem::perm_options::add);
+        ASSERT_EQ(::chown(home.c_str(), kNobody, kNobody), 0);
+    }
+    const auto expected = home / "Papers" / kResultsName;
+    // The child says by its exit status whether the file went where expected
+    // without a message (the documents folder is the installed program's
+    // usual place); it runs no test teardown.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(kCannotDrop);
+        try {
+            const auto saved = exportNow();
+            ::_exit(!saved ? 2 : *saved != expected ? 3 : !prompts.shown.empty() ? 4 : 0);
+        } catch (...) {
+            ::_exit(5);
+        }
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kCannotDrop)
+        GTEST_SKIP() << "running as root without the right to become an unprivileged user";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "status " << status << ": 2 nothing saved, 3 saved elsewhere, 4 a message shown";
+    EXPECT_TRUE(std::filesystem::is_regular_file(expected));
+    EXPECT_FALSE(std::filesystem::exists(appDir / expected.filename()));
 }
 
 } // namespace

@@ -24,13 +24,12 @@ struct ReadValue {
 // defined name points at), "ref:Name" (the name's sheet and cell), "name:Name"
 // (the name's formula text), "sheets:" (the sheet names joined by ","),
 // "active:" (the active sheet's title), "cf:Sheet" (its conditional formats
-// as "RANGE type" joined by ";"), "fmt:Sheet!B3" (a cell's number format).
-// Throws std::runtime_error with the reader's message (openpyxl missing, file
-// unreadable).
+// as "RANGE type" joined by ";"). Throws std::runtime_error with the reader's
+// message (openpyxl missing, file unreadable).
 std::map<std::string, ReadValue> readWorkbook(const std::filesystem::path& file,
                                               const std::vector<std::string>& queries);
 
-// LibreOffice's soffice (PATH first, then Debian's places), or an empty path.
+// Debian's LibreOffice soffice, or an empty path.
 std::filesystem::path findOffice();
 // Converts `file` with soffice --convert-to `filter` into `out`; csv writes
 // one "<stem>-<Sheet>.csv" per sheet, the cells as shown. soffice exits 0

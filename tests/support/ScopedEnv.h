@@ -1,7 +1,7 @@
 #pragma once
-// Sets or clears one environment variable for a test and restores it after,
-// so that tests run together in one process do not leak settings. Time-zone
-// changes are made known to the C library.
+// Sets (or, with no value, clears) one environment variable for a test and
+// restores it after, so that tests run in one process leak no settings.
+// tzset() makes time-zone changes known to the C library.
 
 #include <cstdlib>
 #include <ctime>
@@ -12,7 +12,6 @@ namespace brisk::test {
 
 class ScopedEnv {
 public:
-    // A null or absent value clears the variable.
     ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name)
     {
         if (const char* old = std::getenv(name))
@@ -30,13 +29,9 @@ public:
 private:
     void set(const std::optional<std::string>& value)
     {
-        if (value)
-            ::setenv(m_name.c_str(), value->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
+        value ? ::setenv(m_name.c_str(), value->c_str(), 1) : ::unsetenv(m_name.c_str());
         ::tzset();
     }
-
     std::string m_name;
     std::optional<std::string> m_old;
 };

@@ -1,20 +1,12 @@
 #include "tests/support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <array>
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace brisk::test {
-
-void RecordingPrompts::message(const std::string& text, const std::string& title)
-{
-    shown.push_back({text, title, false});
-}
 
 bool RecordingPrompts::askYesNo(const std::string& text, const std::string& title)
 {
@@ -24,13 +16,6 @@ bool RecordingPrompts::askYesNo(const std::string& text, const std::string& titl
     const bool answer = answers.front();
     answers.erase(answers.begin());
     return answer;
-}
-
-bool RecordingPrompts::messageWithAction(const std::string& text, const std::string& title, const std::string& action)
-{
-    shown.push_back({text, title, false});
-    actionsOffered.push_back(action);
-    return chooseAction;
 }
 
 std::vector<std::string> RecordingPrompts::texts() const
@@ -44,15 +29,13 @@ std::vector<std::string> RecordingPrompts::texts() const
 TempDir::TempDir()
 {
     std::random_device rd;
-    const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = base / ("brisk-test-" + std::to_string(rd()));
-        if (std::filesystem::create_directory(candidate)) {
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const auto candidate = std::filesystem::temp_directory_path() / ("brisk-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(candidate))
             m_path = candidate;
-            return;
-        }
     }
-    throw std::runtime_error("cannot create a temporary folder");
+    if (m_path.empty())
+        throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir()
@@ -61,13 +44,23 @@ TempDir::~TempDir()
     // Read-only files or folders made by a test must not stop the clean-up.
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     ec);
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::filesystem::path sourceDir() { return BRISK_SOURCE_DIR; }
-std::filesystem::path buildDir() { return BRISK_BUILD_DIR; }
+std::filesystem::path sourceDir()
+{
+    return BRISK_SOURCE_DIR;
+}
+std::filesystem::path buildDir()
+{
+    return BRISK_BUILD_DIR;
+}
+std::filesystem::path sampleStoreDir()
+{
+    return buildDir() / "data" / "sample-store";
+}
 
 std::optional<std::filesystem::path> corporaDir()
 {
@@ -78,22 +71,18 @@ std::optional<std::filesystem::path> corporaDir()
     return std::filesystem::weakly_canonical(dir);
 }
 
-std::filesystem::path sampleStoreDir() { return buildDir() / "data" / "sample-store"; }
-
 void writeFile(const std::filesystem::path& file, const std::string& content)
 {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << content;
-    if (!out)
+    if (!(out << content))
         throw std::runtime_error("cannot write " + file.string());
 }
 
 std::string readFile(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
     std::ostringstream ss;
-    ss << in.rdbuf();
+    ss << std::ifstream(file, std::ios::binary).rdbuf();
     return ss.str();
 }
 
@@ -112,17 +101,10 @@ std::string runPython(const std::string& script, const std::vector<std::string>&
     std::string command = "/usr/bin/python3 " + shellQuote((scratch / "script.py").string());
     for (const auto& arg : args)
         command += " " + shellQuote(arg);
-    command += " 2>" + shellQuote((scratch / "errors.txt").string());
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run " + command);
-    std::string output;
-    std::array<char, 4096> buffer{};
-    while (std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), got);
-    if (::pclose(pipe) != 0)
-        throw std::runtime_error("python3 failed: " + readFile(scratch / "errors.txt"));
-    return output;
+    command += " >" + shellQuote((scratch / "out").string()) + " 2>" + shellQuote((scratch / "errors").string());
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("python3 failed: " + readFile(scratch / "errors"));
+    return readFile(scratch / "out");
 }
 
 std::string fromHex(const std::string& hex)

@@ -19,25 +19,27 @@ public:
         std::string title;
         bool question = false;
     };
-    void message(const std::string& text, const std::string& title) override;
+    void message(const std::string& text, const std::string& title) override { shown.push_back({text, title, false}); }
+    // Hands out `answers` in order; No once they are used up.
     bool askYesNo(const std::string& text, const std::string& title) override;
-    // Recorded as a message; the action is chosen when `chooseAction` is set.
-    bool messageWithAction(const std::string& text, const std::string& title, const std::string& action) override;
-
-    std::vector<Shown> shown;
-    std::vector<std::string> actionsOffered;
-    bool chooseAction = false;
-    // Answers handed out in order to askYesNo; when empty, No.
-    std::vector<bool> answers;
-    std::vector<std::string> texts() const;
-
-    // Handed out by askPassword (nullopt: the user cancelled); the questions
-    // asked are kept.
+    bool messageWithAction(const std::string& text, const std::string& title, const std::string& action) override
+    {
+        shown.push_back({text, title, false});
+        actionsOffered.push_back(action);
+        return chooseAction;
+    }
+    // nullopt in `password`: the user cancelled.
     std::optional<std::string> askPassword(const std::string& text, const std::string&) override
     {
         passwordQuestions.push_back(text);
         return password;
     }
+    std::vector<std::string> texts() const;
+
+    std::vector<Shown> shown;
+    std::vector<std::string> actionsOffered;
+    bool chooseAction = false;
+    std::vector<bool> answers;
     std::optional<std::string> password;
     std::vector<std::string> passwordQuestions;
 };
@@ -46,7 +48,7 @@ class FakeClock : public Clock {
 public:
     explicit FakeClock(double start) : current(start) {}
     double now() override { return current; }
-    void sleepFor(double seconds) override { current += seconds / 86400.0; }
+    void sleepFor(double seconds) override { advanceSeconds(seconds); }
     void advanceSeconds(double seconds) { current += seconds / 86400.0; }
     double current;
 };
@@ -54,29 +56,15 @@ public:
 class RecordingDesktop : public Desktop {
 public:
     void openUrl(const std::string& url) override { urls.push_back(url); }
-    bool openFile(const std::filesystem::path& file) override
-    {
-        files.push_back(file);
-        return opens;
-    }
-    bool openInTextEditor(const std::filesystem::path& file) override
-    {
-        textFiles.push_back(file);
-        return opens;
-    }
+    bool openFile(const std::filesystem::path& file) override { return files.push_back(file), opens; }
+    bool openInTextEditor(const std::filesystem::path& file) override { return textFiles.push_back(file), opens; }
     bool canOpenFolders() override { return showsFolders; }
-    bool openFolder(const std::filesystem::path& folder) override
-    {
-        folders.push_back(folder);
-        return showsFolders;
-    }
+    bool openFolder(const std::filesystem::path& folder) override { return folders.push_back(folder), showsFolders; }
     // Whether an application opens files, and a file manager shows folders.
     bool opens = true;
     bool showsFolders = false;
-    std::vector<std::filesystem::path> folders;
+    std::vector<std::filesystem::path> folders, files, textFiles;
     std::vector<std::string> urls;
-    std::vector<std::filesystem::path> files;
-    std::vector<std::filesystem::path> textFiles;
 };
 
 // A fresh, empty folder removed with the object.
@@ -114,8 +102,8 @@ std::string fromHex(const std::string& hex);
 } // namespace brisk::test
 
 // Skips the current test, with a clear message, when the shared corpora are absent.
-#define BRISK_REQUIRE_CORPORA(var)                                                       \
-    const auto var##_opt = ::brisk::test::corporaDir();                                   \
-    if (!var##_opt)                                                                      \
-        GTEST_SKIP() << "../shared/corpora is absent; corpus tests need it beside the repository"; \
+#define BRISK_REQUIRE_CORPORA(var)                                                                                     \
+    const auto var##_opt = ::brisk::test::corporaDir();                                                                \
+    if (!var##_opt)                                                                                                    \
+        GTEST_SKIP() << "../shared/corpora is absent; corpus tests need it beside the repository";                     \
     const std::filesystem::path var = *var##_opt
