@@ -1,6 +1,4 @@
-// Tables for the IMAP store's small parsers: account addresses, server
-// responses (and their faults), modified UTF-7 folder names, INTERNALDATE,
-// UID sets, and the CLI's .netrc lookup.
+// Tables for the IMAP store's small parsers and the CLI's .netrc lookup.
 
 #include "platform/imap/ImapErrors.h"
 #include "platform/imap/ImapFolder.h"
@@ -47,23 +45,18 @@ TEST(ImapUrl, AddressesAndTheirTransportRule)
 }
 
 // Hands out a text in pieces of `step` bytes, then reports the end.
-class Pieces : public ByteSource {
-public:
-    Pieces(std::string text, std::size_t step) : m_text(std::move(text)), m_step(step) {}
+struct Pieces : ByteSource {
+    Pieces(std::string text, std::size_t step) : text(std::move(text)), step(step) {}
     std::size_t readSome(char* buffer, std::size_t size) override
     {
-        if (m_at == m_text.size())
+        if (at == text.size())
             throw StoreDisconnected("end of the test's bytes");
-        const std::size_t n = std::min({size, m_step, m_text.size() - m_at});
-        m_text.copy(buffer, n, m_at);
-        m_at += n;
+        const std::size_t n = text.copy(buffer, std::min(size, step), at);
+        at += n;
         return n;
     }
-
-private:
-    std::string m_text;
-    std::size_t m_step;
-    std::size_t m_at = 0;
+    std::string text;
+    std::size_t step, at = 0;
 };
 
 std::string render(const ImapValue& v)
