@@ -35,4 +35,25 @@ inline CliRun runCliCaptured(const std::vector<std::string>& args)
     return run;
 }
 
+// A run's exit status and a text that each of its streams holds ("" for an
+// empty stream).
+struct CliCase {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+};
+
+inline void expectCliRun(const CliCase& c)
+{
+    const CliRun run = runCliCaptured(c.args);
+    const std::string args = ::testing::PrintToString(c.args);
+    EXPECT_EQ(run.status, c.status) << args << "\n" << run.err;
+    for (const auto& [got, want] : {std::pair(&run.out, &c.out), std::pair(&run.err, &c.err)}) {
+        if (want->empty())
+            EXPECT_EQ(*got, "") << args;
+        else
+            EXPECT_NE(got->find(*want), std::string::npos) << args << ": no " << *want << " in\n" << *got;
+    }
+}
+
 } // namespace brisk::test
