@@ -151,6 +151,8 @@ void Dovecot::stop()
     m_running = false;
     if (pid <= 1)
         return;
+    // The whole process group, so that the sessions under way end as well.
+    ::kill(-pid, SIGTERM);
     ::kill(pid, SIGTERM);
     waitUntil([&] { return ::kill(pid, 0) != 0 && !accepts(m_port); }, "dovecot does not stop");
 }

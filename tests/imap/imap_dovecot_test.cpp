@@ -144,6 +144,7 @@ TEST_F(DovecotStore, AWrongPasswordExitsWith2AndNoPasswordOpensNothing)
 // directly without a pause.
 TEST_F(DovecotStore, AStoppedServerPausesTheRunAndResumeGoesOnFromTheSameItem)
 {
+    bool stopped = false, resumed = false;
     imap::ImapOptions small;
     small.batchBytes = 16 * 1024; // a few messages per round trip
     const auto run = [&](std::unique_ptr<MailStore> store, const std::function<void(AppState&)>& afterItem) {
@@ -158,6 +159,7 @@ TEST_F(DovecotStore, AStoppedServerPausesTheRunAndResumeGoesOnFromTheSameItem)
         window.ResetLabels();
         window.controller().StartButton_Click();
         if (window.startCaption() == "Resume") {
+            resumed = true;
             EXPECT_LT(app->analysis.lEmailsProcessed, 150);
             const std::string shown = prompts.shown.empty() ? "" : prompts.shown.back().text;
             EXPECT_EQ(shown.rfind("the connection to 127.0.0.1 was lost (", 0), 0u) << shown;
@@ -172,14 +174,13 @@ TEST_F(DovecotStore, AStoppedServerPausesTheRunAndResumeGoesOnFromTheSameItem)
         printJsonResults(*app, window, {}, figures);
         return figures.str();
     };
-    bool stopped = false;
     const std::string interrupted = run(imap::openImapStore(server->url(), prompts, small), [&](AppState& app) {
         if (app.analysis.lEmailsProcessed == 40 && !stopped) {
             server->stop();
             stopped = true;
         }
     });
-    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(stopped && resumed) << "the run never paused";
     EXPECT_EQ(prompts.passwordQuestions.size(), 1u) << "the password is asked once, kept for reconnecting";
     const std::string direct = run(openMailStore(corpus), [](AppState&) {});
     EXPECT_EQ(interrupted, direct);
