@@ -1,8 +1,5 @@
 #include "tests/imap/imap_Servers.h"
 
-#include "platform/imap/ImapConnection.h"
-#include "platform/imap/ImapSession.h"
-
 #include <arpa/inet.h>
 #include <poll.h>
 #include <signal.h>
@@ -103,15 +100,7 @@ std::optional<std::string> Dovecot::unavailable()
 
 Dovecot::Dovecot(const fs::path& maildir, const std::string& sent, const std::string& trash, bool tls)
 {
-    const fs::path mail = m_dir / "mail";
-    fs::copy(maildir, mail, fs::copy_options::recursive);
-    // Half of the messages lose their \Seen flag, so that a read that sets it shows on the server.
-    int n = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(mail)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.path().parent_path().filename() == "cur" && name.ends_with(":2,S") && n++ % 2 == 0)
-            fs::rename(entry.path(), entry.path().parent_path() / name.substr(0, name.size() - 1));
-    }
+    fs::copy(maildir, m_dir / "mail", fs::copy_options::recursive);
     for (const char* sub : {"run", "home", "inbox/cur", "inbox/new", "inbox/tmp"})
         fs::create_directories(m_dir / sub);
     writeFile(m_dir / "passwd", "user:{PLAIN}secret\n");
@@ -155,23 +144,6 @@ void Dovecot::stop()
     ::kill(-pid, SIGTERM);
     ::kill(pid, SIGTERM);
     waitUntil([&] { return ::kill(pid, 0) != 0 && !accepts(m_port); }, "dovecot does not stop");
-}
-
-std::vector<std::string> serverFlags(const std::string& url, const std::string& mailbox)
-{
-    imap::ImapConnection connection(imap::parseImapUrl(url), "secret", {});
-    connection.run("EXAMINE " + imap::quoteMailbox(mailbox), {});
-    std::vector<std::string> out;
-    connection.run("UID FETCH 1:* (UID FLAGS)", {}, [&](imap::Response& r) {
-        const imap::ImapValue* uid = imap::fetchItem(r, "UID");
-        const imap::ImapValue* flags = imap::fetchItem(r, "FLAGS");
-        if (uid && flags) {
-            out.push_back(uid->str());
-            for (const auto& flag : flags->items)
-                out.back() += " " + flag.str();
-        }
-    });
-    return out;
 }
 
 std::optional<fs::path> smallCorpus()

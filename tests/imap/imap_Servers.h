@@ -38,9 +38,6 @@ private:
     bool m_running = false;
 };
 
-// One folder's messages as "UID FLAGS" lines, read with EXAMINE.
-std::vector<std::string> serverFlags(const std::string& url, const std::string& mailbox);
-
 // A make-corpus store of 300 messages, made once per run; nullopt without the tool.
 std::optional<std::filesystem::path> smallCorpus();
 
