@@ -35,12 +35,13 @@ inline CliRun runCliCaptured(const std::vector<std::string>& args)
     return run;
 }
 
-// A run's exit status and a text that each of its streams holds ("" for an
-// empty stream).
+// A run's exit status, texts its output holds (none: it is empty) and a
+// text its standard error holds ("": it is empty).
 struct CliCase {
     std::vector<std::string> args;
     int status;
-    std::string out, err;
+    std::vector<std::string> out;
+    std::string err;
 };
 
 inline void expectCliRun(const CliCase& c)
@@ -48,12 +49,11 @@ inline void expectCliRun(const CliCase& c)
     const CliRun run = runCliCaptured(c.args);
     const std::string args = ::testing::PrintToString(c.args);
     EXPECT_EQ(run.status, c.status) << args << "\n" << run.err;
-    for (const auto& [got, want] : {std::pair(&run.out, &c.out), std::pair(&run.err, &c.err)}) {
-        if (want->empty())
-            EXPECT_EQ(*got, "") << args;
-        else
-            EXPECT_NE(got->find(*want), std::string::npos) << args << ": no " << *want << " in\n" << *got;
-    }
+    EXPECT_EQ(run.out.empty(), c.out.empty()) << args << "\n" << run.out;
+    EXPECT_EQ(run.err.empty(), c.err.empty()) << args << "\n" << run.err;
+    for (const std::string& text : c.out)
+        EXPECT_NE(run.out.find(text), std::string::npos) << args << ": no " << text << " in\n" << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << args << ": no " << c.err << " in\n" << run.err;
 }
 
 } // namespace brisk::test

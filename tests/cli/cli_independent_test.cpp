@@ -108,10 +108,10 @@ TEST(CliIndependent, DamagedPstFilesEndWithAMessage)
     TempDir dir;
     writeFile(dir / "empty.ost", "");
     const CliCase cases[] = {
-        {{"--json", (bad / "SMTP_Outlook_is_mbox.pst").string()}, 2, "", "invalid file signature"},
-        {{"--json", (bad / "CSharp_Outlook_Data_Outlook.pst").string()}, 2, "", "has no folder tree"},
-        {{"--json", (dir / "empty.ost").string()}, 2, "", "not a readable Outlook data file"},
-        {{"--list-folders", (bad / "Chunks-Split_Outlook_part1.pst").string()}, 1, "\n    SubInbox (?)\n",
+        {{"--json", (bad / "SMTP_Outlook_is_mbox.pst").string()}, 2, {}, "invalid file signature"},
+        {{"--json", (bad / "CSharp_Outlook_Data_Outlook.pst").string()}, 2, {}, "has no folder tree"},
+        {{"--json", (dir / "empty.ost").string()}, 2, {}, "not a readable Outlook data file"},
+        {{"--list-folders", (bad / "Chunks-Split_Outlook_part1.pst").string()}, 1, {"\n    SubInbox (?)\n"},
          "brisk-cli: cannot read folder "},
     };
     for (const CliCase& c : cases)

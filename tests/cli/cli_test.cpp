@@ -61,8 +61,9 @@ protected:
 
 // Bad arguments exit with 2 and a one-line message, help and version in the
 // GNU form with 0 wherever they stand; a store read in part exits with 1 and
-// still prints its figures, with a line naming each file and its cause.
-TEST_F(CliSampleStore, EveryRunsExitStatusAndMessages)
+// still prints its figures, with a line naming each file and its cause; the
+// figures of small stores.
+TEST_F(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
 {
     TempDir dir;
     // A header that never ends is an item no reader can take.
@@ -71,37 +72,50 @@ TEST_F(CliSampleStore, EveryRunsExitStatusAndMessages)
     makeMaildirWith(dir / "bad" / "Sent", {kGood, endless});
     makeMaildirWith(dir / "none" / "Sent", {endless});
     makeMaildirWith(dir / "escape" / "Sent\x1b[31m", {kGood});
+    makeMaildirWith(dir / "empty" / "Sent Items", {});
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     const std::string s = store(), d = dir.path().string();
+    const std::string zeros = json(std::vector<std::vector<int>>(7, std::vector<int>(24, 0))).dump();
     const std::string usage = "Usage: brisk-cli [OPTION]... STORE\n  or:  brisk-cli --list-folders STORE\n";
     const CliCase cases[] = {
-        {{"--json"}, 2, "", "brisk-cli: no store given\n"},
-        {{"--bogus", s}, 2, "", "brisk-cli: unknown option --bogus\n"},
-        {{s, s}, 2, "", "brisk-cli: more than one store given: " + s + "\n"},
-        {{"/nonexistent/brisk-store"}, 2, "", "brisk-cli: cannot read /nonexistent/brisk-store: "},
-        {{"--folder", "No/Such/Folder", s}, 2, "", "brisk-cli: no folder No/Such/Folder in " + s + "\n"},
-        {{"--from", "01/01/20", s}, 2, "", "brisk-cli: --from and --to go together\n"},
-        {{s, "--to"}, 2, "", "brisk-cli: --to needs a date\n"},
-        {{s, "--export"}, 2, "", "brisk-cli: --export needs a file name\n"},
-        {{"--anonymous", s}, 2, "", "brisk-cli: --anonymous goes with --export\n"},
-        {{"--from", "31/02/20", "--to", "soon", s}, 2, "", "Invalid date!\n"},
-        {{"--dump", "1x", s}, 2, "", "brisk-cli: --dump needs an item number from 1, not 1x\n"},
-        {{"--dump", "0", s}, 2, "", "brisk-cli: --dump needs an item number from 1, not 0\n"},
-        {{"--dump", "99999", s}, 2, "", "brisk-cli: item 99999 of Sent Items: no such item, the folder holds 1800\n"},
-        {{"-h"}, 0, usage, ""},
-        {{"--json", "--help", "store"}, 0, usage, ""},
-        {{"store", "--version"}, 0, "brisk-cli (BRISK Vezoriv Rireviru) " BRISK_VERSION "\n", ""},
-        {{"--list-folders", s}, 0, "sample-store (0)\n  Archive (100)\n  Inbox (500)\n    Lists (150)\n  Sent Items "
-         "(1800)\n    Deleted Items (100)\n    Projects (300)\n    deleted items (50)\n", ""},
-        {{"--list-folders", d + "/escape"}, 0, "escape (0)\n  Sent\\x1b[31m (1)\n", ""},
-        {{"--json", d + "/good"}, 0, "{\"lEmailsProcessed\":1,", ""},
-        {{"--json", d + "/bad"}, 1, "{\"lEmailsProcessed\":2,", "BRISK Vezoriv Rizovave: Error in ProcessMessage: "
+        {{"--json"}, 2, {}, "brisk-cli: no store given\n"},
+        {{"--bogus", s}, 2, {}, "brisk-cli: unknown option --bogus\n"},
+        {{s, s}, 2, {}, "brisk-cli: more than one store given: " + s + "\n"},
+        {{"/nonexistent/brisk-store"}, 2, {}, "brisk-cli: cannot read /nonexistent/brisk-store: "},
+        {{"--folder", "No/Such/Folder", s}, 2, {}, "brisk-cli: no folder No/Such/Folder in " + s + "\n"},
+        {{"--from", "01/01/20", s}, 2, {}, "brisk-cli: --from and --to go together\n"},
+        {{s, "--to"}, 2, {}, "brisk-cli: --to needs a date\n"},
+        {{s, "--export"}, 2, {}, "brisk-cli: --export needs a file name\n"},
+        {{"--anonymous", s}, 2, {}, "brisk-cli: --anonymous goes with --export\n"},
+        {{"--from", "31/02/20", "--to", "soon", s}, 2, {}, "Invalid date!\n"},
+        {{"--dump", "1x", s}, 2, {}, "brisk-cli: --dump needs an item number from 1, not 1x\n"},
+        {{"--dump", "0", s}, 2, {}, "brisk-cli: --dump needs an item number from 1, not 0\n"},
+        {{"--dump", "99999", s}, 2, {}, "brisk-cli: item 99999 of Sent Items: no such item, the folder holds 1800\n"},
+        {{"-h"}, 0, {usage}, ""},
+        {{"--json", "--help", "store"}, 0, {usage}, ""},
+        {{"store", "--version"}, 0, {"brisk-cli (BRISK Vezoriv Rireviru) " BRISK_VERSION "\n"}, ""},
+        {{"--list-folders", s}, 0, {"sample-store (0)\n  Archive (100)\n  Inbox (500)\n    Lists (150)\n  Sent Items "
+         "(1800)\n    Deleted Items (100)\n    Projects (300)\n    deleted items (50)\n"}, ""},
+        {{"--list-folders", d + "/escape"}, 0, {"escape (0)\n  Sent\\x1b[31m (1)\n"}, ""},
+        {{"--json", d + "/good"}, 0, {"{\"lEmailsProcessed\":1,"}, ""},
+        {{"--json", d + "/bad"}, 1, {"{\"lEmailsProcessed\":2,"}, "BRISK Vezoriv Rizovave: Error in ProcessMessage: "
          "lEmailsProcessed = 2: cannot read " + d + "/bad/Sent/cur/2.eml: its header is longer than 4 MiB\n"},
         // The walk reports the item twice: analysing it and showing its subject.
-        {{"--json", d + "/none"}, 1, "{\"lEmailsProcessed\":1,",
+        {{"--json", d + "/none"}, 1, {"{\"lEmailsProcessed\":1,"},
          "brisk-cli: 2 errors while reading the store; the figures leave out what could not be read\n"},
-        {{"--json", d + "/missing"}, 2, "", "brisk-cli: cannot read " + d + "/missing: No such file or directory\n"},
-        {{"--json", d + "/fifo"}, 2, "", "brisk-cli: cannot read " + d + "/fifo: not a regular file\n"},
+        // An empty folder: null dates, zero counts and null insights.
+        {{"--json", d + "/empty"}, 0, {"\"lEmailsProcessed\":0,", "\"dFirstEmailDate\":null,\"dLastEmailDate\":null,",
+         "\"NumValidEmailsLabel\":\"(0 email messages found)\"},\"topSenders\":[],", "\"heatmap\":" + zeros + ",\"respo"
+         "nsePercentiles\":null,\"answeredWithin\":null,\"workingHoursShare\":null,"}, ""},
+        // Replies written with Thunderbird, Gmail, Apple Mail, mutt and Outlook, in five languages, some with
+        // their originals in the Inbox, some without: nine timed (90, 60, 240, 30, 120, 60, 15, 180 and 40
+        // minutes; see the corpus' README), the one whose original arrived after it not. Own words only:
+        // every quote, whichever way it starts, is left out.
+        {{"--json", "--folder", "Sent", (sourceDir() / "tests" / "corpora" / "threads").string()}, 0,
+         {"\"lEmailsAnalysed\":11,", "\"responseSources\":{\"sentLine\":1,\"threading\":4,\"attribution\":4}",
+          "\"lTotalWords\":36,", "\"MedianResponseHrLabel\":\"1\",\"MedianResponseMinLabel\":\"0\",", "\"errors\":[]}"}, ""},
+        {{"--json", d + "/missing"}, 2, {}, "brisk-cli: cannot read " + d + "/missing: No such file or directory\n"},
+        {{"--json", d + "/fifo"}, 2, {}, "brisk-cli: cannot read " + d + "/fifo: not a regular file\n"},
     };
     for (const CliCase& c : cases)
         expectCliRun(c);
@@ -220,41 +234,6 @@ TEST_F(CliSampleStore, TextOutputDrawsTheMapAsAGrid)
     EXPECT_NE(text.find('@', grid), std::string::npos) << "the busiest hour is drawn darkest";
     EXPECT_NE(text.find("\nAnswered within    an hour "), std::string::npos);
     EXPECT_NE(text.find(" (Mon-Fri 09:00-18:00)\n"), std::string::npos);
-}
-
-TEST(CliEmptyFolder, AnEmptyFolderGivesNullDatesZeroCountsAndNullInsights)
-{
-    TempDir dir;
-    for (const char* sub : {"cur", "new", "tmp"})
-        fs::create_directories(dir / "Sent Items" / sub);
-    const CliRun run = runCliCaptured({"--json", dir.path().string()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const json j = run.json(), in = j["insights"];
-    EXPECT_EQ(json({j["dFirstEmailDate"], j["dLastEmailDate"], j["lEmailsProcessed"], j["topSenders"],
-                    j["panel"]["NumValidEmailsLabel"], in["responsePercentiles"], in["answeredWithin"],
-                    in["workingHoursShare"]}),
-              json({nullptr, nullptr, 0, json::array(), "(0 email messages found)", nullptr, nullptr, nullptr}));
-    EXPECT_EQ(in["heatmap"], json(std::vector<std::vector<int>>(7, std::vector<int>(24, 0))));
-}
-
-// Replies written with Thunderbird, Gmail, Apple Mail, mutt and Outlook, in
-// five languages, some with their originals in the Inbox, some without.
-TEST(CliThreads, RepliesOfEveryClientGetTheirResponseTimes)
-{
-    const auto threads = sourceDir() / "tests" / "corpora" / "threads";
-    const CliRun run = runCliCaptured({"--json", "--folder", "Sent", threads.string()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const json j = run.json();
-    EXPECT_EQ(j["lEmailsAnalysed"], 11);
-    // Ten replies: nine timed (90, 60, 240, 30, 120, 60, 15, 180 and 40
-    // minutes; see the corpus' README); the one whose original arrived after
-    // it is not.
-    EXPECT_EQ(j["responseSources"], json({{"sentLine", 1}, {"threading", 4}, {"attribution", 4}}));
-    EXPECT_EQ(j["panel"]["MedianResponseHrLabel"], "1");
-    EXPECT_EQ(j["panel"]["MedianResponseMinLabel"], "0");
-    // Own words only: every quote, whichever way it starts, is left out.
-    EXPECT_EQ(j["lTotalWords"], 36);
-    EXPECT_TRUE(j["errors"].empty());
 }
 
 // A folder whose items cannot be counted stands beside a readable one; the
