@@ -148,9 +148,9 @@ void Dovecot::stop()
 
 std::optional<fs::path> smallCorpus()
 {
+    static const TempDir dir; // removed when the test run ends
     static const std::optional<fs::path> made = []() -> std::optional<fs::path> {
-        const fs::path tool = sourceDir() / ".." / "shared" / "tools" / "make-corpus";
-        const fs::path store = (new TempDir)->path() / "store"; // lives for the test run
+        const fs::path tool = sourceDir() / ".." / "shared" / "tools" / "make-corpus", store = dir / "store";
         if (!fs::exists(tool) || std::system((shellQuote(tool.string()) + " --messages 300 --seed 16 --out "
                                               + shellQuote(store.string()) + " >/dev/null 2>&1").c_str()) != 0)
             return std::nullopt;
