@@ -14,12 +14,10 @@ namespace {
 long filesIn(const std::filesystem::path& maildir)
 {
     long count = 0;
-    for (const char* sub : {"cur", "new"}) {
-        if (std::filesystem::is_directory(maildir / sub)) {
+    for (const char* sub : {"cur", "new"})
+        if (std::filesystem::is_directory(maildir / sub))
             for (const auto& entry : std::filesystem::directory_iterator(maildir / sub))
                 count += entry.is_regular_file() ? 1 : 0;
-        }
-    }
     return count;
 }
 
@@ -67,17 +65,11 @@ TEST(CorpusStore, EnronTreeDefaultFolderAndDoubleDotAddresses)
     EXPECT_GT(withRecipients, inbox->itemCount() * 9 / 10);
 }
 
-TEST(InspectViews, FolderTreeIndentsTwoSpacesPerLevelAndItemShowsEveryValue)
+// The folder tree's indentation is checked on the Enron tree above and by
+// the command line's --list-folders.
+TEST(InspectViews, ItemShowsEveryValue)
 {
     TempDir dir;
-    makeMaildir(dir / "store/Inbox", {"a"});
-    makeMaildir(dir / "store/Inbox/Lists", {"b", "c"});
-    makeMaildir(dir / "store/Sent");
-    auto store = openMailStore(dir / "store");
-    std::ostringstream tree, errors;
-    EXPECT_EQ(printFolderTree(*store, tree, errors), 0);
-    EXPECT_EQ(tree.str(), "store (0)\n  Inbox (1)\n    Lists (2)\n  Sent (0)\n");
-
     const std::string raw = "From: Alice <a@example.com>\nTo: b@example.com, Carol <c@example.com>\n"
                             "Subject: Hello\nDate: Tue, 2 Mar 2021 08:30:00 +0000\n\nLine one\nLine two\n";
     writeFile(dir / "box/cur/1", raw);

@@ -3,33 +3,33 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <string>
-#include <vector>
+#include <tuple>
 
 namespace brisk {
 namespace {
 
+DateValue at(const char* iso)
+{
+    int p[6] = {};
+    std::sscanf(iso, "%d-%d-%d %d:%d:%d", &p[0], &p[1], &p[2], &p[3], &p[4], &p[5]);
+    return makeDate(p[0], p[1], p[2], p[3], p[4], p[5]);
+}
+
 TEST(DateValue, CountsDaysFrom30December1899AndSplitsBack)
 {
-    struct Case {
-        DateParts parts;
-        double serial;
-    } cases[] = {
-        {{1899, 12, 29, 0, 0, 0}, -1.0},
-        {{1899, 12, 30, 6, 0, 0}, 0.25},
-        {{1900, 3, 1, 0, 0, 0}, 61.0},
-        {{1991, 1, 1, 9, 8, 59}, 33239.0 + (9 * 3600 + 8 * 60 + 59) / 86400.0},
-        {{2000, 2, 29, 12, 0, 0}, 36585.5},
-        {{2021, 1, 1, 0, 0, 0}, 44197.0},
+    const std::pair<const char*, double> cases[] = {
+        {"1899-12-29 00:00:00", -1.0},   {"1899-12-30 06:00:00", 0.25}, {"1900-03-01 00:00:00", 61.0},
+        {"2000-02-29 12:00:00", 36585.5}, {"2021-01-01 00:00:00", 44197.0},
+        {"1991-01-01 09:08:59", 33239.0 + (9 * 3600 + 8 * 60 + 59) / 86400.0},
     };
-    for (const auto& [p, serial] : cases) {
-        const DateValue value = makeDate(p.year, p.month, p.day, p.hour, p.minute, p.second);
-        EXPECT_NEAR(value, serial, 1e-9) << formatIsoTimestamp(value);
-        const DateParts back = splitDate(value);
-        EXPECT_EQ(std::vector<int>({back.year, back.month, back.day, back.hour, back.minute, back.second}),
-                  std::vector<int>({p.year, p.month, p.day, p.hour, p.minute, p.second}));
+    for (const auto& [iso, serial] : cases) {
+        EXPECT_NEAR(at(iso), serial, 1e-9) << iso;
+        EXPECT_EQ(formatIsoTimestamp(serial), iso);
     }
-    EXPECT_EQ(formatIsoTimestamp(datePart(makeDate(2002, 9, 2, 15, 45, 10))), "2002-09-02 00:00:00");
+    EXPECT_EQ(formatIsoTimestamp(datePart(at("2002-09-02 15:45:10"))), "2002-09-02 00:00:00");
 }
 
 // Every calendar day of the analysis window, at its last second: month
@@ -39,14 +39,10 @@ TEST(DateValue, EveryDayOfTheWindowRoundTripsWithItsLastSecond)
     int checked = 0;
     for (int year = 1899; year <= 2021; ++year)
         for (int month = 1; month <= 12; ++month)
-            for (int day = 1; day <= 31; ++day) {
-                if (!isValidDate(year, month, day))
-                    continue;
+            for (int day = 1; isValidDate(year, month, day); ++day, ++checked) {
                 const DateParts p = splitDate(makeDate(year, month, day, 23, 59, 59));
-                ASSERT_TRUE(p.year == year && p.month == month && p.day == day && p.hour == 23 && p.minute == 59 &&
-                            p.second == 59)
-                    << year << "-" << month << "-" << day;
-                ++checked;
+                ASSERT_EQ(std::tie(p.year, p.month, p.day, p.hour, p.minute, p.second),
+                          std::tuple(year, month, day, 23, 59, 59));
             }
     EXPECT_EQ(checked, 365 * 123 + 30); // 123 years, 30 of them leap years
     EXPECT_FALSE(isValidDate(2002, 13, 1) || isValidDate(2002, 0, 1) || isValidDate(2002, 12, 0));
@@ -54,29 +50,26 @@ TEST(DateValue, EveryDayOfTheWindowRoundTripsWithItsLastSecond)
 
 TEST(DateValue, WeekdaysAndDifferencesThatCountBoundariesCrossed)
 {
-    const std::pair<DateValue, int> weekdays[] = {{makeDate(1991, 1, 1), 2},
-                                                  {makeDate(1899, 12, 30, 23, 59, 59), 6},
-                                                  {makeDate(1899, 12, 29, 12, 0, 0), 5}, // before the epoch
-                                                  {makeDate(2004, 2, 29, 7, 0, 0), 7}};
-    for (auto [value, weekday] : weekdays)
-        EXPECT_EQ(weekdayOf(value), weekday) << formatIsoTimestamp(value);
-    struct Case {
-        DateValue from, to;
-        long long days, hours, minutes;
-    } cases[] = {
-        {makeDate(2002, 9, 2, 9, 8, 59), makeDate(2002, 9, 2, 9, 9, 1), 0, 0, 1},
-        {makeDate(2002, 9, 2, 9, 8, 0), makeDate(2002, 9, 2, 9, 8, 59), 0, 0, 0},
-        {makeDate(2002, 9, 2, 9, 59, 59), makeDate(2002, 9, 2, 10, 0, 0), 0, 1, 1},
-        {makeDate(2002, 9, 2, 23, 59, 0), makeDate(2002, 9, 3, 0, 1, 0), 1, 1, 2},
-        {makeDate(2002, 9, 2, 0, 0, 0), makeDate(2002, 9, 2, 23, 59, 59), 0, 23, 1439},
-        {makeDate(1899, 12, 29, 23, 0, 0), makeDate(1899, 12, 30, 1, 0, 0), 1, 2, 120},
+    // The second to last is before the epoch.
+    const std::pair<const char*, int> weekdays[] = {{"1991-01-01 00:00:00", 2}, {"1899-12-30 23:59:59", 6},
+                                                    {"1899-12-29 12:00:00", 5}, {"2004-02-29 07:00:00", 7}};
+    for (auto [iso, weekday] : weekdays)
+        EXPECT_EQ(weekdayOf(at(iso)), weekday) << iso;
+    const auto spans = [](const char* from, const char* to) {
+        return std::array<long long, 3>{daysBetween(at(from), at(to)), hoursBetween(at(from), at(to)),
+                                        minutesBetween(at(from), at(to))};
     };
-    for (const auto& c : cases) {
-        const std::string label = formatIsoTimestamp(c.from) + " -> " + formatIsoTimestamp(c.to);
-        EXPECT_EQ(std::vector<long long>({daysBetween(c.from, c.to), hoursBetween(c.from, c.to), minutesBetween(c.from, c.to)}),
-                  std::vector<long long>({c.days, c.hours, c.minutes})) << label;
-        EXPECT_EQ(std::vector<long long>({daysBetween(c.to, c.from), hoursBetween(c.to, c.from), minutesBetween(c.to, c.from)}),
-                  std::vector<long long>({-c.days, -c.hours, -c.minutes})) << label;
+    const std::tuple<const char*, const char*, long long, long long, long long> cases[] = {
+        {"2002-09-02 09:08:59", "2002-09-02 09:09:01", 0, 0, 1},
+        {"2002-09-02 09:08:00", "2002-09-02 09:08:59", 0, 0, 0},
+        {"2002-09-02 09:59:59", "2002-09-02 10:00:00", 0, 1, 1},
+        {"2002-09-02 23:59:00", "2002-09-03 00:01:00", 1, 1, 2},
+        {"2002-09-02 00:00:00", "2002-09-02 23:59:59", 0, 23, 1439},
+        {"1899-12-29 23:00:00", "1899-12-30 01:00:00", 1, 2, 120},
+    };
+    for (const auto& [from, to, days, hours, minutes] : cases) {
+        EXPECT_EQ(spans(from, to), (std::array<long long, 3>{days, hours, minutes})) << from << " -> " << to;
+        EXPECT_EQ(spans(to, from), (std::array<long long, 3>{-days, -hours, -minutes})) << to << " -> " << from;
     }
 }
 
@@ -109,24 +102,16 @@ TEST(DateValue, FromUnixTimeGivesLocalTimeOfTheZone)
 
 TEST(DateValue, TimeStampTextsAndTheExactLogFormBack)
 {
-    struct Case {
-        DateValue value;
-        const char *log, *file, *shortDate, *iso;
-    } cases[] = {
-        {makeDate(2002, 9, 2, 15, 4, 5), "02-09-02 15:04:05", "02-09-02 15-04-05", "02/09/02", "2002-09-02 15:04:05"},
-        {makeDate(1991, 1, 1), "01-01-91 00:00:00", "01-01-91 00-00-00", "01/01/91", "1991-01-01 00:00:00"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(std::vector<std::string>({formatLogTimestamp(c.value), formatFileTimestamp(c.value),
-                                            formatShortDate(c.value), formatIsoTimestamp(c.value)}),
-                  std::vector<std::string>({c.log, c.file, c.shortDate, c.iso}));
-        EXPECT_EQ(parseLogTimestamp(c.log), c.value);
-    }
+    const DateValue value = at("2002-09-02 15:04:05");
+    EXPECT_EQ((std::array{formatLogTimestamp(value), formatFileTimestamp(value), formatShortDate(value)}),
+              (std::array<std::string, 3>{"02-09-02 15:04:05", "02-09-02 15-04-05", "02/09/02"}));
+    EXPECT_EQ(formatLogTimestamp(at("1991-01-01 00:00:00")), "01-01-91 00:00:00");
     // Two-digit years 00-29 are 2000-2029, 30-99 are 1930-1999.
-    const std::pair<const char*, const char*> read[] = {{"01-01-29 00:00:00", "2029-01-01 00:00:00"},
-                                                        {"01-01-30 00:00:00", "1930-01-01 00:00:00"},
-                                                        {"31-12-99 23:59:59", "1999-12-31 23:59:59"},
-                                                        {"29-02-00 12:00:00", "2000-02-29 12:00:00"}};
+    const std::pair<const char*, const char*> read[] = {
+        {"02-09-02 15:04:05", "2002-09-02 15:04:05"}, {"01-01-29 00:00:00", "2029-01-01 00:00:00"},
+        {"01-01-30 00:00:00", "1930-01-01 00:00:00"}, {"31-12-99 23:59:59", "1999-12-31 23:59:59"},
+        {"29-02-00 12:00:00", "2000-02-29 12:00:00"},
+    };
     for (const auto& [text, iso] : read)
         EXPECT_EQ(formatIsoTimestamp(parseLogTimestamp(text).value_or(0)), iso) << text;
     for (const char* text : {"29-02-01 12:00:00", "31-04-02 12:00:00", "00-01-02 12:00:00", "01-13-02 12:00:00",

@@ -1,42 +1,46 @@
 #pragma once
-// Shared by the libFuzzer targets: the readers under test take files, so each
-// input is written to one scratch file that lives as long as the process.
+// Shared by the libFuzzer targets: each defines fuzzOne() over the input's
+// bytes; a broken property aborts. The readers under test take files, so an
+// input is written to a scratch file that lives as long as the process.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace brisk::fuzz {
 
+void fuzzOne(std::string_view input);
+
+inline void require(bool holds)
+{
+    if (!holds)
+        std::abort();
+}
+
 class ScratchFile {
 public:
-    explicit ScratchFile(const char* suffix = "")
+    explicit ScratchFile(const std::string& suffix = "")
     {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brisk-fuzz-XXXXXX" + suffix;
-        m_fd = ::mkstemps(pattern.data(), static_cast<int>(std::char_traits<char>::length(suffix)));
-        if (m_fd < 0)
-            std::abort();
+        m_fd = ::mkstemps(pattern.data(), static_cast<int>(suffix.size()));
+        require(m_fd >= 0);
         m_path = pattern;
     }
-    ~ScratchFile()
-    {
-        ::close(m_fd);
-        ::unlink(m_path.c_str());
-    }
+    ~ScratchFile() { ::close(m_fd), ::unlink(m_path.c_str()); }
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
-    // Replaces the file's content with the input.
-    const std::filesystem::path& write(const std::uint8_t* data, std::size_t size)
+    // Replaces the file's content with the bytes.
+    const std::filesystem::path& write(std::string_view bytes)
     {
-        if (::ftruncate(m_fd, 0) != 0 || ::pwrite(m_fd, data, size, 0) != static_cast<ssize_t>(size))
-            std::abort();
+        require(::ftruncate(m_fd, 0) == 0 && ::pwrite(m_fd, bytes.data(), bytes.size(), 0) == ssize_t(bytes.size()));
         return m_path;
     }
 
@@ -46,3 +50,9 @@ private:
 };
 
 } // namespace brisk::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    brisk::fuzz::fuzzOne({reinterpret_cast<const char*>(data), size});
+    return 0;
+}

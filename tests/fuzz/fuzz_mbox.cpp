@@ -3,36 +3,25 @@
 // pieces (as big messages are) gives the same text as unquoting it whole.
 
 #include "platform/mailstore/MboxIndex.h"
-
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace brisk::mailstore;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+void brisk::fuzz::fuzzOne(std::string_view text)
 {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::int64_t end = 0;
     for (const MboxMessage& m : indexMbox(text)) {
-        if (m.offset < end || m.length < 0 || m.offset + m.length > static_cast<std::int64_t>(size))
-            std::abort();
+        require(m.offset >= end && m.length >= 0 && m.offset + m.length <= std::int64_t(text.size()));
         end = m.offset + m.length;
-        std::string raw(text.substr(static_cast<std::size_t>(m.offset), static_cast<std::size_t>(m.length)));
-        const std::size_t before = raw.size();
-        const std::string quoted = raw;
-        unquoteFromLines(raw);
-        if (raw.size() > before)
-            std::abort();
+        const std::string_view quoted = text.substr(std::size_t(m.offset), std::size_t(m.length));
+        std::string whole(quoted), streamed;
+        unquoteFromLines(whole);
+        require(whole.size() <= quoted.size());
         FromUnquoter unquoter;
-        std::string streamed;
-        const std::size_t piece = 1 + static_cast<std::size_t>(m.offset % 7);
+        const std::size_t piece = 1 + std::size_t(m.offset % 7);
         for (std::size_t at = 0; at < quoted.size(); at += piece)
-            unquoter.feed(std::string_view(quoted).substr(at, piece), streamed);
+            unquoter.feed(quoted.substr(at, piece), streamed);
         unquoter.finish(streamed);
-        if (streamed != raw)
-            std::abort();
+        require(streamed == whole);
     }
-    return 0;
 }

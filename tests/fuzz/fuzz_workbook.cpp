@@ -4,28 +4,23 @@
 #include "platform/workbook/Workbook.h"
 #include "tests/fuzz/FuzzSupport.h"
 
-#include <filesystem>
-
 using namespace brisk;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+void brisk::fuzz::fuzzOne(std::string_view input)
 {
-    static fuzz::ScratchFile file(".xlsm");
-    static const std::filesystem::path copy = file.write(nullptr, 0).string() + ".copy.xlsm";
-    const auto& path = file.write(data, size);
+    static ScratchFile file(".xlsm");
+    static const std::filesystem::path copy = file.write({}).string() + ".copy.xlsm";
     try {
-        auto book = Workbook::open(path);
+        auto book = Workbook::open(file.write(input));
         for (const std::string& name : book->sheetNames()) {
             Worksheet& sheet = book->sheet(name);
             for (const char* cell : {"A1", "B2", "C4", "AA10"})
                 (void)sheet.cell(cell);
             sheet.setRange("B3:B5", {1.0, std::string("x"), {}});
         }
-        for (const char* label : {"OutputUsernameLabel", "OutputMailboxLabel", "OutputPeriodFromLabel"}) {
+        for (const char* label : {"OutputUsernameLabel", "OutputMailboxLabel", "OutputPeriodFromLabel"})
             if (book->hasLabel(label))
                 book->setLabel(label, std::string("text"));
-        }
-        std::filesystem::remove(copy);
         book->saveCopyAs(copy);
         Workbook::open(copy)->sheetNames();
     } catch (const WorkbookError&) {
@@ -33,5 +28,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::error_code ec;
     std::filesystem::remove(copy, ec);
-    return 0;
 }
