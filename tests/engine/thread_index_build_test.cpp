@@ -144,25 +144,37 @@ protected:
     IndexedRun before{false};
 };
 
+// The index sealed after each item: while the walk goes on, while it is
+// paused there, or only at the end of a walk paused there.
 TEST_F(ThreadIndexBuildTest, RepliesThatWaitGetTheFiguresOfAnIndexBuiltBeforeTheWalk)
 {
     // The replies waiting after each item while the index is not sealed.
     const std::vector<int> unsealed = {0, 1, 1, 2, 3, 4, 5, 5, 5, 6};
-    for (std::int32_t openAt = 0; openAt <= kItems; ++openAt) {
-        const std::string where = "index sealed after item " + std::to_string(openAt);
-        IndexedRun run(true, -1, openAt);
-        if (openAt == 0)
-            run.gate->open = true;
-        run.click();
-        EXPECT_EQ(run.window.startCaption(), "Start") << where;
-        expectSameReplies(run.app.analysis, before.app.analysis, where);
-        EXPECT_TRUE(run.prompts.shown.empty()) << where;
-        EXPECT_EQ(run.box(PanelBox::MedianResponseMinLabel), before.box(PanelBox::MedianResponseMinLabel)) << where;
-        // Waiting grows until the seal and is empty after the next item.
-        std::vector<int> waiting(kItems, 0);
-        std::copy_n(unsealed.begin(), openAt, waiting.begin());
-        EXPECT_EQ(run.waiting, waiting) << where;
-        EXPECT_FALSE(run.index().active()) << where;
+    enum Pause { None, SealedWhilePaused, SealedAtTheEnd };
+    for (std::int32_t n = 0; n <= kItems; ++n) {
+        for (const Pause pause : {None, SealedWhilePaused, SealedAtTheEnd}) {
+            if (pause != None && (n == 0 || n == kItems))
+                continue;
+            const std::string where = "item " + std::to_string(n) + ", pause " + std::to_string(pause);
+            IndexedRun run(true, pause == None ? -1 : n, pause == SealedWhilePaused ? -1 : pause ? kItems : n);
+            run.gate->open = n == 0;
+            run.click();
+            if (pause != None) {
+                ASSERT_EQ(run.window.startCaption(), "Resume") << where;
+                EXPECT_TRUE(run.index().active()) << where;
+                if (pause == SealedWhilePaused)
+                    run.openGate();
+                run.click();
+            }
+            EXPECT_EQ(run.window.startCaption(), "Start") << where;
+            expectSameReplies(run.app.analysis, before.app.analysis, where);
+            EXPECT_TRUE(run.prompts.shown.empty()) << where;
+            // Waiting grows until the seal and is empty after the next item.
+            std::vector<int> waiting(kItems, 0);
+            std::copy_n(unsealed.begin(), pause == SealedAtTheEnd ? kItems : n, waiting.begin());
+            EXPECT_EQ(run.waiting, waiting) << where;
+            EXPECT_FALSE(run.index().active()) << where;
+        }
     }
 }
 
@@ -184,25 +196,6 @@ TEST_F(ThreadIndexBuildTest, NoScanUntilAReplyNeedsTheIndex)
     sent.openAt = kItems;
     sent.click();
     expectSameReplies(sent.app.analysis, before.app.analysis, "scan started by item 2");
-}
-
-TEST_F(ThreadIndexBuildTest, PauseAndResumeWhileTheIndexIsBuilt)
-{
-    for (std::int32_t pauseAt = 1; pauseAt < kItems; ++pauseAt) {
-        for (const bool openWhilePaused : {false, true}) {
-            const std::string where = "paused after item " + std::to_string(pauseAt)
-                                      + (openWhilePaused ? ", sealed while paused" : ", sealed at the end");
-            IndexedRun run(true, pauseAt, openWhilePaused ? -1 : kItems);
-            run.click();
-            ASSERT_EQ(run.window.startCaption(), "Resume") << where;
-            EXPECT_TRUE(run.index().active()) << where;
-            if (openWhilePaused)
-                run.openGate();
-            run.click();
-            EXPECT_EQ(run.window.startCaption(), "Start") << where;
-            expectSameReplies(run.app.analysis, before.app.analysis, where);
-        }
-    }
 }
 
 TEST_F(ThreadIndexBuildTest, AnExportOfAPausedRunTimesTheRepliesThatWait)

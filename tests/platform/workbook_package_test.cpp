@@ -6,6 +6,7 @@
 #include "tests/support/OfficeTools.h"
 #include "tests/support/TestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 #include <zip.h>
@@ -18,6 +19,9 @@
 
 namespace brisk::test {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 // libxlsxwriter writes the sheets in the order they were added.
 constexpr const char* kSummaryPart = "xl/worksheets/sheet1.xml";
@@ -58,15 +62,6 @@ std::map<std::string, RawEntry> zipEntries(const std::filesystem::path& file)
     if (archive)
         zip_discard(archive);
     return entries;
-}
-
-// The s attribute of a cell in a worksheet part's XML, "" when absent.
-std::string styleAttribute(const std::string& sheetXml, const std::string& cell)
-{
-    pugi::xml_document doc;
-    doc.load_string(sheetXml.c_str());
-    const std::string query = "//*[local-name()='c'][@r='" + cell + "']";
-    return doc.select_node(query.c_str()).node().attribute("s").value();
 }
 
 std::string insertBefore(std::string text, const std::string& end, const std::string& what)
@@ -125,16 +120,15 @@ protected:
 
 // Copies of a template that has a calculation chain: one without edits is
 // the same file; in a filled one, unchanged entries are copied byte for
-// byte, written cells keep their style, rows and cells stay in order,
-// formulas recalculate on load, the chain is gone with its references, the
-// copy gets the usual permissions and the opened file is never modified.
+// byte, rows and cells stay in order, formulas recalculate on load, the
+// chain is gone with its references, the copy gets the usual permissions and
+// the opened file is never modified.
 TEST_F(WorkbookPackage, AFilledCopyKeepsWhatItDoesNotChangeAndRecalculates)
 {
     const auto source = templateWithCalcChain(dir);
     const std::string sourceBytes = readFile(source);
     const auto sourceTime = std::filesystem::last_write_time(source);
     auto book = Workbook::open(source);
-    EXPECT_EQ(book->sheet("Summary").cell("B4"), CellValue(std::string("User name")));
     book->saveCopyAs(dir / "unedited.xlsm");
     EXPECT_TRUE(readFile(dir / "unedited.xlsm") == sourceBytes) << "a copy without edits is the same file";
     Worksheet& detailed = book->sheet("DetailedResults");
@@ -159,13 +153,6 @@ TEST_F(WorkbookPackage, AFilledCopyKeepsWhatItDoesNotChangeAndRecalculates)
         const RawEntry& kept = after.at(name);
         EXPECT_TRUE(kept.compressed == was.compressed && kept.crc == was.crc && kept.method == was.method) << name;
     }
-    for (const char* cell : {"B3", "B9", "A3"}) {
-        const std::string style = styleAttribute(before.at(kDetailedPart).data, cell);
-        EXPECT_FALSE(style.empty()) << cell;
-        EXPECT_EQ(styleAttribute(after.at(kDetailedPart).data, cell), style) << cell;
-    }
-    EXPECT_EQ(styleAttribute(after.at(kSummaryPart).data, "C4"), styleAttribute(before.at(kSummaryPart).data, "C4"));
-
     const pugi::xml_document summary = parse(after.at(kSummaryPart).data);
     const pugi::xml_node formulaCell = summary.select_node("//*[local-name()='c'][@r='C24']").node();
     EXPECT_TRUE(formulaCell.child("f")) << "the template's formula is kept";
@@ -201,12 +188,7 @@ TEST_F(WorkbookPackage, SavingNeverReplacesAFileAndFailsWhereItCannotWrite)
     writeFile(copy, "someone else's results");
     auto book = Workbook::open(resultsTemplatePath());
     book->setLabel("OutputUsernameLabel", std::string("Jane"));
-    try {
-        book->saveCopyAs(copy);
-        ADD_FAILURE() << "saveCopyAs replaced an existing file";
-    } catch (const WorkbookError& e) {
-        EXPECT_NE(std::string(e.what()).find("file exists"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT([&] { book->saveCopyAs(copy); }, ThrowsMessage<WorkbookError>(HasSubstr("file exists")));
     EXPECT_EQ(readFile(copy), "someone else's results");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file is left";
     // A file that appears between writing and publishing is not replaced either.
@@ -226,14 +208,8 @@ TEST_F(WorkbookPackage, BrokenFilesDoNotOpenAndAClosedWorkbookRefusesEveryCall)
     writeFile(noWorkbook, std::string("PK\x05\x06", 4) + std::string(18, '\0')); // a zip with no entry
     // Found by fuzzing: a part whose entry claims 256 MiB was allocated whole.
     const auto claimsTooMuch = sourceDir() / "tests/fuzz/regressions/workbook/part-claims-256MiB.xlsm";
-    for (const auto& file : {dir / "absent.xlsm", dir / "text.xlsm", noWorkbook, dir.path(), claimsTooMuch}) {
-        try {
-            Workbook::open(file);
-            ADD_FAILURE() << file << " opened";
-        } catch (const WorkbookError& e) {
-            EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
-        }
-    }
+    for (const auto& file : {dir / "absent.xlsm", dir / "text.xlsm", noWorkbook, dir.path(), claimsTooMuch})
+        EXPECT_THAT([&] { Workbook::open(file); }, ThrowsMessage<WorkbookError>(HasSubstr(file.string())));
     auto book = Workbook::open(resultsTemplatePath());
     Worksheet& summary = book->sheet("Summary");
     book->close();

@@ -23,29 +23,26 @@ constexpr bool on = true;
 constexpr bool off = false;
 using Lines = std::vector<std::string>;
 
-MemoryItem mail(DateValue received, const char* subject, const char* body = "", std::int64_t size = 100,
-                std::vector<std::string> to = {"Bob"}, const char* sender = "Alice")
+MemoryItem mail(DateValue received, const char* subject, std::vector<std::string> to = {"Bob"},
+               const char* sender = "Alice")
 {
     MemoryItem item;
     item.receivedTime = received;
     item.subject = subject;
-    item.body = body;
-    item.size = size;
     item.recipients = std::move(to);
     item.sender = sender;
     return item;
 }
 
-// Four e-mails over Monday 13 to Thursday 16 June 2011: two replies taking 60
-// and 120 minutes, three to one person, 13 words and 15 KB in all.
+// Four e-mails on Monday 13, Wednesday 15 and Thursday 16 June 2011. The
+// panel's figures are the engine's (tested without a window); here they show
+// that the window's boxes, lists, chart and bar receive them.
 void addKnownMails(MemoryFolder& folder)
 {
-    folder.addItem(mail(makeDate(2011, 6, 13, 9, 0, 0), "Plan", "one two three\r\n", 3000));
-    folder.addItem(mail(makeDate(2011, 6, 13, 15, 0, 0), "RE: Plan", "ok fine\r\nFrom: Bob\r\nSent: 13 June 2011 14:00\r\n",
-                        5000, {"Bob", "Carol"}));
-    folder.addItem(mail(makeDate(2011, 6, 15, 10, 0, 0), "Fw: report",
-                        "see below\r\nFrom: Eve\r\nSent: 15 June 2011 08:00\r\n", 1000, {"Dave"}, "Bob"));
-    folder.addItem(mail(makeDate(2011, 6, 16, 11, 0, 0), "Lunch", "a b c d e f\r\n", 6000));
+    folder.addItem(mail(makeDate(2011, 6, 13, 9, 0, 0), "Plan"));
+    folder.addItem(mail(makeDate(2011, 6, 13, 15, 0, 0), "RE: Plan", {"Bob", "Carol"}));
+    folder.addItem(mail(makeDate(2011, 6, 15, 10, 0, 0), "Fw: report", {"Dave"}, "Bob"));
+    folder.addItem(mail(makeDate(2011, 6, 16, 11, 0, 0), "Lunch"));
 }
 
 TEST_F(MainWindowTest, FormInitializeShowsTheIdleWindowForSentItemsAndLogsTheLaunch)
@@ -95,13 +92,8 @@ TEST_F(MainWindowTest, StartRunsAQueuedPauseStopsAndResumeEndsWithEveryFigureSho
     EXPECT_EQ(stages, expected);
 
     const std::pair<PanelBox, const char*> figures[] = {
-        {PanelBox::ProgressNumLabel, "5"},      {PanelBox::ProgressNumMaxLabel, "4"},
-        {PanelBox::DailyEmailsAvgLabel, "1"},   {PanelBox::DailyEmailsMaxLabel, "2"},
-        {PanelBox::EmailLgtWordsLabel, "3"},    {PanelBox::EmailSizeKBLabel, "4"},
-        {PanelBox::ReAndFwdPercentLabel, "50"}, {PanelBox::OneToOneEmailPCLabel, "75"},
-        {PanelBox::MedianResponseHrLabel, "1"}, {PanelBox::MedianResponseMinLabel, "30"},
-        {PanelBox::CurtFolderLabel, "Old"},     {PanelBox::CurtMsgLabel, "old"},
-        {PanelBox::NumValidEmailsLabel, "(4 email messages found)"},
+        {PanelBox::ProgressNumLabel, "5"}, {PanelBox::ProgressNumMaxLabel, "4"}, {PanelBox::CurtFolderLabel, "Old"},
+        {PanelBox::CurtMsgLabel, "old"},   {PanelBox::NumValidEmailsLabel, "(4 email messages found)"},
     };
     for (const auto& [box, text] : figures)
         EXPECT_EQ(shown(box), text) << panelBoxName(box);
