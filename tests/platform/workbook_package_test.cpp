@@ -64,40 +64,21 @@ std::map<std::string, RawEntry> zipEntries(const std::filesystem::path& file)
     return entries;
 }
 
-std::string insertBefore(std::string text, const std::string& end, const std::string& what)
-{
-    const std::size_t at = text.find(end);
-    EXPECT_NE(at, std::string::npos) << end;
-    return at == std::string::npos ? text : text.insert(at, what);
-}
-
-// Adds a calculation chain to a copy of the template, as the spreadsheet
-// application writes one: part, relationship and content-type override.
-std::filesystem::path templateWithCalcChain(const TempDir& dir)
-{
-    const auto file = dir / "with-chain.xlsm";
-    std::filesystem::copy_file(resultsTemplatePath(), file);
-    const auto entries = zipEntries(file);
-    const std::string ns = "http://schemas.openxmlformats.org/";
-    const std::pair<const char*, std::string> parts[] = {
-        {"xl/_rels/workbook.xml.rels",
-         insertBefore(entries.at("xl/_rels/workbook.xml.rels").data, "</Relationships>",
-                      "<Relationship Id=\"rId99\" Type=\"" + ns
-                          + "officeDocument/2006/relationships/calcChain\" Target=\"calcChain.xml\"/>")},
-        {"[Content_Types].xml",
-         insertBefore(entries.at("[Content_Types].xml").data, "</Types>",
-                      "<Override PartName=\"/xl/calcChain.xml\" ContentType=\"application/"
-                      "vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/>")},
-        {"xl/calcChain.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><calcChain xmlns=\"" + ns
-                                 + "spreadsheetml/2006/main\"><c r=\"C24\" i=\"1\"/></calcChain>"},
-    };
-    int code = 0;
-    zip_t* archive = zip_open(file.c_str(), 0, &code);
-    for (const auto& [name, content] : parts)
-        zip_file_add(archive, name, zip_source_buffer(archive, content.data(), content.size(), 0), ZIP_FL_OVERWRITE);
-    EXPECT_EQ(zip_close(archive), 0);
-    return file;
-}
+// Copies the template to argv[2] with a calculation chain added as the
+// spreadsheet application writes one: part, relationship and content type.
+constexpr const char* kAddCalcChain = R"(import sys, zipfile
+ns = "http://schemas.openxmlformats.org/"
+add = {"xl/_rels/workbook.xml.rels": ("</Relationships>", '<Relationship Id="rId99" Type="' + ns
+           + 'officeDocument/2006/relationships/calcChain" Target="calcChain.xml"/>'),
+       "[Content_Types].xml": ("</Types>", '<Override PartName="/xl/calcChain.xml" ContentType="application/'
+           'vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml"/>')}
+with zipfile.ZipFile(sys.argv[1]) as a, zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED) as b:
+    for entry in a.infolist():
+        end, what = add.get(entry.filename, ("", ""))
+        b.writestr(entry, a.read(entry).decode().replace(end, what + end) if end else a.read(entry))
+    b.writestr("xl/calcChain.xml", '<?xml version="1.0" encoding="UTF-8" standalone="yes"?><calcChain xmlns="'
+               + ns + 'spreadsheetml/2006/main"><c r="C24" i="1"/></calcChain>')
+)";
 
 class WorkbookPackage : public ::testing::Test {
 protected:
@@ -125,7 +106,8 @@ protected:
 // the opened file is never modified.
 TEST_F(WorkbookPackage, AFilledCopyKeepsWhatItDoesNotChangeAndRecalculates)
 {
-    const auto source = templateWithCalcChain(dir);
+    const auto source = dir / "with-chain.xlsm";
+    runPython(kAddCalcChain, {resultsTemplatePath().string(), source.string()});
     const std::string sourceBytes = readFile(source);
     const auto sourceTime = std::filesystem::last_write_time(source);
     auto book = Workbook::open(source);
