@@ -159,7 +159,6 @@ TEST_F(ExportWorkflow, AFileNoApplicationOpensIsAnnouncedWithItsFolderWhichCanBe
         bool opens, showsFolders, chooseAction;
         std::size_t messages, offers, foldersShown;
     } cases[] = {
-        {true, true, true, 0, 0, 0},    // opened: nothing to say
         {false, false, false, 1, 0, 0}, // no file manager: the message alone
         {false, true, false, 1, 1, 0},  // OK: the folder stays closed
         {false, true, true, 1, 1, 1},   // Open Folder
