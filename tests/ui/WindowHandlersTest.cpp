@@ -203,7 +203,6 @@ TEST_F(MainWindowTest, TheAdministratorsReportButtonOpensTheUsageReportInTheEdit
     TempDir home;
     ScopedEnv homeEnv("HOME", home.path().string());
     ScopedEnv configEnv("XDG_CONFIG_HOME", std::nullopt);
-    writeFile(shared / "01-03-24 09-00-00 log.txt", "01-03-24 09:00:00,launch\r\n");
     store.user = settings.AdminUserName;
     launch();
     ASSERT_TRUE(ui.ReportButton->isVisible());
