@@ -165,20 +165,31 @@ void ParseAhead::end()
     m_mode = Mode::Unknown;
 }
 
-void ParseAhead::queue(const std::shared_ptr<Slot>& slot)
+void ParseAhead::queue(std::vector<std::shared_ptr<Slot>> slots)
 {
+    if (slots.empty())
+        return;
     {
         const std::lock_guard lock(m_mutex);
-        m_jobs.push_back(slot);
+        for (std::shared_ptr<Slot>& slot : slots)
+            m_jobs.push_back(std::move(slot));
     }
-    m_work.notify_one();
+    if (slots.size() == 1)
+        m_work.notify_one();
+    else
+        m_work.notify_all();
 }
 
 // Asks the store for the items up to the depth ahead of the walk, in order,
 // on the walk's thread: a store's folder is never read by two threads.
+// Topped up by halves, so that the workers are woken for a batch of items,
+// not for each one.
 void ParseAhead::fill()
 {
     const std::size_t depth = kDepthPerThread * m_threads;
+    if (m_window.size() > depth / 2)
+        return;
+    std::vector<std::shared_ptr<Slot>> batch;
     while (m_next <= m_last && m_window.size() < depth) {
         auto slot = std::make_shared<Slot>();
         slot->index = m_next++;
@@ -194,10 +205,11 @@ void ParseAhead::fill()
         }
         m_window.push_back(slot);
         if (slot->item && slot->item->readableOnAnyThread())
-            queue(slot);
+            batch.push_back(slot);
         else
             slot->done = true; // an error, or an item read when the walk asks
     }
+    queue(std::move(batch));
 }
 
 // The range's first item decides: read ahead when the store's items own
@@ -215,7 +227,7 @@ std::unique_ptr<MailItem> ParseAhead::first(long index)
     slot->index = index;
     slot->item = std::move(item);
     m_window.push_back(slot);
-    queue(slot);
+    queue({slot});
     m_next = index + 1;
     return nullptr;
 }
@@ -245,7 +257,19 @@ std::unique_ptr<MailItem> ParseAhead::take(long index)
     m_window.pop_front();
     {
         std::unique_lock lock(m_mutex);
-        if (!slot->done) {
+        while (!slot->done) {
+            if (!m_jobs.empty()) {
+                // Rather than wait for the workers, the walk parses the next
+                // queued item itself (and frees it, on its own thread).
+                const std::shared_ptr<Slot> job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+                lock.unlock();
+                auto parsed = std::make_unique<ParsedItem>(std::move(job->item), *m_locale);
+                lock.lock();
+                job->item = std::move(parsed);
+                job->done = true;
+                continue;
+            }
             m_awaitedNext = slot.get();
             m_awaitedLast = last.get();
             m_ready.wait(lock, [&] { return slot->done && last->done; });

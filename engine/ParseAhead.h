@@ -128,7 +128,7 @@ private:
     void startWorkers();
     void work(const std::shared_ptr<WorkerBin>& bin);
     void fill();
-    void queue(const std::shared_ptr<Slot>& slot);
+    void queue(std::vector<std::shared_ptr<Slot>> slots);
     std::unique_ptr<MailItem> first(long index);
 
     unsigned m_threads;
