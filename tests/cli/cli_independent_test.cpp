@@ -51,10 +51,6 @@ TEST(CliIndependent, EveryEnronFolderEqualsPythonsReading)
                 EXPECT_EQ(program[key], python[key]) << key;
             EXPECT_NEAR(program["lOneToOneEmails"].get<double>(), python["lOneToOneEmails"].get<double>(),
                         sent ? 0 : 1);
-            if (sent) {
-                EXPECT_GT(program["lEmailsAnalysed"], 250);
-                EXPECT_GT(program["lResponseCount"], 10) << "quoted Sent: lines are read";
-            }
         }
     }
 }
