@@ -51,10 +51,6 @@ TEST(CliIndependent, EveryEnronFolderEqualsPythonsReading)
                 EXPECT_EQ(program[key], python[key]) << key;
             EXPECT_NEAR(program["lOneToOneEmails"].get<double>(), python["lOneToOneEmails"].get<double>(),
                         sent ? 0 : 1);
-            if (sent) {
-                EXPECT_GT(program["lEmailsAnalysed"], 250);
-                EXPECT_GT(program["lResponseCount"], 10) << "quoted Sent: lines are read";
-            }
         }
     }
 }
@@ -97,26 +93,16 @@ TEST(CliIndependent, PstFiguresEqualThoseOfTheSameMessagesAsMaildir)
     }
 }
 
-// A damaged file ends the run with status 2; a folder whose item table
-// cannot be read is listed with "?", and the listing ends with the status of
-// a store read in part.
-TEST(CliIndependent, DamagedPstFilesEndWithAMessage)
+// A folder whose item table cannot be read is listed with "?", and the
+// listing ends with the status of a store read in part. (Files libpff
+// refuses are the PST store tests' own.)
+TEST(CliIndependent, ADamagedPstFolderIsListedWithAQuestionMark)
 {
     BRISK_REQUIRE_CORPORA(corpora);
-    const fs::path bad = corpora / "pst" / "aspose-net" / "bad";
-    if (!fs::is_directory(bad))
+    const fs::path bad = corpora / "pst" / "aspose-net" / "bad" / "Chunks-Split_Outlook_part1.pst";
+    if (!fs::is_regular_file(bad))
         GTEST_SKIP() << "../shared/corpora/pst is absent";
-    TempDir dir;
-    writeFile(dir / "empty.ost", "");
-    const CliCase cases[] = {
-        {{"--json", (bad / "SMTP_Outlook_is_mbox.pst").string()}, 2, {}, "invalid file signature"},
-        {{"--json", (bad / "CSharp_Outlook_Data_Outlook.pst").string()}, 2, {}, "has no folder tree"},
-        {{"--json", (dir / "empty.ost").string()}, 2, {}, "not a readable Outlook data file"},
-        {{"--list-folders", (bad / "Chunks-Split_Outlook_part1.pst").string()}, 1, {"\n    SubInbox (?)\n"},
-         "brisk-cli: cannot read folder "},
-    };
-    for (const CliCase& c : cases)
-        expectCliRun(c);
+    expectCliRun({{"--list-folders", bad.string()}, 1, {"\n    SubInbox (?)\n"}, "brisk-cli: cannot read folder "});
 }
 
 } // namespace

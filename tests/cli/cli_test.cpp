@@ -1,7 +1,7 @@
 // brisk-cli run in process: the exit status and messages of every kind of
-// run and store, one item's values, the figures of whole runs over the
-// bundled sample store, and names from a store defused on their way to the
-// terminal.
+// run and store, each output form once, and names from a store defused on
+// their way to the terminal. The figures themselves are pinned by the engine
+// tests; here each form shows that they reach the user whole.
 
 #include "shell/Inspect.h"
 #include "shell/TerminalText.h"
@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -26,14 +24,6 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 std::string store() { return sampleStoreDir().string(); }
-
-long sum(const json& counts)
-{
-    long total = 0;
-    for (const json& count : counts)
-        total += count.get<long>();
-    return total;
-}
 
 void makeMaildirWith(const fs::path& dir, const std::vector<std::string>& raws)
 {
@@ -52,20 +42,12 @@ protected:
     {
         ASSERT_TRUE(fs::exists(sampleStoreDir() / ".complete")) << "build the sample_store target";
     }
-    static json jsonRun(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), "--json");
-        args.push_back(store());
-        const CliRun run = runCliCaptured(args);
-        EXPECT_EQ(run.status, 0) << run.err;
-        return run.json();
-    }
 };
 
 // Bad arguments exit with 2 and a one-line message, help and version in the
 // GNU form with 0 wherever they stand; a store read in part exits with 1 and
 // still prints its figures, with a line naming each file and its cause; the
-// figures of small stores.
+// JSON and text forms of a run, and one item.
 TEST_F(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
 {
     TempDir dir;
@@ -84,7 +66,6 @@ TEST_F(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
         {{"--json"}, 2, {}, "brisk-cli: no store given\n"},
         {{"--bogus", s}, 2, {}, "brisk-cli: unknown option --bogus\n"},
         {{s, s}, 2, {}, "brisk-cli: more than one store given: " + s + "\n"},
-        {{"/nonexistent/brisk-store"}, 2, {}, "brisk-cli: cannot read /nonexistent/brisk-store: "},
         {{"--folder", "No/Such/Folder", s}, 2, {}, "brisk-cli: no folder No/Such/Folder in " + s + "\n"},
         {{"--from", "01/01/20", s}, 2, {}, "brisk-cli: --from and --to go together\n"},
         {{s, "--to"}, 2, {}, "brisk-cli: --to needs a date\n"},
@@ -106,7 +87,12 @@ TEST_F(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
          {"{\"lEmailsProcessed\":2150,\"lEmailsAnalysed\":1027,",
           "\"dFirstEmailDate\":\"2020-01-01 09:15:09\",\"dLastEmailDate\":\"2020-12-29 15:43:53\""}, ""},
         {{"--list-folders", d + "/escape"}, 0, {"escape (0)\n  Sent\\x1b[31m (1)\n"}, ""},
-        {{"--json", d + "/good"}, 0, {"{\"lEmailsProcessed\":1,"}, ""},
+        {{"--dump", "1", d + "/good"}, 0, {"Type: MailItem\nReceivedTime: 2010-03-01 10:00:00\nSubject: fine\n"}, ""},
+        {{s}, 0, {"Folder             Sent Items\nMessages analysed  2150 of 1800 (2133 email messages found)\n"
+                  "Period             02/01/19 to 29/12/20\nEmails / day       Avg 3  Max 10\n",
+                  "\n  MON   ... ....-*@#=*%@**:-:-::\n", "@: 53 e-mails in one hour of the week\nReply times        25% "
+                  "21 min, 50% 1 h 48 min, 75% 10 h 20 min, 90% 26 h 10 min\nAnswered within    an hour 40 %, a day 89 %, "
+                  "a week 100 %\nWorking hours      73 % (Mon-Fri 09:00-18:00)\n"}, ""},
         {{"--json", d + "/bad"}, 1, {"{\"lEmailsProcessed\":2,"}, "BRISK Vezoriv Rizovave: Error in ProcessMessage: "
          "lEmailsProcessed = 2: cannot read " + d + "/bad/Sent/cur/2.eml: its header is longer than 4 MiB\n"},
         // The walk reports the item twice: analysing it and showing its subject.
@@ -123,114 +109,16 @@ TEST_F(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
         {{"--json", "--folder", "Sent", (sourceDir() / "tests" / "corpora" / "threads").string()}, 0,
          {"\"lEmailsAnalysed\":11,", "\"responseSources\":{\"sentLine\":1,\"threading\":4,\"attribution\":4}",
           "\"lTotalWords\":36,", "\"MedianResponseHrLabel\":\"1\",\"MedianResponseMinLabel\":\"0\",",
-          "\"errors\":[]}"}, ""},
+          "\"vWeekdayCount\":[3,3,3,2,0,0,0],", "\"topSenders\":[{\"name\":\"Me\",\"count\":11,\"share\":1}],\"topReceivers\":"
+          "[{\"name\":\"Me\",\"count\":10,\"share\":0.91},{\"name\":\"dev@lists.example.org\",\"count\":1,\"share\":0.09}],"
+          "\"insights\":{\"heatmap\":[[0,0,0,0,0,0,0,0,0,0,1,0,0,0,0,1,1,0,", "\"responsePercentiles\":{\"p25\":40,\"p50\":60,"
+          "\"p75\":120,\"p90\":240},\"answeredWithin\":{\"hour\":0.5555555555555556,\"day\":1.0,\"week\":1.0},\"working"
+          "HoursShare\":0.8181818181818182,\"workingDays\":\"Mon-Fri\",\"workingHours\":\"09:00-18:00\"},\"errors\":[]}"}, ""},
         {{"--json", d + "/missing"}, 2, {}, "brisk-cli: cannot read " + d + "/missing: No such file or directory\n"},
         {{"--json", d + "/fifo"}, 2, {}, "brisk-cli: cannot read " + d + "/fifo: not a regular file\n"},
     };
     for (const CliCase& c : cases)
         expectCliRun(c);
-}
-
-TEST_F(CliSampleStore, DumpShowsOneItem)
-{
-    // Item 1 of Sent Items is the file of cur/ + new/ whose name sorts first.
-    std::vector<fs::path> files;
-    for (const char* sub : {"cur", "new"})
-        for (const auto& entry : fs::directory_iterator(fs::path(store()) / "Sent Items" / sub))
-            files.push_back(entry.path());
-    const fs::path first = *std::min_element(files.begin(), files.end(),
-                                             [](auto& a, auto& b) { return a.filename() < b.filename(); });
-    const std::string bytes = readFile(first);
-    const auto subjectAt = bytes.find("\r\nSubject: ") + 11;
-    const CliRun dump = runCliCaptured({"--dump", "1", store()});
-    ASSERT_EQ(dump.status, 0) << dump.err;
-    for (const std::string& line :
-         {std::string("Type: MailItem\n"), std::string("SenderName: Alex Morgan\n"),
-          "Subject: " + bytes.substr(subjectAt, bytes.find("\r\n", subjectAt) - subjectAt) + "\n",
-          "Size: " + std::to_string(fs::file_size(first)) + "\n", std::string("\nBody:\n")})
-        EXPECT_NE(dump.out.find(line), std::string::npos) << line << " missing in\n" << dump.out;
-    // One line per recipient follows the count.
-    const auto countAt = dump.out.find("Recipients: ") + 12, sizeAt = dump.out.find("Size: ");
-    EXPECT_EQ(std::count(dump.out.begin() + countAt, dump.out.begin() + sizeAt, '\n') - 1,
-              std::stol(dump.out.substr(countAt))) << dump.out;
-}
-
-// The default folder's run: every figure consistent with the others, the
-// panel's texts, the top lists and the weekday by hour map.
-TEST_F(CliSampleStore, OneRunsFiguresAgreeWithEachOther)
-{
-    const json j = jsonRun({});
-    // Sent Items 1800 + Projects 300 + "deleted items" 50; "Deleted Items" is skipped.
-    EXPECT_EQ(j["lEmailsProcessed"], 2150);
-    const long analysed = j["lEmailsAnalysed"];
-    EXPECT_GT(analysed, 2000);
-    EXPECT_LT(analysed, 2150) << "the store holds meeting requests in Sent Items";
-    for (const char* key : {"vWeekdayCount", "vMonthCount"})
-        EXPECT_EQ(sum(j[key]), analysed) << key;
-    EXPECT_EQ(j["lTotalSizeWithAttKB"].get<long>() + j["lTotalSizeWoAttKB"].get<long>(), j["lTotalSizeKB"]);
-    EXPECT_GT(j["lResponseCount"], 0);
-    EXPECT_LE(j["lResponseCount"], analysed);
-    EXPECT_LE(j["lTotalWords"], j["lTotalChars"]);
-    EXPECT_LT(j["dFirstEmailDate"], j["dLastEmailDate"]);
-    EXPECT_TRUE(j["errors"].empty());
-
-    const json& panel = j["panel"];
-    EXPECT_EQ(panel["ProgressNumLabel"], "2150");
-    EXPECT_EQ(panel["ProgressNumMaxLabel"], "1800");
-    EXPECT_EQ(panel["NumValidEmailsLabel"], "(" + std::to_string(analysed) + " email messages found)");
-    EXPECT_EQ(panel["OneToOneEmailPCLabel"],
-              std::to_string(std::lround(std::nearbyint(j["lOneToOneEmails"].get<double>() * 100 / analysed))));
-    for (const char* list : {"topSenders", "topReceivers"}) {
-        ASSERT_FALSE(j[list].empty()) << list;
-        long previous = analysed;
-        for (const json& entry : j[list]) {
-            EXPECT_LE(entry["count"], previous) << list << " in rank order";
-            EXPECT_GE(entry["count"], 2) << list << ": a name seen once is not listed";
-            EXPECT_NEAR(entry["share"].get<double>(), entry["count"].get<double>() / analysed, 0.005) << list;
-            previous = entry["count"];
-        }
-    }
-    EXPECT_EQ(j["topSenders"][0]["name"], "Alex Morgan");
-
-    // The map adds up to the weekday and hour counts; the working-time share
-    // follows from it; the reply figures are ordered.
-    const json& in = j["insights"];
-    ASSERT_EQ(in["heatmap"].size(), 7u);
-    long working = 0;
-    std::vector<long> hours(24, 0);
-    for (std::size_t w = 0; w < 7; ++w) {
-        EXPECT_EQ(sum(in["heatmap"][w]), j["vWeekdayCount"][w]) << "weekday " << w;
-        for (std::size_t h = 0; h < 24; ++h) {
-            hours[h] += in["heatmap"][w][h].get<long>();
-            working += w < 5 && h >= 9 && h < 18 ? in["heatmap"][w][h].get<long>() : 0;
-        }
-    }
-    EXPECT_EQ(json(hours), j["vHourCount"]);
-    EXPECT_DOUBLE_EQ(in["workingHoursShare"].get<double>(), static_cast<double>(working) / analysed);
-    const json& p = in["responsePercentiles"];
-    const json& a = in["answeredWithin"];
-    for (const json& ordered :
-         {json {p["p25"], p["p50"], p["p75"], p["p90"]}, json {0, a["hour"], a["day"], a["week"], 1}})
-        EXPECT_TRUE(std::is_sorted(ordered.begin(), ordered.end())) << ordered;
-    EXPECT_LT(p["p25"], p["p90"]) << "the sample's replies take varied times";
-    EXPECT_GT(a["hour"], 0);
-}
-
-TEST_F(CliSampleStore, TextOutputDrawsTheMapAsAGrid)
-{
-    const CliRun run = runCliCaptured({store()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::string& text = run.out;
-    const auto grid = text.find("\nWeekday by hour\n        0     6     12    18\n  MON   ");
-    ASSERT_NE(grid, std::string::npos) << text;
-    for (const char* day : {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"}) {
-        const auto at = text.find(std::string("\n  ") + day + "   ", grid);
-        ASSERT_NE(at, std::string::npos) << day;
-        EXPECT_EQ(text.find('\n', at + 1) - at - 9, 24u) << day << ": one shade per hour";
-    }
-    EXPECT_NE(text.find('@', grid), std::string::npos) << "the busiest hour is drawn darkest";
-    EXPECT_NE(text.find("\nAnswered within    an hour "), std::string::npos);
-    EXPECT_NE(text.find(" (Mon-Fri 09:00-18:00)\n"), std::string::npos);
 }
 
 // A folder whose items cannot be counted stands beside a readable one; the

@@ -42,29 +42,6 @@ TEST(CorpusStore, EveryEnronItemParsesCountsMatchTheFilesAndNothingChanges)
     EXPECT_TRUE(snapshot(corpora / "enron") == before);
 }
 
-// Senders such as l..eisenstein@enron.com, which GMime drops, keep their names.
-TEST(CorpusStore, EnronTreeDefaultFolderAndDoubleDotAddresses)
-{
-    BRISK_REQUIRE_CORPORA(corpora);
-    auto store = openMailStore(corpora / "enron/buy-r");
-    std::ostringstream tree, errors;
-    EXPECT_EQ(printFolderTree(*store, tree, errors), 0);
-    EXPECT_NE(tree.str().find("\n  personal (0)\n    home_buy (1)\n"), std::string::npos) << tree.str();
-    EXPECT_EQ(tree.str().rfind("buy-r (0)\n  _sent_mail (165)\n", 0), 0u) << tree.str();
-    EXPECT_EQ(store->defaultFolder().name(), "_sent_mail"); // before "sent_items" in byte order
-
-    auto allen = openMailStore(corpora / "enron/allen-p");
-    MailFolder* inbox = allen->findFolder("inbox");
-    ASSERT_NE(inbox, nullptr);
-    long withRecipients = 0;
-    for (long i = 1; i <= inbox->itemCount(); ++i) {
-        auto item = inbox->item(i);
-        EXPECT_FALSE(item->senderName().empty()) << "inbox item " << i;
-        withRecipients += item->recipients().empty() ? 0 : 1;
-    }
-    EXPECT_GT(withRecipients, inbox->itemCount() * 9 / 10);
-}
-
 // The folder tree's indentation is checked on the Enron tree above and by
 // the command line's --list-folders.
 TEST(InspectViews, ItemShowsEveryValue)
