@@ -5,6 +5,7 @@
 #include "platform/mailstore/OpenStore.h"
 #include "shell/Cli.h"
 #include "shell/CliAnalysis.h"
+#include "tests/cli/CliRun.h"
 #include "tests/engine/EngineRun.h"
 
 #include <gtest/gtest.h>
@@ -48,16 +49,9 @@ fs::path writeBrokenStore(const fs::path& root)
     return root;
 }
 
-struct CliRun {
-    int status = 0;
-    std::string out, err;
-};
-
-CliRun runWithThreads(const fs::path& store, const std::string& threads)
+test::CliRun runWithThreads(const fs::path& store, const std::string& threads)
 {
-    std::ostringstream out, err;
-    const int status = runCli({"--json", "--threads", threads, store.string()}, out, err);
-    return {status, out.str(), err.str()};
+    return test::runCliCaptured({"--json", "--threads", threads, store.string()});
 }
 
 class ParseAheadTest : public ::testing::Test {
@@ -69,10 +63,10 @@ protected:
 TEST_F(ParseAheadTest, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorkers)
 {
     for (const fs::path& store : storesToCompare(broken)) {
-        const CliRun alone = runWithThreads(store, "0");
+        const test::CliRun alone = runWithThreads(store, "0");
         ASSERT_NE(alone.out.find("\"lEmailsAnalysed\":"), std::string::npos) << store << alone.err;
         for (const char* threads : {"1", "3"}) {
-            const CliRun ahead = runWithThreads(store, threads);
+            const test::CliRun ahead = runWithThreads(store, threads);
             EXPECT_EQ(std::tie(ahead.status, ahead.out, ahead.err), std::tie(alone.status, alone.out, alone.err))
                 << store << " threads " << threads;
         }
