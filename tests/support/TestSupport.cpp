@@ -49,19 +49,6 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::filesystem::path sourceDir()
-{
-    return BRISK_SOURCE_DIR;
-}
-std::filesystem::path buildDir()
-{
-    return BRISK_BUILD_DIR;
-}
-std::filesystem::path sampleStoreDir()
-{
-    return buildDir() / "data" / "sample-store";
-}
-
 std::optional<std::filesystem::path> corporaDir()
 {
     const auto dir = sourceDir() / ".." / "shared" / "corpora";
@@ -105,14 +92,6 @@ std::string runPython(const std::string& script, const std::vector<std::string>&
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("python3 failed: " + readFile(scratch / "errors"));
     return readFile(scratch / "out");
-}
-
-std::string fromHex(const std::string& hex)
-{
-    std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
 }
 
 } // namespace brisk::test

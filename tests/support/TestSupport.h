@@ -81,12 +81,12 @@ private:
     std::filesystem::path m_path;
 };
 
-std::filesystem::path sourceDir();
-std::filesystem::path buildDir();
+inline std::filesystem::path sourceDir() { return BRISK_SOURCE_DIR; }
+inline std::filesystem::path buildDir() { return BRISK_BUILD_DIR; }
 // ../shared/corpora beside the repository, or nullopt when it is absent.
 std::optional<std::filesystem::path> corporaDir();
 // The bundled sample store made by the build.
-std::filesystem::path sampleStoreDir();
+inline std::filesystem::path sampleStoreDir() { return buildDir() / "data" / "sample-store"; }
 
 void writeFile(const std::filesystem::path& file, const std::string& content);
 std::string readFile(const std::filesystem::path& file);
@@ -96,8 +96,6 @@ std::string shellQuote(const std::string& text);
 // Runs a Python script with Debian's /usr/bin/python3 (which has openpyxl) and
 // returns what it printed; throws with its error output when it fails.
 std::string runPython(const std::string& script, const std::vector<std::string>& args);
-// Bytes written as hexadecimal digits (how the readers print any text).
-std::string fromHex(const std::string& hex);
 
 } // namespace brisk::test
 
