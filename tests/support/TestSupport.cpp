@@ -8,24 +8,6 @@
 
 namespace brisk::test {
 
-bool RecordingPrompts::askYesNo(const std::string& text, const std::string& title)
-{
-    shown.push_back({text, title, true});
-    if (answers.empty())
-        return false;
-    const bool answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-}
-
-std::vector<std::string> RecordingPrompts::texts() const
-{
-    std::vector<std::string> out;
-    for (const auto& s : shown)
-        out.push_back(s.text);
-    return out;
-}
-
 TempDir::TempDir()
 {
     std::random_device rd;

@@ -21,7 +21,14 @@ public:
     };
     void message(const std::string& text, const std::string& title) override { shown.push_back({text, title, false}); }
     // Hands out `answers` in order; No once they are used up.
-    bool askYesNo(const std::string& text, const std::string& title) override;
+    bool askYesNo(const std::string& text, const std::string& title) override
+    {
+        shown.push_back({text, title, true});
+        const bool answer = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.erase(answers.begin());
+        return answer;
+    }
     bool messageWithAction(const std::string& text, const std::string& title, const std::string& action) override
     {
         shown.push_back({text, title, false});
@@ -34,7 +41,13 @@ public:
         passwordQuestions.push_back(text);
         return password;
     }
-    std::vector<std::string> texts() const;
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        for (const auto& s : shown)
+            out.push_back(s.text);
+        return out;
+    }
 
     std::vector<Shown> shown;
     std::vector<std::string> actionsOffered;
