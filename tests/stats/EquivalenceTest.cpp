@@ -109,11 +109,11 @@ std::vector<RankedCounter::Entry> rankedByDefinition(const std::vector<std::stri
 {
     std::map<std::string, std::uint32_t> counts;
     for (const std::string& name : items)
-        counts[name] += name.empty() ? 0 : 1;
+        if (!name.empty())
+            ++counts[name];
     std::vector<RankedCounter::Entry> ranked;
     for (const auto& [name, count] : counts)
-        if (count > 0)
-            ranked.push_back({name, count});
+        ranked.push_back({name, count});
     std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
         return a.count != b.count ? a.count > b.count : compareUtf16(a.name, b.name) > 0;
     });
