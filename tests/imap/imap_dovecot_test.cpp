@@ -25,32 +25,23 @@ namespace {
 constexpr const char* kSent = "Sent Items/Projects";
 constexpr const char* kTrash = "Sent Items/Deleted Items";
 
+// One server for the suite, started by the first test that runs.
 class DovecotStore : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (Dovecot::unavailable() || !smallCorpus())
-            return;
-        try {
-            server = std::make_unique<Dovecot>(*smallCorpus(), kSent, kTrash);
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-    }
-    static void TearDownTestSuite() { server.reset(); }
     void SetUp() override
     {
         if (const auto why = Dovecot::unavailable())
             GTEST_SKIP() << *why;
         if (!smallCorpus())
             GTEST_SKIP() << "../shared/tools/make-corpus is absent; no store to serve";
-        ASSERT_TRUE(server) << failure;
         corpus = *smallCorpus();
+        if (!server)
+            server = std::make_unique<Dovecot>(corpus, kSent, kTrash);
         prompts.password = "secret";
     }
+    static void TearDownTestSuite() { server.reset(); }
 
     inline static std::unique_ptr<Dovecot> server;
-    inline static std::string failure;
     std::filesystem::path corpus;
     RecordingPrompts prompts;
 };
@@ -108,11 +99,9 @@ TEST_F(DovecotStore, ServesTheTreeAndEveryMessageOnce)
     EXPECT_GT(messages, 200);
 
     // The bulk header scan gives what reading each item gives.
-    std::vector<std::pair<std::string, double>> bulk, oneByOne;
     MailFolder* sent = imapStore->findFolder("Sent Items");
-    sent->scanThreadHeaders([&](std::string_view id, double t) { bulk.emplace_back(id, t); });
-    sent->MailFolder::scanThreadHeaders([&](std::string_view id, double t) { oneByOne.emplace_back(id, t); });
-    EXPECT_EQ(bulk, oneByOne);
+    const Scanned bulk = scannedBy([&](const auto& sink) { sent->scanThreadHeaders(sink); });
+    EXPECT_EQ(bulk, scannedBy([&](const auto& sink) { sent->MailFolder::scanThreadHeaders(sink); }));
     EXPECT_EQ(static_cast<long>(bulk.size()), sent->itemCount());
 }
 
@@ -148,8 +137,7 @@ TEST_F(DovecotStore, AStoppedServerPausesTheRunAndResumeGoesOnFromTheSameItem)
         app->session.oPickedFolder = app->session.oNameSpace->findFolder("Sent Items");
         NoUsageLog log;
         FakeClock clock(46000.0); // December 2025
-        auto owned = std::make_unique<HeadlessWindow>(*app, prompts, log, clock);
-        HeadlessWindow& window = *owned;
+        HeadlessWindow window(*app, prompts, log, clock);
         window.onYield = [&] { afterItem(*app); };
         window.ResetLabels();
         window.controller().StartButton_Click();

@@ -22,27 +22,6 @@ FakeServer::Script reading(const std::string& body)
             {"UID FETCH 1 (UID BODY.PEEK[])", body}};
 }
 
-// Opens the store at `server` and reads the one item of "Box"; returns the
-// error's text, after "paused: " for StoreDisconnected (the run pauses
-// rather than ends), or "" when the message reads.
-std::string failure(FakeServer& server)
-{
-    RecordingPrompts prompts;
-    prompts.password = "secret";
-    imap::ImapOptions options;
-    options.maxMessageBytes = 1 << 20;
-    options.connection.readTimeoutSeconds = 30;
-    try {
-        auto store = imap::openImapStore(server.url(), prompts, options);
-        MailFolder* box = store->findFolder("Box");
-        return box ? (box->item(1)->subject(), "") : "no folder Box";
-    } catch (const StoreDisconnected& e) {
-        return std::string("paused: ") + e.what();
-    } catch (const StoreError& e) {
-        return e.what();
-    }
-}
-
 // A well-behaved script reads the message, never selecting a folder nor
 // fetching a body without PEEK; every fault gives a clear error, no crash.
 // 127.0.0.2 is loopback to the kernel but not this machine's own address as
@@ -71,9 +50,23 @@ TEST(ImapHostileServer, EveryFaultGivesAClearErrorAndNoCrash)
         {{{"LIST", kList}}, "127.0.0.2 offers no STARTTLS, and the password is sent over an encrypted connection "
                             "only (use imaps:// if the server has it)", "127.0.0.2"},
     };
+    RecordingPrompts prompts;
+    prompts.password = "secret";
+    imap::ImapOptions options;
+    options.maxMessageBytes = 1 << 20;
+    options.connection.readTimeoutSeconds = 30;
     for (const auto& c : cases) {
         FakeServer server(c.script, c.address);
-        const std::string error = failure(server);
+        std::string error; // after "paused: " for StoreDisconnected: the run pauses rather than ends
+        try {
+            const auto store = imap::openImapStore(server.url(), prompts, options);
+            MailFolder* box = store->findFolder("Box");
+            error = box ? (box->item(1)->subject(), "") : "no folder Box";
+        } catch (const StoreDisconnected& e) {
+            error = std::string("paused: ") + e.what();
+        } catch (const StoreError& e) {
+            error = e.what();
+        }
         const bool paused = c.error.starts_with("paused: ");
         EXPECT_EQ(error.starts_with("paused: "), paused) << error;
         EXPECT_EQ(error.empty(), c.error.empty()) << error;

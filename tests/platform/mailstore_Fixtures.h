@@ -6,6 +6,7 @@
 #include "platform/mailstore/OpenStore.h"
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -83,6 +84,17 @@ inline Lines outline(MailFolder& root)
         lines.push_back((f.parent() ? f.path() : f.name()) + " (" + std::to_string(f.itemCount()) + ")");
     });
     return lines;
+}
+
+// What `scan` hands the sink it is given, as (Message-ID, time) pairs, sorted.
+using Scanned = std::vector<std::pair<std::string, double>>;
+template <typename Scan>
+Scanned scannedBy(const Scan& scan)
+{
+    Scanned out;
+    scan(MailFolder::ThreadHeaderSink([&](std::string_view id, double time) { out.emplace_back(id, time); }));
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 // The message of the StoreError that `action` raises; "no error" when none.

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 
 namespace brisk::test {
@@ -210,15 +209,12 @@ TEST(ThreadingHeaders, HeaderScanAgreesWithTheParsedItems)
     for (const char* where : {"box", "mbox"}) {
         auto store = openMailStore(dir / where);
         MailFolder& folder = std::string(where) == "box" ? store->root() : *store->findFolder("Sent");
-        std::vector<std::pair<std::string, double>> scanned, parsed;
-        folder.scanThreadHeaders([&](std::string_view id, double time) { scanned.emplace_back(id, time); });
-        for (long i = 1; i <= folder.itemCount(); ++i) {
-            auto item = folder.item(i);
-            if (!item->messageId().empty())
-                parsed.emplace_back(item->messageId(), item->receivedTime());
-        }
-        std::sort(scanned.begin(), scanned.end());
-        std::sort(parsed.begin(), parsed.end());
+        const Scanned scanned = scannedBy([&](const auto& sink) { folder.scanThreadHeaders(sink); });
+        const Scanned parsed = scannedBy([&](const auto& sink) {
+            for (long i = 1; i <= folder.itemCount(); ++i)
+                if (auto item = folder.item(i); !item->messageId().empty())
+                    sink(item->messageId(), item->receivedTime());
+        });
         EXPECT_EQ(scanned.size(), 15u) << where;
         EXPECT_EQ(scanned, parsed) << where;
     }
@@ -238,19 +234,15 @@ TEST(ThreadingHeaders, TreeScanJobReadsWhatTheFoldersReadAndStops)
     writeFile(dir / "Mail/.Trash/cur/1.eml", threaded("trash@x", date));
     writeFile(dir / "Local/Inbox", mboxEntry(threaded("inbox@x", date)));
     writeFile(dir / "Local/Inbox.sbd/Lists", mboxEntry(threaded("list@x", date)));
-    using Scanned = std::vector<std::pair<std::string, double>>;
     for (const char* where : {"Mail", "Local"}) {
         auto store = openMailStore(dir / where);
-        Scanned byFolder, byJob;
-        eachFolder(store->root(), [&](MailFolder& folder) {
-            folder.scanThreadHeaders([&](std::string_view id, double time) { byFolder.emplace_back(id, time); });
+        const Scanned byFolder = scannedBy([&](const auto& sink) {
+            eachFolder(store->root(), [&](MailFolder& folder) { folder.scanThreadHeaders(sink); });
         });
         auto job = store->root().threadHeaderScan();
         ASSERT_TRUE(job) << where;
         std::atomic<bool> stop{false};
-        job->run([&](std::string_view id, double time) { byJob.emplace_back(id, time); }, stop);
-        std::sort(byFolder.begin(), byFolder.end());
-        std::sort(byJob.begin(), byJob.end());
+        const Scanned byJob = scannedBy([&](const auto& sink) { job->run(sink, stop); });
         EXPECT_EQ(byJob, byFolder) << where;
         EXPECT_EQ(byJob.size(), 2u) << where;
         stop = true;

@@ -21,27 +21,34 @@
 namespace brisk::mailstore {
 namespace {
 
-// Cuts `text` into pieces of `least` to `most` bytes, drawn from `random`.
-void feedInChunks(std::string_view text, std::mt19937& random, std::size_t least, std::size_t most,
-                  const TextSink& sink)
+using test::feedInChunks;
+
+// `whole(text)`, and what `streamed(feed)` writes when `feed` hands out
+// `text` in pieces of 1, 2 and 5 bytes, then of random sizes (shown as 0),
+// must all be `expected`.
+template <typename Whole, typename Streamed>
+void expectWholeAndStreamed(const std::string& text, const std::string& expected, Whole whole, Streamed streamed)
 {
-    std::uniform_int_distribution<std::size_t> size(least, most);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t n = std::min(size(random), text.size() - at);
-        sink(text.substr(at, n));
-        at += n;
+    EXPECT_EQ(whole(text), expected) << text;
+    std::mt19937 random(7);
+    for (const std::size_t piece : {1, 2, 5, 0}) {
+        const auto feed = [&](const TextSink& sink) {
+            feedInChunks(text, random, piece ? piece : 1, piece ? piece : 4096, sink);
+        };
+        EXPECT_EQ(streamed(feed), expected) << text << " in pieces of " << piece;
     }
 }
 
-// Calls `check` with a function that feeds a sink `text` in pieces of 1, 2
-// and 5 bytes, then of random sizes (shown as 0).
-template <typename Check>
-void inEveryCut(std::string_view text, Check check)
+// What a stream of type `Stream` writes when fed by `feed`.
+template <typename Stream, typename Feed>
+std::string streamedBy(const Feed& feed)
 {
-    std::mt19937 random(7);
-    for (const std::size_t piece : {1, 2, 5, 0})
-        check([&](const TextSink& sink) { feedInChunks(text, random, piece ? piece : 1, piece ? piece : 4096, sink); },
-              piece);
+    std::string out;
+    const TextSink toOut = [&](std::string_view piece) { out.append(piece); };
+    Stream stream(toOut);
+    feed([&](std::string_view piece) { stream.feed(piece); });
+    stream.finish();
+    return out;
 }
 
 TEST(MailText, ToUtf8WholeAndStreamed)
@@ -65,27 +72,14 @@ TEST(MailText, ToUtf8WholeAndStreamed)
         {std::string("nul\0byte \xE9", 10), "", "nul\xEF\xBF\xBD" "byte \xEF\xBF\xBD"},
         {"\x1B$B$3$s$K$A$O\x1B(B ok", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF ok"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(toUtf8(c.bytes, c.charset), c.expected) << c.bytes << " as " << c.charset;
-        inEveryCut(c.bytes, [&](const auto& feed, std::size_t chunk) {
-            std::string out;
-            streamUtf8([&](const TextSink& sink) { return feed(sink), true; }, c.charset,
-                       [&](std::string_view text) { out.append(text); });
-            EXPECT_EQ(out, c.expected) << c.bytes << " as " << c.charset << " in pieces of " << chunk;
-        });
-    }
-}
-
-// What a stream of type `Stream` writes when fed `text` cut by `feed`.
-template <typename Stream, typename Feed>
-std::string streamedBy(const Feed& feed)
-{
-    std::string out;
-    const TextSink toOut = [&](std::string_view piece) { out.append(piece); };
-    Stream stream(toOut);
-    feed([&](std::string_view piece) { stream.feed(piece); });
-    stream.finish();
-    return out;
+    for (const Case& c : cases)
+        expectWholeAndStreamed(c.bytes, c.expected, [&](const std::string& b) { return toUtf8(b, c.charset); },
+                               [&](const auto& feed) {
+                                   std::string out;
+                                   streamUtf8([&](const TextSink& sink) { return feed(sink), true; }, c.charset,
+                                              [&](std::string_view text) { out.append(text); });
+                                   return out;
+                               });
 }
 
 TEST(MailText, HtmlToTextWholeAndStreamed)
@@ -104,12 +98,9 @@ TEST(MailText, HtmlToTextWholeAndStreamed)
         {" <html>\n <head> </head>\n x <body> y </body> </html> tail", "x\ny\ntail"},
         {"<html>lead<head><title>t</title></head></html>", "lead"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(htmlToText(c.first), c.second) << c.first;
-        inEveryCut(c.first, [&](const auto& feed, std::size_t chunk) {
-            EXPECT_EQ(streamedBy<HtmlTextStream>(feed), c.second) << c.first << " in pieces of " << chunk;
-        });
-    }
+    for (const auto& [html, text] : cases)
+        expectWholeAndStreamed(html, text, [](const std::string& h) { return htmlToText(h); },
+                               [](const auto& feed) { return streamedBy<HtmlTextStream>(feed); });
 }
 
 TEST(MailText, CrLfWholeAndStreamed)
@@ -118,12 +109,9 @@ TEST(MailText, CrLfWholeAndStreamed)
         {"", ""}, {"a\nb", "a\r\nb"}, {"a\rb", "a\r\nb"}, {"a\r\nb", "a\r\nb"}, {"\n\n", "\r\n\r\n"},
         {"a\r\r\nb", "a\r\n\r\nb"}, {"a\n\rb", "a\r\n\r\nb"}, {"end\r", "end\r\n"}, {"\r", "\r\n"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(toCrLf(c.first), c.second);
-        inEveryCut(c.first, [&](const auto& feed, std::size_t chunk) {
-            EXPECT_EQ(streamedBy<CrLfStream>(feed), c.second) << "in pieces of " << chunk;
-        });
-    }
+    for (const auto& [in, out] : cases)
+        expectWholeAndStreamed(in, out, [](const std::string& t) { return toCrLf(t); },
+                               [](const auto& feed) { return streamedBy<CrLfStream>(feed); });
 }
 
 TEST(MailText, MboxIndex)
@@ -157,18 +145,15 @@ TEST(MailText, UnquoteFromLinesWholeAndStreamed)
         {"a\n>From b\nc >From d\n x>From e\n", "a\nFrom b\nc >From d\n x>From e\n"},
         {">Fromage\n> From\n>Fro\n>>>F\n>From", ">Fromage\n> From\n>Fro\n>>>F\n>From"},
     };
-    for (const auto& c : cases) {
-        std::string whole = c.first;
-        unquoteFromLines(whole);
-        EXPECT_EQ(whole, c.second);
-        inEveryCut(c.first, [&](const auto& feed, std::size_t chunk) {
-            FromUnquoter unquoter;
-            std::string got;
-            feed([&](std::string_view piece) { unquoter.feed(piece, got); });
-            unquoter.finish(got);
-            EXPECT_EQ(got, c.second) << "in pieces of " << chunk;
-        });
-    }
+    for (const auto& [in, out] : cases)
+        expectWholeAndStreamed(in, out, [](std::string text) { return unquoteFromLines(text), text; },
+                               [](const auto& feed) {
+                                   FromUnquoter unquoter;
+                                   std::string got;
+                                   feed([&](std::string_view piece) { unquoter.feed(piece, got); });
+                                   unquoter.finish(got);
+                                   return got;
+                               });
 }
 
 TEST(MailText, LooseAddressSplitting)
@@ -189,35 +174,6 @@ TEST(MailText, LooseAddressSplitting)
     }
 }
 
-// Each text part of the message, plain and HTML, streamed and whole; the
-// scanner's figures from the streamed text against the whole-text rules.
-// Returns the number of HTML parts compared.
-int compareBodies(const std::filesystem::path& file, std::mt19937& random)
-{
-    const std::string raw = test::readFile(file);
-    GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
-    GPtr<GMimeMessage> message = parseMessage(stream.get(), file.string());
-    const PartSummary parts = summariseParts(message.get());
-    int htmlParts = 0;
-    for (GMimeObject* part : {parts.plainText, parts.html}) {
-        if (!part)
-            continue;
-        const bool html = part == parts.html;
-        htmlParts += html ? 1 : 0;
-        const std::string text = decodedText(part);
-        const std::string whole = toCrLf(html ? htmlToText(text) : text);
-        std::string streamed;
-        BodyScanner scanner;
-        streamBodyText(part, html, [&](std::string_view chunk) {
-            streamed.append(chunk);
-            feedInChunks(chunk, random, 1, 97, [&](std::string_view piece) { scanner.feed(piece); });
-        });
-        EXPECT_EQ(streamed, whole) << file;
-        test::expectRulesAgree(whole, scanner.finish(), file.string());
-    }
-    return htmlParts;
-}
-
 TEST(BodyStream, EveryCorpusBodyStreamsAsItDecodesWholeAndScansAsTheRulesRead)
 {
     BRISK_REQUIRE_CORPORA(corpora);
@@ -231,8 +187,28 @@ TEST(BodyStream, EveryCorpusBodyStreamsAsItDecodesWholeAndScansAsTheRulesRead)
         for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
             if (!entry.is_regular_file() || entry.path().parent_path().filename() != "cur")
                 continue;
-            htmlParts += compareBodies(entry.path(), random);
             ++messages;
+            // Each text part, plain and HTML, streamed and whole; the scanner's
+            // figures from the streamed text against the whole-text rules.
+            const std::string raw = test::readFile(entry.path()), where = entry.path().string();
+            GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
+            GPtr<GMimeMessage> message = parseMessage(stream.get(), where);
+            const PartSummary parts = summariseParts(message.get());
+            htmlParts += parts.html ? 1 : 0;
+            for (GMimeObject* part : {parts.plainText, parts.html}) {
+                if (!part)
+                    continue;
+                const bool html = part == parts.html;
+                const std::string text = decodedText(part), whole = toCrLf(html ? htmlToText(text) : text);
+                std::string streamed;
+                BodyScanner scanner;
+                streamBodyText(part, html, [&](std::string_view chunk) {
+                    streamed.append(chunk);
+                    feedInChunks(chunk, random, 1, 97, [&](std::string_view piece) { scanner.feed(piece); });
+                });
+                EXPECT_EQ(streamed, whole) << where;
+                test::expectRulesAgree(whole, scanner.finish(), where);
+            }
         }
     }
     EXPECT_GT(messages, 9000);

@@ -1,6 +1,5 @@
 #include "stats/ArrayStats.h"
 #include "stats/Rounding.h"
-#include "tests/stats/StatsPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,6 @@ namespace brisk {
 namespace {
 
 Array numbers(long lower, std::vector<double> values) { return Array(lower, {values.begin(), values.end()}); }
-Array texts(std::vector<std::string> values) { return Array(0, {values.begin(), values.end()}); }
 
 TEST(CompareCells, FollowsTheKindRulesBothWays)
 {
@@ -46,17 +44,6 @@ TEST(ArrayArithmetic, SumsScalesAndDividesKeepingBoundsWithEmptyCellsAsZero)
     EXPECT_TRUE(SortArray(numbers(0, {1, 2, 3, 4, 5, 6}), false, &companion, report).isEmptyResult());
     EXPECT_EQ(companion, Array(0, 4, "c"));
     EXPECT_EQ(reports, (std::vector<std::string>{"Array lengths dont match", "Array lengths dont match"}));
-}
-
-TEST(SortArray, CarriesTheCompanionLeavesTheInputAndPutsBlanksAndFillsLast)
-{
-    const Array values = numbers(0, {3, 5, -1, 5});
-    Array companion = texts({"three", "first five", "fill", "second five"});
-    EXPECT_EQ(SortArray(values, false, &companion), numbers(0, {5, 5, 3, -1}));
-    EXPECT_EQ(companion, texts({"first five", "second five", "three", "fill"}));
-    EXPECT_EQ(values, numbers(0, {3, 5, -1, 5}));
-    EXPECT_EQ(SortArray(values, true), numbers(0, {-1, 3, 5, 5}));
-    EXPECT_EQ(SortArray(texts({"", "b", "B", "", "ba"}), false), texts({"ba", "b", "B", "", ""}));
 }
 
 TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCellsFromTheLowerBound)

@@ -10,32 +10,6 @@
 namespace brisk {
 namespace {
 
-// Independent encoders, so that the order under test is checked against
-// plain lexicographic order of real UTF-16 strings.
-std::string toUtf8(const std::vector<char32_t>& codes)
-{
-    std::string out;
-    for (char32_t c : codes) {
-        const int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3; // continuation bytes
-        out += static_cast<char>((tail ? (0xFF << (7 - tail)) & 0xFF : 0) | (c >> 6 * tail));
-        for (int k = tail - 1; k >= 0; --k)
-            out += static_cast<char>(0x80 | ((c >> 6 * k) & 0x3F));
-    }
-    return out;
-}
-
-std::u16string toUtf16(const std::vector<char32_t>& codes)
-{
-    std::u16string out;
-    for (char32_t c : codes) {
-        if (c < 0x10000)
-            out += static_cast<char16_t>(c);
-        else
-            out += {static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + (c & 0x3FF))};
-    }
-    return out;
-}
-
 int sign(int value) { return (value > 0) - (value < 0); }
 
 // Valid texts are checked against real UTF-16 strings below; these cases
@@ -61,25 +35,34 @@ TEST(Utf16Text, InvalidBytesCountAsOneUnitAndOrderByTheirValue)
 
 TEST(CompareUtf16, AgreesWithUtf16StringOrderOnRandomTexts)
 {
-    // Characters on both sides of the surrogate range, where byte order and
-    // UTF-16 order part.
-    const std::vector<char32_t> alphabet = {U'a',      U'B',      U'\u00E9',     U'\u20AC',     U'\uD7FF',
-                                            U'\uE000', U'\uFF21', U'\U0001F600', U'\U0001F601', U'\U00010000'};
+    // Each character in UTF-8 and in UTF-16, as the compiler encodes it; on
+    // both sides of the surrogate range, where byte order and UTF-16 order part.
+    const std::pair<std::string, std::u16string> alphabet[] = {
+        {"a", u"a"}, {"B", u"B"}, {"\u00E9", u"\u00E9"}, {"\u20AC", u"\u20AC"}, {"\uD7FF", u"\uD7FF"},
+        {"\uE000", u"\uE000"}, {"\uFF21", u"\uFF21"}, {"\U0001F600", u"\U0001F600"},
+        {"\U0001F601", u"\U0001F601"}, {"\U00010000", u"\U00010000"}};
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(alphabet) - 1);
     std::uniform_int_distribution<int> length(0, 4);
-    const auto append = [&](std::vector<char32_t>& codes) {
+    const auto append = [&](std::vector<std::size_t>& picks) {
         for (int k = length(random); k > 0; --k)
-            codes.push_back(alphabet[pick(random)]);
+            picks.push_back(pick(random));
+    };
+    const auto text = [&](const std::vector<std::size_t>& picks) {
+        std::pair<std::string, std::u16string> out;
+        for (std::size_t i : picks)
+            out.first += alphabet[i].first, out.second += alphabet[i].second;
+        return out;
     };
     for (int round = 0; round < 2000; ++round) {
-        std::vector<char32_t> a;
+        std::vector<std::size_t> a;
         append(a);
-        std::vector<char32_t> b(a.begin(), a.begin() + length(random) % (a.size() + 1)); // a shared beginning
+        std::vector<std::size_t> b(a.begin(), a.begin() + length(random) % (a.size() + 1)); // a shared beginning
         append(b);
-        ASSERT_EQ(sign(compareUtf16(toUtf8(a), toUtf8(b))), sign(toUtf16(a).compare(toUtf16(b))))
-            << toUtf8(a) << " vs " << toUtf8(b);
-        ASSERT_EQ(utf16Length(toUtf8(a)), toUtf16(a).size());
+        const auto [a8, a16] = text(a);
+        const auto [b8, b16] = text(b);
+        ASSERT_EQ(sign(compareUtf16(a8, b8)), sign(a16.compare(b16))) << a8 << " vs " << b8;
+        ASSERT_EQ(utf16Length(a8), a16.size());
     }
 }
 

@@ -12,16 +12,22 @@
 
 namespace brisk::test {
 
-// Feeds `body` in chunks of random sizes from 0 to `maxChunk` bytes.
+// Feeds `text` to `sink` in pieces of random sizes from `least` to `most` bytes.
+template <typename Sink>
+void feedInChunks(std::string_view text, std::mt19937& random, std::size_t least, std::size_t most, const Sink& sink)
+{
+    std::uniform_int_distribution<std::size_t> size(least, most);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min(size(random), text.size() - at);
+        sink(text.substr(at, n));
+        at += n;
+    }
+}
+
 inline BodyFacts scanInChunks(std::string_view body, std::mt19937& random, std::size_t maxChunk)
 {
     BodyScanner scanner;
-    std::uniform_int_distribution<std::size_t> size(0, maxChunk);
-    for (std::size_t at = 0; at < body.size();) {
-        const std::size_t n = std::min(size(random), body.size() - at);
-        scanner.feed(body.substr(at, n));
-        at += n;
-    }
+    feedInChunks(body, random, 0, maxChunk, [&](std::string_view piece) { scanner.feed(piece); });
     return scanner.finish();
 }
 

@@ -48,6 +48,15 @@ for q in sys.argv[2:]:
         cell(q, wb[sheet][addr])
 )";
 
+// Bytes written as hexadecimal digits.
+std::string fromHex(const std::string& hex)
+{
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return out;
+}
+
 } // namespace
 
 double ReadValue::number() const

@@ -18,10 +18,6 @@ public:
             m_old = old;
         set(value);
     }
-    ScopedEnv(const char* name, const char* value)
-        : ScopedEnv(name, value ? std::optional<std::string>(value) : std::nullopt)
-    {
-    }
     ~ScopedEnv() { set(m_old); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;

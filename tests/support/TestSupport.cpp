@@ -8,24 +8,6 @@
 
 namespace brisk::test {
 
-bool RecordingPrompts::askYesNo(const std::string& text, const std::string& title)
-{
-    shown.push_back({text, title, true});
-    if (answers.empty())
-        return false;
-    const bool answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-}
-
-std::vector<std::string> RecordingPrompts::texts() const
-{
-    std::vector<std::string> out;
-    for (const auto& s : shown)
-        out.push_back(s.text);
-    return out;
-}
-
 TempDir::TempDir()
 {
     std::random_device rd;
@@ -47,19 +29,6 @@ TempDir::~TempDir()
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
                                      ec);
     std::filesystem::remove_all(m_path, ec);
-}
-
-std::filesystem::path sourceDir()
-{
-    return BRISK_SOURCE_DIR;
-}
-std::filesystem::path buildDir()
-{
-    return BRISK_BUILD_DIR;
-}
-std::filesystem::path sampleStoreDir()
-{
-    return buildDir() / "data" / "sample-store";
 }
 
 std::optional<std::filesystem::path> corporaDir()
@@ -105,14 +74,6 @@ std::string runPython(const std::string& script, const std::vector<std::string>&
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("python3 failed: " + readFile(scratch / "errors"));
     return readFile(scratch / "out");
-}
-
-std::string fromHex(const std::string& hex)
-{
-    std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
 }
 
 } // namespace brisk::test

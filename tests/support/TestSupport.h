@@ -21,7 +21,14 @@ public:
     };
     void message(const std::string& text, const std::string& title) override { shown.push_back({text, title, false}); }
     // Hands out `answers` in order; No once they are used up.
-    bool askYesNo(const std::string& text, const std::string& title) override;
+    bool askYesNo(const std::string& text, const std::string& title) override
+    {
+        shown.push_back({text, title, true});
+        const bool answer = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.erase(answers.begin());
+        return answer;
+    }
     bool messageWithAction(const std::string& text, const std::string& title, const std::string& action) override
     {
         shown.push_back({text, title, false});
@@ -34,7 +41,13 @@ public:
         passwordQuestions.push_back(text);
         return password;
     }
-    std::vector<std::string> texts() const;
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        for (const auto& s : shown)
+            out.push_back(s.text);
+        return out;
+    }
 
     std::vector<Shown> shown;
     std::vector<std::string> actionsOffered;
@@ -81,12 +94,12 @@ private:
     std::filesystem::path m_path;
 };
 
-std::filesystem::path sourceDir();
-std::filesystem::path buildDir();
+inline std::filesystem::path sourceDir() { return BRISK_SOURCE_DIR; }
+inline std::filesystem::path buildDir() { return BRISK_BUILD_DIR; }
 // ../shared/corpora beside the repository, or nullopt when it is absent.
 std::optional<std::filesystem::path> corporaDir();
 // The bundled sample store made by the build.
-std::filesystem::path sampleStoreDir();
+inline std::filesystem::path sampleStoreDir() { return buildDir() / "data" / "sample-store"; }
 
 void writeFile(const std::filesystem::path& file, const std::string& content);
 std::string readFile(const std::filesystem::path& file);
@@ -96,8 +109,6 @@ std::string shellQuote(const std::string& text);
 // Runs a Python script with Debian's /usr/bin/python3 (which has openpyxl) and
 // returns what it printed; throws with its error output when it fails.
 std::string runPython(const std::string& script, const std::vector<std::string>& args);
-// Bytes written as hexadecimal digits (how the readers print any text).
-std::string fromHex(const std::string& hex);
 
 } // namespace brisk::test
 
