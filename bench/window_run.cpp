@@ -14,6 +14,7 @@
 
 #include "platform/mailstore/OpenStore.h"
 #include "platform/system/HostDateLocale.h"
+#include "platform/system/SliceAllocator.h"
 #include "platform/system/SystemServices.h"
 #include "shell/StreamPrompts.h"
 #include "ui/BRISKerUserForm.h"
@@ -105,6 +106,8 @@ struct PauseProbe {
 
 int main(int argc, char** argv)
 {
+    // As app/brisk starts; the restart is before the time counted.
+    brisk::restartWithMallocSlices(argv);
     const auto entered = Clock::now();
     Options options;
     if (!parse(argc, argv, options)) {

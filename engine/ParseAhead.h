@@ -92,7 +92,8 @@ public:
     // analysis of a few items.
     static constexpr std::size_t kWakeBatch = 4;
 
-    // None: the walk reads alone unless workers are asked for.
+    // One fewer than the cores (none on one core), at most this many.
+    static constexpr unsigned kMaxDefaultThreads = 7;
     static unsigned defaultThreads();
 
     explicit ParseAhead(unsigned threads = defaultThreads()) : m_threads(threads) {}

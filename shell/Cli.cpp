@@ -53,7 +53,7 @@ constexpr const char* kHelp =
     "      --list-folders       print the store's folder tree with item counts\n"
     "      --dump N             print what the analysis reads of the Nth item\n"
     "      --threads N          parse the mail on N threads beside the analysis\n"
-    "                             (default 0: on the analysis's own)\n"
+    "                             (default: one fewer than the cores; 0: none)\n"
     "      --usage-report       summarise the usage logs of the shared folder\n"
     "      --shared-folder DIR  with --usage-report, read the logs in DIR\n"
     "      --out DIR            with --usage-report, write the report into DIR\n"

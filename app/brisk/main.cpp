@@ -4,6 +4,7 @@
 // clock and desktop.
 
 #include "platform/mailstore/OpenStore.h"
+#include "platform/system/SliceAllocator.h"
 #include "platform/system/SystemServices.h"
 #include "shell/InstalledSettings.h"
 #include "shell/StoreLocator.h"
@@ -58,6 +59,7 @@ std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& na
 
 int main(int argc, char** argv)
 {
+    brisk::restartWithMallocSlices(argv);
     QApplication app(argc, argv);
     const std::filesystem::path programFolder = QCoreApplication::applicationDirPath().toStdString();
     const brisk::Settings settings = brisk::installedSettings(programFolder);
