@@ -35,14 +35,6 @@ MailFolder& folderAt(MailStore& store, const std::string& path)
     return *folder;
 }
 
-bool linesEndInCrLf(const std::string& text)
-{
-    for (std::size_t i = text.find_first_of("\r\n"); i != std::string::npos; i = text.find_first_of("\r\n", i + 2))
-        if (text.compare(i, 2, "\r\n") != 0)
-            return false;
-    return true;
-}
-
 struct TreeCase {
     const char* file;
     std::vector<std::string> outline; // the first lines of "path (items)", depth-first, the root by name
@@ -157,10 +149,12 @@ TEST(PstCorpus, ItemValuesMatchWhatPffexportShows)
                              item->senderName(), item->size(), item->attachmentCount(), item->messageId()),
                   std::tuple("MailItem", c.received, c.subject, c.sender, c.size, c.attachments, c.messageId));
         EXPECT_EQ(item->recipients(), c.recipients);
-        EXPECT_EQ(item->body().substr(0, std::string(c.body).size()), c.body);
-        EXPECT_TRUE(linesEndInCrLf(item->body()));
-        EXPECT_EQ(item->inReplyTo(), c.inReplyTo);
-        EXPECT_EQ(item->references(), c.inReplyTo);
+        std::string body = item->body();
+        EXPECT_TRUE(body.starts_with(c.body)) << body.substr(0, 80);
+        for (auto at = body.find("\r\n"); at != std::string::npos; at = body.find("\r\n", at))
+            body.erase(at, 2);
+        EXPECT_EQ(body.find_first_of("\r\n"), std::string::npos) << "a line end other than CRLF";
+        EXPECT_EQ(std::pair(item->inReplyTo(), item->references()), std::pair(c.inReplyTo, c.inReplyTo));
     }
 }
 
@@ -169,10 +163,10 @@ TEST(PstCorpus, LongRecipientListsAndNonMailItemsKeepTheirValues)
     BRISK_REQUIRE_PST(pst);
     const std::unique_ptr<MailStore> many = openMailStore(pst / "ruby-msg/200 recipients.pst");
     const std::unique_ptr<MailItem> item = many->root().item(1);
-    ASSERT_EQ(item->recipients().size(), 200u);
-    EXPECT_EQ(item->recipients().front(), "xmailuser1@xmailserver.test");
-    EXPECT_EQ(item->recipients().back(), "xmailuser200@xmailserver.test");
-    EXPECT_EQ(item->size(), 180468);
+    const std::vector<std::string> to = item->recipients();
+    ASSERT_EQ(to.size(), 200u);
+    EXPECT_EQ(std::tuple(to.front(), to.back(), item->size()),
+              std::tuple("xmailuser1@xmailserver.test", "xmailuser200@xmailserver.test", 180468));
 
     // Appointments and contacts are items of their own type; the walk
     // counts them but never analyses them.
@@ -196,14 +190,9 @@ TEST(PstCorpus, DamagedFilesGiveAClearMessage)
         {"aspose-net/no-such-file.pst", "No such file or directory"},
     };
     for (const auto& c : refused) {
-        SCOPED_TRACE(c.file);
-        try {
-            openMailStore(pst / c.file);
-            ADD_FAILURE() << "opened";
-        } catch (const StoreError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
-            EXPECT_NE(std::string(error.what()).find(c.file), std::string::npos) << error.what();
-        }
+        const std::string error = test::errorOf([&] { openMailStore(pst / c.file); });
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_NE(error.find(c.file), std::string::npos) << error;
     }
     const std::unique_ptr<MailStore> split = openMailStore(pst / "aspose-net/bad/Chunks-Split_Outlook_part1.pst");
     EXPECT_EQ(folderAt(*split, "Sent Items").itemCount(), 5);
@@ -242,15 +231,13 @@ TEST(PstCorpus, TruncatedAndCorruptedCopiesNeverCrash)
         if (d.corruptAt)
             bytes.replace(d.corruptAt, 64, std::string(64, '\xA5'));
         test::writeFile(dir / d.name, bytes);
-        try {
+        test::ReadTally tally;
+        const std::string error = test::errorOf([&] {
             const std::unique_ptr<MailStore> store = openMailStore(dir / d.name);
             EXPECT_NO_THROW(store->defaultFolder());
-            test::ReadTally tally;
             test::readEverything(store->root(), tally);
-            EXPECT_LE(tally.items, 81);
-        } catch (const StoreError& error) {
-            EXPECT_NE(std::string(error.what()).find(d.name), std::string::npos) << error.what();
-        }
+        });
+        EXPECT_TRUE(error == "no error" ? tally.items <= 81 : error.find(d.name) != std::string::npos) << error;
     }
 }
 

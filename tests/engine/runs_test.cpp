@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace brisk {
 namespace {
 
@@ -70,17 +72,16 @@ TEST(RunWalk, DepthFirstPreOrderAndAPauseAnywhereResumesToTheSameWalk)
         MemoryFolder& sent = buildTree(store);
         WalkRun run(sent, k);
         run.click();
-        EXPECT_EQ(run.window.startCaption(), "Resume") << k;
-        EXPECT_EQ(run.app.position.lastMessageIndexAnalysed, indexInFolder[static_cast<std::size_t>(k - 1)]) << k;
-        EXPECT_TRUE(run.window.enabled[static_cast<int>(RunControl::ExportButton)]) << k;
+        EXPECT_EQ(std::tuple(run.window.startCaption(), run.app.position.lastMessageIndexAnalysed,
+                             run.window.enabled[static_cast<int>(RunControl::ExportButton)]),
+                  std::tuple("Resume", indexInFolder[static_cast<std::size_t>(k - 1)], true)) << k;
         run.click();
         EXPECT_EQ(run.window.startCaption(), "Start") << k;
         EXPECT_EQ(run.subjects, order) << "paused after item " << k;
         EXPECT_EQ(run.app.analysis.vHourCount.cells, whole.app.analysis.vHourCount.cells) << k;
         std::vector<int> reads;
         collectReads(sent, reads);
-        EXPECT_EQ(std::count(reads.begin(), reads.end(), 1), 15) << k;
-        EXPECT_EQ(*std::max_element(reads.begin(), reads.end()), 1) << k;
+        EXPECT_EQ(std::pair(std::ranges::count(reads, 1), std::ranges::max(reads)), std::pair(15L, 1)) << k;
         EXPECT_EQ(run.log.entries, (std::vector<std::string>{"Start", "Pause", "Resume"})) << k;
     }
     MemoryStore store; // two pauses in different subtrees
@@ -101,20 +102,16 @@ TEST(RunWalk, AnInvalidDateRefusesTheRunAndAPickedFolderIsWalkedWhateverItsNameU
     test::EngineRun run(&deleted);
     run.window.dates.ToDatePickerText = "31/13/11";
     run.click();
-    EXPECT_EQ(run.window.startCaption(), "Start");
-    EXPECT_EQ(run.prompts.texts(), std::vector<std::string>{"Invalid date!"});
-    EXPECT_EQ(run.prompts.shown[0].title, "Brisk Vezoriv Rizovave");
-    EXPECT_EQ(run.window.focused, RunControl::ToDatePickerText);
-    EXPECT_EQ(run.processed(), 0);
-    EXPECT_EQ(run.log.entries, std::vector<std::string>{"Start"});
-
+    EXPECT_EQ(std::tuple(run.window.startCaption(), run.prompts.texts(), run.prompts.shown[0].title,
+                         run.window.focused, run.processed(), run.log.entries),
+              std::tuple("Start", std::vector<std::string>{"Invalid date!"}, "Brisk Vezoriv Rizovave",
+                         RunControl::ToDatePickerText, 0, std::vector<std::string>{"Start"}));
     run.window.dates.ToDatePickerText = "31/12/11";
     run.click();
-    EXPECT_EQ(run.processed(), 3);
-    EXPECT_EQ(run.app.analysis.lEmailsAnalysed, 2);
-    EXPECT_EQ(run.app.analysis.vWindowEnd, makeDate(2026, 12, 7));
-    EXPECT_EQ(run.app.analysis.vDayCount[run.app.analysis.vDayCount.size() - 2], 1);
-    EXPECT_EQ(run.prompts.shown.size(), 1u);
+    const AnalysisState& state = run.app.analysis;
+    EXPECT_EQ(std::tuple(run.processed(), state.lEmailsAnalysed, state.vWindowEnd, state.vDayCount.end()[-2],
+                         run.prompts.shown.size()),
+              std::tuple(3, 2, makeDate(2026, 12, 7), 1, 1u));
 }
 
 TEST(RunWalk, CloseAsksOnlyDuringARunAndYesEndsAfterTheCurrentItem)
@@ -150,20 +147,17 @@ TEST(RunWalk, AnUnreadableItemIsReportedAndALostConnectionPausesAtThatItem)
     sent.items[3].disconnected = true;
     test::EngineRun run(&sent);
     run.click();
-    EXPECT_EQ(run.window.startCaption(), "Resume");
-    EXPECT_EQ(run.processed(), 3);
+    EXPECT_EQ(std::tuple(run.window.startCaption(), run.processed(), run.prompts.shown[1].title,
+                         run.window.enabled[static_cast<int>(RunControl::PickFolderButton)]),
+              std::tuple("Resume", 3, "Brisk Vezoriv Rireviru", true));
     EXPECT_EQ(run.prompts.texts(),
               (std::vector<std::string>{"BRISK Vezoriv Rizovave: Error in ProcessFolder: lEmailsProcessed = 1",
                                         "the connection to test was lost. Pausing execution. "
                                         "Click Resume to go on from the same message."}));
-    EXPECT_EQ(run.prompts.shown[1].title, "Brisk Vezoriv Rireviru");
-    EXPECT_TRUE(run.window.enabled[static_cast<int>(RunControl::PickFolderButton)]);
     sent.items[3].disconnected = false; // the server is back
     run.click();
-    EXPECT_EQ(run.window.startCaption(), "Start");
-    EXPECT_EQ(run.processed(), 7);
-    EXPECT_EQ(run.app.analysis.lEmailsAnalysed, 6);
-    EXPECT_EQ(sent.reads, (std::vector<int>{1, 1, 1, 2, 1}));
+    EXPECT_EQ(std::tuple(run.window.startCaption(), run.processed(), run.app.analysis.lEmailsAnalysed, sent.reads),
+              std::tuple("Start", 7, 6, std::vector<int>{1, 1, 1, 2, 1}));
     EXPECT_EQ(run.log.entries, (std::vector<std::string>{"Start", "Pause", "Resume"}));
 }
 

@@ -44,8 +44,7 @@ TEST_P(MailItemValue, IsWhatAMailClientShows)
     // 2001-02-03 04:05:06 UTC as the file's time, for messages without a date.
     std::filesystem::last_write_time(one.file(), std::filesystem::file_time_type::clock::from_sys(
                                                      std::chrono::sys_seconds(std::chrono::seconds(981173106))));
-    auto item = one.item();
-    EXPECT_EQ(GetParam().field(*item), GetParam().expected);
+    EXPECT_EQ(GetParam().field(*one.item()), GetParam().expected);
 }
 
 const std::string report = "Content-Type: multipart/report; report-type=delivery-status; boundary=B\n\n"

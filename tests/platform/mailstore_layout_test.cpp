@@ -40,20 +40,17 @@ TEST_P(MailStoreLayout, GivesTheTreeTheDefaultFolderAndTheTrashAndChangesNothing
     fs::last_write_time(dir / c.open, fs::file_time_type::clock::now() - std::chrono::hours(24 * 400));
     const auto before = snapshot(dir.path());
     auto store = openMailStore(dir / c.open);
-    EXPECT_EQ(outline(store->root()), c.outline);
-    EXPECT_EQ(store->defaultFolder().path(), c.defaultFolder);
-    Lines trash;
+    EXPECT_EQ(std::pair(outline(store->root()), store->defaultFolder().path()), std::pair(c.outline, c.defaultFolder));
+    MailFolder* listed = store->findFolder(c.listed);
+    ASSERT_NE(listed, nullptr) << c.listed;
+    Lines trash, subjects;
     eachFolder(store->root(), [&](MailFolder& f) {
         if (f.isTrash())
             trash.push_back(f.path());
     });
-    EXPECT_EQ(trash, c.trash);
-    MailFolder* listed = store->findFolder(c.listed);
-    ASSERT_NE(listed, nullptr) << c.listed;
-    Lines subjects;
     for (long i = 1; i <= listed->itemCount(); ++i)
         subjects.push_back(listed->item(i)->subject());
-    EXPECT_EQ(subjects, c.subjects);
+    EXPECT_EQ(std::pair(trash, subjects), std::pair(c.trash, c.subjects));
     ReadTally tally;
     readEverything(store->root(), tally);
     EXPECT_EQ(tally.failures, 0);
@@ -137,10 +134,9 @@ TEST(MailStoreLayout, MboxSplitsAtFromLinesAndUnquotesThem)
                                ">>From deeper\n\nFrom b@x Mon Mar  1 11:00:00 2021\nSubject: two\n\nBye");
     auto store = openMailStore(dir / "Archive");
     ASSERT_EQ(store->root().itemCount(), 2);
-    EXPECT_EQ(store->root().item(1)->size(), 47);
-    EXPECT_EQ(store->root().item(1)->body(), "Hi\r\nFrom the start\r\n>From deeper\r\n");
-    EXPECT_EQ(store->root().item(2)->size(), 17);
-    EXPECT_EQ(store->root().item(2)->body(), "Bye");
+    auto first = store->root().item(1), second = store->root().item(2);
+    EXPECT_EQ(std::tuple(first->size(), first->body(), second->size(), second->body()),
+              std::tuple(47, "Hi\r\nFrom the start\r\n>From deeper\r\n", 17, "Bye"));
 }
 
 TEST(MailStoreLayout, NoStoreBadIndexAndLateFilesGiveErrorsOrNothing)
