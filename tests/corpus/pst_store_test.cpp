@@ -82,14 +82,12 @@ TEST(PstCorpus, FolderTreesSentItemsAndTrashAreTheStoresOwn)
         std::vector<std::string> lines = test::outline(store->root());
         ASSERT_GE(lines.size(), c.outline.size());
         lines.resize(c.outline.size());
-        EXPECT_EQ(lines, c.outline);
-        EXPECT_EQ(store->defaultFolder().path(), c.sent);
         std::vector<std::string> trash;
         test::eachFolder(store->root(), [&](MailFolder& f) {
             if (f.isTrash())
                 trash.push_back(f.path());
         });
-        EXPECT_EQ(trash, c.trash);
+        EXPECT_EQ(std::tuple(lines, store->defaultFolder().path(), trash), std::tuple(c.outline, c.sent, c.trash));
     }
 }
 

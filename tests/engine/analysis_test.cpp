@@ -80,10 +80,8 @@ TEST_F(AnalysisTest, WordsCharactersOfTheOwnTextAndSizesRoundedHalfToEven)
         MemoryItem item = mail(makeDate(2011, 6, 15, 10), c.body);
         item.size = c.bytes;
         const std::size_t slot = feed(item);
-        EXPECT_EQ(state.items.vItemWords[slot], c.words) << c.body;
-        EXPECT_EQ(state.lTotalChars - chars, c.chars) << c.body;
-        EXPECT_EQ(state.items.vItemSizeKB[slot], c.kb) << c.bytes;
-        EXPECT_EQ(state.lTotalSizeKB - kb, c.kb) << c.bytes;
+        EXPECT_EQ(std::tuple(state.items.vItemWords[slot], state.lTotalChars - chars, state.items.vItemSizeKB[slot],
+                             state.lTotalSizeKB - kb), std::tuple(c.words, c.chars, c.kb, c.kb)) << c.body << c.bytes;
     }
 }
 
