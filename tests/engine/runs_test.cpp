@@ -132,9 +132,8 @@ TEST(RunWalk, CloseAsksOnlyDuringARunAndYesEndsAfterTheCurrentItem)
         }
     };
     run.click();
-    EXPECT_EQ(run.processed(), 5);
-    EXPECT_TRUE(run.app.position.vExitRequested);
-    EXPECT_TRUE(run.window.controller().terminated());
+    EXPECT_EQ(std::tuple(run.processed(), run.app.position.vExitRequested, run.window.controller().terminated()),
+              std::tuple(5, true, true));
     EXPECT_EQ(run.prompts.texts(), std::vector<std::string>(2, "Analysis is running. Sure to exit?"));
 }
 
