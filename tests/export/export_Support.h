@@ -1,7 +1,6 @@
 #pragma once
 // Helpers of the export tests: a known store whose buckets are written out
-// by hand, a window stand-in for the export, and a whole headless analysis
-// followed by exports, read back with the shared openpyxl reader.
+// by hand, a window stand-in, a headless analysis and exports read back.
 
 #include "engine/UsageLogSink.h"
 #include "export/ExportWorkflow.h"
@@ -69,25 +68,20 @@ struct Expected {
     std::string text;
 };
 using CellTable = std::vector<std::pair<std::string, Expected>>;
-// Reads every query of `table` from `file` with openpyxl, checks each and
-// returns what was read.
+// Reads and checks every query of `table` with openpyxl; returns what was read.
 std::map<std::string, ReadValue> expectCells(const std::filesystem::path& file, const CellTable& table);
 
-// The template the build generates beside the executables.
 inline std::filesystem::path builtTemplatePath() { return buildDir() / "app" / kTemplateFileName; }
 
-// "05-12-26 14:07:09", the moment every fixture export happens.
-inline constexpr const char* kAnalysisDate = "05-12-26 14:07:09";
+inline constexpr const char* kAnalysisDate = "05-12-26 14:07:09"; // when every fixture export happens
 inline constexpr const char* kUserName = "Zo\xC3\xAB Tester";
 inline const std::string kResultsName =
     std::string("Brisk Vezoriv Rizovave Output, ") + kUserName + ", Sent Items05-12-26 140709.xlsm";
 
-// An application folder holding the template, a store in memory, a headless
-// analysis and exports through runExport.
+// An application folder holding the template, a store in memory, exports through runExport.
 class ExportFixture : public ::testing::Test {
 protected:
     ExportFixture();
-    // A folder of the known items.
     MemoryFolder& knownFolder(const std::string& name = "Sent Items");
     void analyse(MemoryFolder& folder);
     std::optional<std::filesystem::path> exportNow();

@@ -1,7 +1,5 @@
-// brisk-cli --export over the bundled sample store. The template is looked
-// for beside the running executable, so the cases that must find it run the
-// real brisk-cli as a process; in process, the test executable's folder has
-// no template.
+// brisk-cli --export over the sample store. The template is looked for
+// beside the running executable: the test executable's folder has none.
 
 #include "shell/Cli.h"
 #include "tests/export/export_Support.h"

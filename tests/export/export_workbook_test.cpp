@@ -1,7 +1,5 @@
-// A whole export of the known store, read back by openpyxl: every cell of the
-// three DetailedResults blocks with their totals and medians, the top lists,
-// the nineteen Summary labels and the Insights sheet, then the anonymous copy;
-// and the file as LibreOffice shows it.
+// A whole export of the known store, read back by openpyxl, then the
+// anonymous copy; and the file as LibreOffice shows it.
 
 #include "engine/WorkingTime.h"
 #include "tests/export/export_Support.h"
@@ -144,10 +142,8 @@ TEST_F(ExportedWorkbook, EveryCellOfTheKnownStoresResultsFileAndItsAnonymousCopy
     expectCells(*anonymous, cells);
 }
 
-// LibreOffice Calc must load the file and show the exported values, the
-// template's formulas must see them, and the Insights sheet's colour scale
-// must survive LibreOffice saving it. Runs only where LibreOffice is
-// installed (scripts/install-deps --office).
+// The template's formulas see the exported values; the colour scale
+// survives LibreOffice saving the file.
 TEST_F(ExportedWorkbook, LibreOfficeShowsTheExportedValues)
 {
     const auto office = findOffice();

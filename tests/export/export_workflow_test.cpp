@@ -1,7 +1,5 @@
-// The export's course: where the results file goes (the documents folder
-// when the application's cannot be written) and under which name, the
-// template left as it was, and what the user is told when something stands
-// in the way.
+// The export's course: where the results file goes and under which name,
+// and what the user is told when something stands in the way.
 
 #include "tests/export/export_Support.h"
 #include "tests/support/ScopedEnv.h"
@@ -29,13 +27,10 @@ TEST(ResultsFileName, FolderAndUserAreMadeSafeAndTakenNamesCountOnFromTwo)
         EXPECT_EQ(safeFileNamePart(text), safe) << ::testing::PrintToString(std::string(text));
     EXPECT_EQ(resultsFileName("x/y", "../up", "01-01-11 00:00:00"),
               "Brisk Vezoriv Rizovave Output, x_y, .._up01-01-11 000000.xlsm");
-    TempDir dir;
-    const auto wanted = dir / "Results a.b.xlsm";
-    EXPECT_EQ(unusedPath(wanted), wanted);
-    writeFile(wanted, "x");
-    EXPECT_EQ(unusedPath(wanted), dir / "Results a.b (2).xlsm");
+    TempDir dir; // a free name and "(2)": the exports below
+    writeFile(dir / "Results a.b.xlsm", "x");
     writeFile(dir / "Results a.b (2).xlsm", "x");
-    EXPECT_EQ(unusedPath(wanted), dir / "Results a.b (3).xlsm");
+    EXPECT_EQ(unusedPath(dir / "Results a.b.xlsm"), dir / "Results a.b (3).xlsm");
 }
 
 constexpr uid_t kNobody = 65534;
@@ -53,10 +48,9 @@ TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesUnsafeNamesStayInsi
     const auto third = exportNow();
     ASSERT_TRUE(first && second && third) << ::testing::PrintToString(prompts.texts());
     const std::string stem = std::string("Brisk Vezoriv Rizovave Output, ") + kUserName + ", Sent Items05-12-26 1407";
-    EXPECT_EQ(*first, appDir / kResultsName);
-    EXPECT_EQ(second->filename().string(), stem + "09 (2).xlsm");
-    EXPECT_EQ(third->filename().string(), stem + "10.xlsm");
-    EXPECT_EQ(desktop.files, (std::vector<std::filesystem::path>{*first, *second, *third}));
+    const std::vector<std::filesystem::path> files{*first, *second, *third};
+    EXPECT_EQ(files, (std::vector{appDir / kResultsName, appDir / (stem + "09 (2).xlsm"), appDir / (stem + "10.xlsm")}));
+    EXPECT_EQ(desktop.files, files);
     EXPECT_EQ(readFile(appTemplate()), templateBytes);
     EXPECT_EQ(std::filesystem::last_write_time(appTemplate()), templateTime);
     EXPECT_EQ(log.entries, std::vector<std::string>(3, "results"));
@@ -73,8 +67,6 @@ TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesUnsafeNamesStayInsi
     EXPECT_EQ(entryCount(dir.path()), 1) << "only the application folder";
 }
 
-// Exports that end early: the message shown, whether the Results dialog was
-// asked and the hourglass shown, and that no file was made or opened.
 TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
 {
     const std::string saveFailed = "The results file could not be saved: ";
@@ -155,36 +147,26 @@ TEST_F(ExportWorkflow, CopyToTheServerSavesThereOrWarnsAndSavesLocally)
 
 TEST_F(ExportWorkflow, AFileNoApplicationOpensIsAnnouncedWithItsFolderWhichCanBeShown)
 {
-    const struct {
-        bool opens, showsFolders, chooseAction;
-        std::size_t messages, offers, foldersShown;
-    } cases[] = {
-        {false, false, false, 1, 0, 0}, // no file manager: the message alone
-        {false, true, false, 1, 1, 0},  // OK: the folder stays closed
-        {false, true, true, 1, 1, 1},   // Open Folder
-    };
     analyse(knownFolder());
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.opens << c.showsFolders << c.chooseAction);
+    // No file manager: the message alone; with one, OK keeps the folder closed and Open Folder shows it.
+    for (const auto& [showsFolders, openFolder] : {std::pair{false, false}, {true, false}, {true, true}}) {
+        SCOPED_TRACE(::testing::Message() << showsFolders << openFolder);
         prompts = RecordingPrompts();
         desktop = RecordingDesktop();
-        desktop.opens = c.opens;
-        desktop.showsFolders = c.showsFolders;
-        prompts.chooseAction = c.chooseAction;
+        desktop.opens = false;
+        desktop.showsFolders = showsFolders;
+        prompts.chooseAction = openFolder;
         const auto saved = exportNow();
         ASSERT_TRUE(saved);
-        const std::string told = "No application could open " + saved->filename().string() +
-            ".\nIt is saved in the folder " + appDir.string() + ".";
-        EXPECT_EQ(prompts.texts(), std::vector<std::string>(c.messages, told));
-        EXPECT_EQ(prompts.actionsOffered, std::vector<std::string>(c.offers, "Open Folder"));
-        EXPECT_EQ(desktop.folders, std::vector<std::filesystem::path>(c.foldersShown, appDir));
+        EXPECT_EQ(prompts.texts(), std::vector<std::string>{"No application could open " + saved->filename().string() +
+                                                            ".\nIt is saved in the folder " + appDir.string() + "."});
+        EXPECT_EQ(prompts.actionsOffered, std::vector<std::string>(showsFolders ? 1 : 0, "Open Folder"));
+        EXPECT_EQ(desktop.folders, std::vector<std::filesystem::path>(openFolder ? 1 : 0, appDir));
     }
 }
 
-// An application folder that cannot be written (an installed program): the
-// results file goes to the user's documents folder. Root may write anywhere,
-// so as root the export runs in a child process that has dropped to an
-// unprivileged user.
+// Root may write anywhere, so as root the export runs in a child process
+// that has dropped to an unprivileged user.
 TEST_F(ExportWorkflow, UnwritableApplicationFolderSendsTheFileToTheDocumentsFolder)
 {
     const auto home = dir / "home";
@@ -201,9 +183,7 @@ TEST_F(ExportWorkflow, UnwritableApplicationFolderSendsTheFileToTheDocumentsFold
         ASSERT_EQ(::chown(home.c_str(), kNobody, kNobody), 0);
     }
     const auto expected = home / "Papers" / kResultsName;
-    // The child says by its exit status whether the file went where expected
-    // without a message (the documents folder is the installed program's
-    // usual place); it runs no test teardown.
+    // The child answers by its exit status; it runs no test teardown.
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))

@@ -17,10 +17,8 @@ namespace {
 
 using namespace test;
 
-// One folder of hostile entries for both. A folder is reachable through a
-// link too. Lines go out in the single-byte code page, each ended by CR LF; a
-// failure shows the error and never creates folders, writes through a link
-// or waits on a FIFO.
+// One folder of hostile entries for both: a failure never creates folders,
+// writes through a link or waits on a FIFO.
 TEST(FileProcedures, DoesFolderExistAndWriteToFileAppendingCodePageLinesOrShowingTheError)
 {
     TempDir dir;

@@ -35,7 +35,6 @@ TEST(ChartModel, EachModeShowsItsDistributionUnderItsLabels)
         EXPECT_EQ(values[c.set], c.value) << c.first;
         EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), static_cast<long>(c.columns - 1)) << c.first;
     }
-    EXPECT_EQ(chartCategories(ChartMode::TimeOfDay)[9], "09-10");
     // Day of week wins, then month of year, else time of day.
     EXPECT_EQ(chartModeOf(true, true), ChartMode::DayOfWeek);
     EXPECT_EQ(chartModeOf(false, true), ChartMode::MonthOfYear);

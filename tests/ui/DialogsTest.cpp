@@ -46,8 +46,6 @@ TEST(ResultsDialog, OkAndEnterAnswerNotCancelledCancelAndEscapeCancelled)
     }
 }
 
-// A store that is a folder or a single file (an mbox file; other stores come
-// as files too) is taken, nothing that does not exist.
 TEST(StoreChooser, OpenStoreTakesAMailboxFileOrAFolderButNothingMissing)
 {
     TempDir dir;
@@ -74,9 +72,7 @@ TEST(StoreChooser, OpenStoreTakesAMailboxFileOrAFolderButNothingMissing)
     EXPECT_EQ(picker.tree().topLevelItem(0)->text(1), "1") << "the mbox file's one message";
 }
 
-// Windows fonts missing here fall back to an installed family of the same
-// kind; the designed geometry scales with the screen, controls inside frames
-// with them.
+// Controls inside frames scale with them.
 TEST(DesignMetrics, MissingFontsFallBackToTheSameKindAndScalingMovesEveryControl)
 {
     for (const char* family : {"Tahoma", "MS Sans Serif", "Courier New", "Lucida Console"})

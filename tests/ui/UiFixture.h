@@ -80,6 +80,14 @@ protected:
             return edit->text().toStdString();
         return qobject_cast<QLabel*>(widget)->text().toStdString();
     }
+    // The Start caption, the senders list's text, then what `boxes` show.
+    std::vector<std::string> texts(std::initializer_list<PanelBox> boxes)
+    {
+        std::vector<std::string> all{caption(), ui.TopSendersCombo->currentText().toStdString()};
+        for (PanelBox box : boxes)
+            all.push_back(shown(box));
+        return all;
+    }
     static std::vector<std::string> lines(const QComboBox& combo)
     {
         std::vector<std::string> all;
