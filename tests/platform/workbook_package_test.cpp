@@ -31,9 +31,7 @@ constexpr const char* kDetailedPart = "xl/worksheets/sheet2.xml";
 std::filesystem::path resultsTemplatePath() { return buildDir() / "app" / "%%BRISK Vezoriv Analysis Template%%.xlsm"; }
 
 struct RawEntry {
-    std::string compressed, data; // the bytes stored in the file, and inflated
-    std::uint32_t crc = 0;
-    std::uint16_t method = 0;
+    std::string compressed, data; // the bytes stored in the file, and inflated (its CRC checked)
 };
 
 // Every entry of a zip file by name, read with libzip.
@@ -54,8 +52,6 @@ std::map<std::string, RawEntry> zipEntries(const std::filesystem::path& file)
         zip_stat_t stat;
         zip_stat_index(archive, i, 0, &stat);
         RawEntry& entry = entries[stat.name];
-        entry.crc = stat.crc;
-        entry.method = stat.comp_method;
         read(i, ZIP_FL_COMPRESSED, entry.compressed, stat.comp_size);
         read(i, 0, entry.data, stat.size);
     }
@@ -132,8 +128,7 @@ TEST_F(WorkbookPackage, AFilledCopyKeepsWhatItDoesNotChangeAndRecalculates)
         if (std::find(std::begin(changed), std::end(changed), name) != std::end(changed))
             continue;
         ASSERT_TRUE(after.count(name)) << name;
-        const RawEntry& kept = after.at(name);
-        EXPECT_TRUE(kept.compressed == was.compressed && kept.crc == was.crc && kept.method == was.method) << name;
+        EXPECT_TRUE(after.at(name).compressed == was.compressed) << name;
     }
     const pugi::xml_document summary = parse(after.at(kSummaryPart).data);
     const pugi::xml_node formulaCell = summary.select_node("//*[local-name()='c'][@r='C24']").node();
@@ -213,10 +208,7 @@ TEST_F(WorkbookPackage, OpenpyxlReadsBackWhatWasWritten)
     detailed.setRange("c3:c9", {0.25, 1.0 / 3.0, 0.0, 0.1, 0.2, 0.0, 0.05});
     detailed.setCell("h4", std::string("no data"));
     detailed.setRange("B15:B24", {std::string("Zo\xc3\xab"), std::string("=1+1"), std::string("+SUM(A1:A2)")});
-    std::vector<CellValue> eleven;
-    for (int i = 1; i <= 11; ++i)
-        eleven.emplace_back(static_cast<double>(i));
-    detailed.setRange("$G$15:$G$24", eleven);
+    detailed.setRange("$G$15:$G$24", {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0, 11.0});
     detailed.setCell("AD3", 1.0);
     detailed.setCell("E200", std::string("last"));
     book->setLabel("OutputUsernameLabel", std::string("Anonymous"));
