@@ -252,9 +252,8 @@ TEST_F(WorkbookPackage, ValuesReadBackThroughTheWorkbookAndBadNamesThrow)
     detailed.setCell("AB4", CellValue{});
     const std::string escaped = "Line one\r\nLine two _x0041_";
     book->setLabel("outputusernamelabel", escaped);
-    EXPECT_EQ(detailed.cell("w15"), CellValue(1.0));
-    EXPECT_EQ(detailed.cell("AB4"), CellValue{});
-    EXPECT_EQ(detailed.cell("V2"), CellValue(std::string("Count")));
+    EXPECT_EQ((std::array{detailed.cell("w15"), detailed.cell("AB4"), detailed.cell("V2")}),
+              (std::array{CellValue(1.0), CellValue{}, CellValue(std::string("Count"))}));
     book->saveCopyAs(copy);
     EXPECT_EQ(Workbook::open(copy)->label("OutputUsernameLabel"), CellValue(escaped));
     EXPECT_THROW(book->sheet("NoSuchSheet"), WorkbookError);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -50,10 +51,8 @@ TEST(ArrayArithmetic, SumsScalesAndDividesKeepingBoundsWithEmptyCellsAsZero)
 TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCellsFromTheLowerBound)
 {
     const Array sorted = numbers(0, {9, 7, 4, 1});
-    EXPECT_EQ(MedianOfSorted(sorted, 4), 5.5);
-    EXPECT_EQ(MedianOfSorted(sorted, 3), 7);
-    EXPECT_EQ(MedianOfSorted(sorted, 1), 9);
-    EXPECT_EQ(MedianOfSorted(numbers(1, {9, 7, 4, 1}), 2), 8);
+    EXPECT_EQ((std::array{MedianOfSorted(sorted, 4), MedianOfSorted(sorted, 3), MedianOfSorted(sorted, 1),
+                          MedianOfSorted(numbers(1, {9, 7, 4, 1}), 2)}), (std::array{5.5, 7.0, 9.0, 8.0}));
     EXPECT_THROW(MedianOfSorted(sorted, 0), std::out_of_range);
     EXPECT_THROW(MedianOfSorted(sorted, 5), std::out_of_range);
 }
