@@ -161,6 +161,8 @@ std::optional<fs::path> smallCorpus()
 
 FakeServer::FakeServer(Script script, const char* address) : m_script(std::move(script)), m_address(address)
 {
+    m_script["CAPABILITY"] = "* CAPABILITY IMAP4rev1\r\n{tag} OK done\r\n";
+    m_script["LOGIN"] = m_script["AUTHENTICATE"] = "{tag} OK logged in\r\n";
     m_listen = tcpSocket(address, 0);
     if (m_listen < 0)
         throw std::runtime_error(std::string("cannot bind a test port on ") + address);
@@ -217,10 +219,6 @@ void FakeServer::converse(int fd)
             for (std::size_t matched = 0; const auto& [prefix, answer] : m_script)
                 if (command.starts_with(prefix) && prefix.size() >= matched)
                     reply = answer, matched = prefix.size();
-            if (command.starts_with("CAPABILITY"))
-                reply = "* CAPABILITY IMAP4rev1\r\n{tag} OK done\r\n";
-            else if (command.starts_with("LOGIN") || command.starts_with("AUTHENTICATE"))
-                reply = "{tag} OK logged in\r\n";
             for (auto at = reply.find("{tag}"); at != std::string::npos; at = reply.find("{tag}"))
                 reply.replace(at, 5, tag);
             const bool close = reply.ends_with("<close>");

