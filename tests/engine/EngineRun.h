@@ -56,12 +56,6 @@ struct StoreFirst {
     MemoryStore store;
 };
 
-class RecordingLog : public UsageLog {
-public:
-    void logEntry(std::string_view action) override { entries.emplace_back(action); }
-    std::vector<std::string> entries;
-};
-
 // A run of the picked folder on 6 December 2026 09:00; `onItem` is called
 // after every item.
 template <class Window = HeadlessWindow>

@@ -36,12 +36,6 @@ struct KnownItem {
 // 30, 90, 150 and 210; Wednesday, Saturday and Sunday have none.
 const std::vector<KnownItem>& knownItems();
 
-class RecordingLog : public UsageLog {
-public:
-    void logEntry(std::string_view action) override { entries.emplace_back(action); }
-    std::vector<std::string> entries;
-};
-
 // The window as the export sees it: the Results dialog's answer is set by
 // the test, the hourglass calls are recorded.
 class FakeExportView : public ExportView {

@@ -4,6 +4,7 @@
 // to open, temporary folders, and the paths of the shared corpora.
 
 #include "engine/Services.h"
+#include "engine/UsageLogSink.h"
 
 #include <filesystem>
 #include <optional>
@@ -64,6 +65,13 @@ public:
     void sleepFor(double seconds) override { advanceSeconds(seconds); }
     void advanceSeconds(double seconds) { current += seconds / 86400.0; }
     double current;
+};
+
+// The usage log entries a run or an export wrote, in order.
+class RecordingLog : public UsageLog {
+public:
+    void logEntry(std::string_view action) override { entries.emplace_back(action); }
+    std::vector<std::string> entries;
 };
 
 class RecordingDesktop : public Desktop {
