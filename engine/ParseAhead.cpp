@@ -130,7 +130,7 @@ void ParseAhead::work(const std::shared_ptr<WorkerBin>& bin)
             m_jobs.pop_front();
         }
         // The walk touches a queued slot only once it is done.
-        auto parsed = std::make_unique<ParsedItem>(std::move(slot->item), *m_locale, bin);
+        auto parsed = std::make_unique<ParsedItem>(std::move(slot->item), *slot->locale, bin);
         bool awaited = false;
         {
             const std::lock_guard lock(m_mutex);
@@ -193,6 +193,7 @@ void ParseAhead::fill()
     while (m_next <= m_last && m_window.size() < depth) {
         auto slot = std::make_shared<Slot>();
         slot->index = m_next++;
+        slot->locale = m_locale;
         try {
             slot->item = m_folder->item(slot->index);
         } catch (const StoreDisconnected&) {
@@ -225,6 +226,7 @@ std::unique_ptr<MailItem> ParseAhead::first(long index)
     startWorkers();
     auto slot = std::make_shared<Slot>();
     slot->index = index;
+    slot->locale = m_locale;
     slot->item = std::move(item);
     m_window.push_back(slot);
     queue({slot});
@@ -264,7 +266,7 @@ std::unique_ptr<MailItem> ParseAhead::take(long index)
                 const std::shared_ptr<Slot> job = std::move(m_jobs.front());
                 m_jobs.pop_front();
                 lock.unlock();
-                auto parsed = std::make_unique<ParsedItem>(std::move(job->item), *m_locale);
+                auto parsed = std::make_unique<ParsedItem>(std::move(job->item), *job->locale);
                 lock.lock();
                 job->item = std::move(parsed);
                 job->done = true;

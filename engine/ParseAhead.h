@@ -120,6 +120,9 @@ public:
 private:
     struct Slot {
         long index = 0;
+        // The range's locale, set before the slot is queued: a worker still
+        // busy with a dropped slot never reads the next range's fields.
+        const DateLocale* locale = nullptr;
         std::unique_ptr<MailItem> item;
         std::exception_ptr error;
         bool done = false;
