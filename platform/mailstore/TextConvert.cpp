@@ -2,6 +2,7 @@
 
 #include "platform/mailstore/GMimeSupport.h"
 #include "platform/mailstore/HtmlStream.h"
+#include "platform/mailstore/SingleByte.h"
 
 #include <gmime/gmime.h>
 
@@ -18,10 +19,15 @@ bool isValidUtf8(std::string_view bytes)
     return g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr);
 }
 
-// g_convert, or false when iconv does not know the charset or a byte has no
+// g_convert (a table for single-byte charsets), or false when iconv does not know the charset or a byte has no
 // mapping (windows-1252 leaves 0x81, 0x8D, 0x8F, 0x90 and 0x9D undefined).
 bool convert(std::string_view bytes, const char* from, std::string& out)
 {
+    if (const SingleByteTable* table = SingleByteTable::find(from)) {
+        out.clear();
+        out.reserve(bytes.size() + bytes.size() / 8);
+        return table->convert(bytes, out) && isValidUtf8(out);
+    }
     gsize written = 0;
     GError* error = nullptr;
     gchar* converted = g_convert(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8", from, nullptr,

@@ -2,6 +2,7 @@
 
 #include "stats/Utf8.h"
 
+#include "platform/mailstore/SingleByte.h"
 #include "platform/mailstore/TextConvert.h"
 
 #include <gmime/gmime.h>
@@ -77,24 +78,36 @@ private:
 };
 
 // g_convert to UTF-8 across chunk cuts; ok() turns false at a byte without
-// a mapping, and finish() at a sequence cut short by the end.
-class Iconv {
+// a mapping, and finish() at a sequence cut short by the end. Single-byte
+// charsets go through their table, the same bytes out as iconv gives.
+class ToUtf8 {
 public:
-    Iconv(const char* from, const TextSink& sink) : m_cd(g_iconv_open("UTF-8", from)), m_out(sink) {}
-    ~Iconv()
+    ToUtf8(const char* from, const TextSink& sink)
+        : m_table(SingleByteTable::find(from)),
+          m_cd(m_table ? kNoIconv : g_iconv_open("UTF-8", from)),
+          m_out(sink)
+    {
+    }
+    ~ToUtf8()
     {
         if (opened())
             g_iconv_close(m_cd);
     }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
+    ToUtf8(const ToUtf8&) = delete;
+    ToUtf8& operator=(const ToUtf8&) = delete;
 
-    bool ok() const { return opened() && m_ok; }
+    bool ok() const { return (m_table || opened()) && m_ok; }
 
     void feed(std::string_view chunk)
     {
         if (!ok())
             return;
+        if (m_table) {
+            m_converted.clear();
+            m_ok = m_table->convert(chunk, m_converted);
+            m_out(m_converted);
+            return;
+        }
         m_carry.append(chunk);
         gchar* in = m_carry.data();
         gsize inLeft = m_carry.size();
@@ -116,6 +129,8 @@ public:
     {
         if (!ok() || !m_carry.empty())
             return m_ok = false;
+        if (m_table)
+            return true;
         // Ends a shift state (ISO-2022) as g_convert does.
         gchar* out = m_buffer.data();
         gsize outLeft = m_buffer.size();
@@ -125,11 +140,14 @@ public:
     }
 
 private:
-    bool opened() const { return m_cd != reinterpret_cast<GIConv>(-1); }
+    static inline const GIConv kNoIconv = reinterpret_cast<GIConv>(-1);
+    bool opened() const { return m_cd != kNoIconv; }
 
+    const SingleByteTable* m_table;
     GIConv m_cd;
     const TextSink& m_out;
     std::string m_carry;
+    std::string m_converted;
     std::array<gchar, kBufferSize> m_buffer{};
     bool m_ok = true;
 };
@@ -150,8 +168,8 @@ bool convertsCleanly(const ByteSource& source, const char* from)
 {
     Utf8Repair check(nullptr);
     const TextSink toCheck = [&](std::string_view text) { check.feed(text); };
-    Iconv iconv(from, toCheck);
-    if (!iconv.ok() || !source([&](std::string_view chunk) { iconv.feed(chunk); }) || !iconv.finish())
+    ToUtf8 converter(from, toCheck);
+    if (!converter.ok() || !source([&](std::string_view chunk) { converter.feed(chunk); }) || !converter.finish())
         return false;
     check.finish();
     return check.valid();
@@ -161,9 +179,9 @@ void convertInto(const ByteSource& source, const char* from, const TextSink& sin
 {
     BufferedSink out(sink);
     const TextSink toOut = [&](std::string_view text) { out.write(text); };
-    Iconv iconv(from, toOut);
-    source([&](std::string_view chunk) { iconv.feed(chunk); });
-    iconv.finish();
+    ToUtf8 converter(from, toOut);
+    source([&](std::string_view chunk) { converter.feed(chunk); });
+    converter.finish();
     out.flush();
 }
 
