@@ -126,20 +126,34 @@ FileList maildirMessages(const std::filesystem::path& dir)
     return files;
 }
 
-FileList emlMessages(const std::filesystem::path& dir, const std::vector<DirEntry>& entries)
+bool isMaildir(const std::filesystem::path& dir)
 {
+    return isMaildirDir(dir);
+}
+
+FileList emlMessages(const std::filesystem::path& dir)
+{
+    // Read entry by entry: a folder of a million .eml files holds only
+    // their names, in the list's one buffer.
     FileList files(dir);
-    for (const DirEntry& e : entries) {
+    visitDirectory(dir, [&](const DirEntry& e) {
         if (isEml(e))
             files.add(e.name);
-    }
+    });
     files.sortByName();
     return files;
 }
 
 void addSubfolders(StoreFolder& folder, const std::filesystem::path& dir)
 {
-    const std::vector<DirEntry> entries = listDirectory(dir);
+    // Every entry but the .eml messages, which are neither folders nor mbox
+    // files: a folder of many messages is not held twice to find its few
+    // subfolders.
+    std::vector<DirEntry> entries;
+    visitDirectory(dir, [&](const DirEntry& e) {
+        if (!isEml(e))
+            entries.push_back(e);
+    });
     const bool maildir = isMaildir(entries);
     std::set<std::string> fileNames;
     for (const DirEntry& e : entries) {

@@ -15,13 +15,15 @@ namespace brisk::mailstore {
 class StoreFolder;
 
 bool isMaildir(const std::vector<DirEntry>& entries);
+// The same for a directory: it has cur/ or new/ (links not followed).
+bool isMaildir(const std::filesystem::path& dir);
 
 // Message files of a Maildir folder: cur/ and new/ together, ordered by file
 // name (byte order).
 FileList maildirMessages(const std::filesystem::path& dir);
 
 // *.eml files of a directory, ordered by file name (byte order).
-FileList emlMessages(const std::filesystem::path& dir, const std::vector<DirEntry>& entries);
+FileList emlMessages(const std::filesystem::path& dir);
 
 // Adds the subfolders found in `dir` to `folder`.
 void addSubfolders(StoreFolder& folder, const std::filesystem::path& dir);

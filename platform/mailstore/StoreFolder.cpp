@@ -29,12 +29,9 @@ void StoreFolder::loadItems()
     if (m_itemsLoaded)
         return;
     switch (m_source.kind) {
-    case FolderKind::Directory: {
-        const std::vector<DirEntry> entries = listDirectory(m_source.location);
-        m_files = isMaildir(entries) ? maildirMessages(m_source.location)
-                                     : emlMessages(m_source.location, entries);
+    case FolderKind::Directory:
+        m_files = isMaildir(m_source.location) ? maildirMessages(m_source.location) : emlMessages(m_source.location);
         break;
-    }
     case FolderKind::MaildirPlus:
         m_files = maildirMessages(m_source.location);
         break;
