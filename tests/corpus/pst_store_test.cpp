@@ -4,47 +4,44 @@
 // pypff, and damaged files that must give a clear message and no crash.
 
 #include "dates/DateValue.h"
-#include "platform/mailstore/OpenStore.h"
 #include "tests/platform/mailstore_Fixtures.h"
-#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace fs = std::filesystem;
 using namespace brisk;
 
 namespace {
 
-#define BRISK_REQUIRE_PST(var)                                                        \
-    BRISK_REQUIRE_CORPORA(var##_root);                                                \
-    const fs::path var = var##_root / "pst";                                          \
-    if (!fs::is_directory(var))                                                       \
-        GTEST_SKIP() << "../shared/corpora/pst is absent; the PST tests need it beside the repository"
+// The files of ../shared/corpora/pst, opened by their path below it.
+class PstCorpus : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BRISK_REQUIRE_CORPORA(corpora);
+        if (!fs::is_directory(pst = corpora / "pst"))
+            GTEST_SKIP() << "../shared/corpora/pst is absent; the PST tests need it beside the repository";
+    }
+    std::unique_ptr<MailStore> open(const std::string& file) const { return openMailStore(pst / file); }
+    static MailFolder& folderAt(MailStore& store, const std::string& path)
+    {
+        MailFolder* folder = store.findFolder(path);
+        return folder ? *folder : throw std::runtime_error("no folder " + path + " in " + store.location());
+    }
+    fs::path pst;
+};
 
-MailFolder& folderAt(MailStore& store, const std::string& path)
-{
-    MailFolder* folder = store.findFolder(path);
-    if (!folder)
-        throw std::runtime_error("no folder " + path + " in " + store.location());
-    return *folder;
-}
-
+// The first lines of the outline ("path (items)", depth-first, the root by
+// name), the path of defaultFolder() and the trash folders.
 struct TreeCase {
     const char* file;
-    std::vector<std::string> outline; // the first lines of "path (items)", depth-first, the root by name
-    const char* sent;                 // path of defaultFolder()
+    std::vector<std::string> outline;
+    const char* sent;
     std::vector<std::string> trash;
 };
 
-TEST(PstCorpus, FolderTreesSentItemsAndTrashAreTheStoresOwn)
+TEST_F(PstCorpus, FolderTreesSentItemsAndTrashAreTheStoresOwn)
 {
-    BRISK_REQUIRE_PST(pst);
     const TreeCase cases[] = {
         // Sent Items and Deleted Items by the message store's entry ids.
         {"aspose-net/Outlook.pst",
@@ -78,7 +75,7 @@ TEST(PstCorpus, FolderTreesSentItemsAndTrashAreTheStoresOwn)
     };
     for (const TreeCase& c : cases) {
         SCOPED_TRACE(c.file);
-        const std::unique_ptr<MailStore> store = openMailStore(pst / c.file);
+        const std::unique_ptr<MailStore> store = open(c.file);
         std::vector<std::string> lines = test::outline(store->root());
         ASSERT_GE(lines.size(), c.outline.size());
         lines.resize(c.outline.size());
@@ -91,24 +88,20 @@ TEST(PstCorpus, FolderTreesSentItemsAndTrashAreTheStoresOwn)
     }
 }
 
+// The received time is the local time with TZ=UTC; the body, how it starts.
 struct ItemCase {
-    const char* file;
-    const char* folder;
+    const char *file, *folder;
     long index;
-    const char* received; // local time with TZ=UTC
-    const char* subject;
-    const char* sender;
+    const char *received, *subject, *sender;
     std::vector<std::string> recipients;
     std::int64_t size;
     int attachments;
-    const char* body; // how the body starts
-    const char* messageId;
+    const char *body, *messageId;
     std::vector<std::string> inReplyTo;
 };
 
-TEST(PstCorpus, ItemValuesMatchWhatPffexportShows)
+TEST_F(PstCorpus, ItemValuesMatchWhatPffexportShows)
 {
-    BRISK_REQUIRE_PST(pst);
     const std::vector<std::string> none;
     const ItemCase cases[] = {
         // Delivery time, transport headers with In-Reply-To and References.
@@ -141,7 +134,7 @@ TEST(PstCorpus, ItemValuesMatchWhatPffexportShows)
     };
     for (const ItemCase& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + c.folder + " #" + std::to_string(c.index));
-        const std::unique_ptr<MailStore> store = openMailStore(pst / c.file);
+        const std::unique_ptr<MailStore> store = open(c.file);
         const std::unique_ptr<MailItem> item = folderAt(*store, c.folder).item(c.index);
         EXPECT_EQ(std::tuple(item->typeName(), formatIsoTimestamp(item->receivedTime()), item->subject(),
                              item->senderName(), item->size(), item->attachmentCount(), item->messageId()),
@@ -156,10 +149,9 @@ TEST(PstCorpus, ItemValuesMatchWhatPffexportShows)
     }
 }
 
-TEST(PstCorpus, LongRecipientListsAndNonMailItemsKeepTheirValues)
+TEST_F(PstCorpus, LongRecipientListsAndNonMailItemsKeepTheirValues)
 {
-    BRISK_REQUIRE_PST(pst);
-    const std::unique_ptr<MailStore> many = openMailStore(pst / "ruby-msg/200 recipients.pst");
+    const std::unique_ptr<MailStore> many = open("ruby-msg/200 recipients.pst");
     const std::unique_ptr<MailItem> item = many->root().item(1);
     const std::vector<std::string> to = item->recipients();
     ASSERT_EQ(to.size(), 200u);
@@ -168,16 +160,15 @@ TEST(PstCorpus, LongRecipientListsAndNonMailItemsKeepTheirValues)
 
     // Appointments and contacts are items of their own type; the walk
     // counts them but never analyses them.
-    const std::unique_ptr<MailStore> outlook = openMailStore(pst / "aspose-net/Outlook.pst");
+    const std::unique_ptr<MailStore> outlook = open("aspose-net/Outlook.pst");
     EXPECT_EQ(folderAt(*outlook, "Calendar").item(1)->typeName(), "AppointmentItem");
     EXPECT_EQ(folderAt(*outlook, "Contacts").item(1)->typeName(), "ContactItem");
 }
 
 // Damaged files: what libpff refuses gives the reason; what it opens but
 // cannot read gives per-folder errors while the rest still comes out.
-TEST(PstCorpus, DamagedFilesGiveAClearMessage)
+TEST_F(PstCorpus, DamagedFilesGiveAClearMessage)
 {
-    BRISK_REQUIRE_PST(pst);
     const struct {
         const char* file;
         const char* message;
@@ -188,11 +179,11 @@ TEST(PstCorpus, DamagedFilesGiveAClearMessage)
         {"aspose-net/no-such-file.pst", "No such file or directory"},
     };
     for (const auto& c : refused) {
-        const std::string error = test::errorOf([&] { openMailStore(pst / c.file); });
+        const std::string error = test::errorOf([&] { open(c.file); });
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_NE(error.find(c.file), std::string::npos) << error;
     }
-    const std::unique_ptr<MailStore> split = openMailStore(pst / "aspose-net/bad/Chunks-Split_Outlook_part1.pst");
+    const std::unique_ptr<MailStore> split = open("aspose-net/bad/Chunks-Split_Outlook_part1.pst");
     EXPECT_EQ(folderAt(*split, "Sent Items").itemCount(), 5);
     EXPECT_EQ(folderAt(*split, "Inbox").itemCount(), 6);
     EXPECT_THROW(folderAt(*split, "Inbox/SubInbox").itemCount(), StoreError);
@@ -200,9 +191,8 @@ TEST(PstCorpus, DamagedFilesGiveAClearMessage)
 
 // Truncated copies and copies with bytes overwritten: each either opens and
 // reads with per-item errors, or fails with a message naming the file.
-TEST(PstCorpus, TruncatedAndCorruptedCopiesNeverCrash)
+TEST_F(PstCorpus, TruncatedAndCorruptedCopiesNeverCrash)
 {
-    BRISK_REQUIRE_PST(pst);
     const std::string pstBytes = test::readFile(pst / "tika/testPST.pst");
     const std::string ostBytes = test::readFile(pst / "aspose-net/SampleOstFile.ost");
     test::TempDir dir;
