@@ -76,12 +76,13 @@ inline void eachFolder(MailFolder& folder, const std::function<void(MailFolder&)
         eachFolder(*child, visit);
 }
 
-// "path (count)" of every folder, depth-first; the root by its name.
+// "path (count)" of every folder, depth-first, the root by its name; the trash marked " trash".
 inline Lines outline(MailFolder& root)
 {
     Lines lines;
     eachFolder(root, [&](MailFolder& f) {
-        lines.push_back((f.parent() ? f.path() : f.name()) + " (" + std::to_string(f.itemCount()) + ")");
+        lines.push_back((f.parent() ? f.path() : f.name()) + " (" + std::to_string(f.itemCount()) + ")"
+                        + (f.isTrash() ? " trash" : ""));
     });
     return lines;
 }
