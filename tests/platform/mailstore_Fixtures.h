@@ -18,11 +18,11 @@ namespace brisk::test {
 
 using Lines = std::vector<std::string>;
 
-// A minimal message whose subject identifies it.
+// A minimal message whose subject identifies it, also in its Message-ID.
 inline std::string message(const std::string& subject, const std::string& body = "Hello\n")
 {
-    return "From: Alice <alice@example.com>\nTo: bob@example.com\nSubject: " + subject
-        + "\nDate: Mon, 1 Mar 2021 10:00:00 +0000\n\n" + body;
+    return "From: Alice <alice@example.com>\nTo: bob@example.com\nSubject: " + subject + "\nMessage-ID: <" + subject
+        + "@x>\nDate: Mon, 1 Mar 2021 10:00:00 +0000\n\n" + body;
 }
 
 // One message of an mbox file: its "From " line, the message, a blank line.

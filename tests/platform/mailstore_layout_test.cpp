@@ -218,13 +218,8 @@ TEST(ThreadingHeaders, HeaderScanAgreesWithTheParsedItems)
 TEST(ThreadingHeaders, TreeScanJobReadsWhatTheFoldersReadAndStops)
 {
     TempDir dir;
-    const std::string date = "Date: Mon, 1 Mar 2021 10:00:00 +0000\n";
-    for (const char* folder : {"Mail", "Mail/.Trash"})
-        makeMaildir(dir / folder);
-    writeFile(dir / "Mail/cur/1.eml", threaded("root@x", date));
-    writeFile(dir / "Mail/.Trash/cur/1.eml", threaded("trash@x", date));
-    writeFile(dir / "Local/Inbox", mboxEntry(threaded("inbox@x", date)));
-    writeFile(dir / "Local/Inbox.sbd/Lists", mboxEntry(threaded("list@x", date)));
+    buildStore(dir.path(), {{K::Maildir, "Mail", {"root"}}, {K::Maildir, "Mail/.Trash", {"trash"}},
+                            {K::Mbox, "Local/Inbox", {"inbox"}}, {K::Mbox, "Local/Inbox.sbd/Lists", {"list"}}});
     for (const char* where : {"Mail", "Local"}) {
         auto store = openMailStore(dir / where);
         const Scanned byFolder = scannedBy([&](const auto& sink) {
