@@ -13,7 +13,6 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -170,22 +169,23 @@ public:
             throw std::runtime_error(std::string("cannot listen on ") + address);
         m_url = "imap://user@" + std::string(address) + ":" + std::to_string(m_port) + "/";
         m_thread = std::thread([this] {
-            // Ends when the destructor shuts the listening socket down.
+            // Ends when stop() shuts the listening socket down.
             for (int fd; (fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC)) >= 0; ::close(fd))
                 converse(fd);
         });
     }
     ~FakeServer()
     {
-        ::shutdown(m_listen, SHUT_RDWR);
-        m_thread.join();
+        stop();
         ::close(m_listen);
     }
     const std::string& url() const { return m_url; }
-    // Every line the server received, in order.
-    std::vector<std::string> received()
+    // Ends the server, once its client is gone; every line it received, in order.
+    const std::vector<std::string>& stop()
     {
-        std::lock_guard lock(m_mutex);
+        ::shutdown(m_listen, SHUT_RDWR);
+        if (m_thread.joinable())
+            m_thread.join();
         return m_received;
     }
 
@@ -201,10 +201,7 @@ private:
             pending.append(buffer, static_cast<std::size_t>(n));
             for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos; pending.erase(0, end + 2)) {
                 const std::string line = pending.substr(0, end), tag = line.substr(0, line.find(' '));
-                {
-                    std::lock_guard lock(m_mutex);
-                    m_received.push_back(line);
-                }
+                m_received.push_back(line);
                 reply = "{tag} BAD unknown command\r\n";
                 for (const auto& [prefix, answer] : m_script) // a longer key sorts after its prefixes
                     if (line.substr(std::min(line.size(), tag.size() + 1)).starts_with(prefix))
@@ -221,7 +218,6 @@ private:
     Script m_script;
     int m_listen = -1, m_port = 0;
     std::string m_url;
-    std::mutex m_mutex;
     std::vector<std::string> m_received;
     std::thread m_thread;
 };

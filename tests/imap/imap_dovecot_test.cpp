@@ -241,7 +241,7 @@ TEST(ImapHostileServer, EveryFaultGivesAClearErrorAndNoCrash)
         EXPECT_EQ(error.starts_with("paused: "), paused) << error;
         EXPECT_EQ(error.empty(), c.error.empty()) << error;
         EXPECT_NE(error.find(c.error.substr(paused ? 8 : 0)), std::string::npos) << c.error << "\n" << error;
-        for (const std::string& line : server.received()) {
+        for (const std::string& line : server.stop()) {
             EXPECT_EQ(line.find("SELECT"), std::string::npos) << line;
             EXPECT_TRUE(line.find("BODY") == std::string::npos || line.find("BODY.PEEK[") != std::string::npos) << line;
             const bool loggedIn = line.find("LOGIN") != std::string::npos || line.find("AUTH") != std::string::npos;
