@@ -156,17 +156,14 @@ TEST_F(WorkbookPackage, AFilledCopyKeepsWhatItDoesNotChangeRecalculatesAndReadsB
     EXPECT_NE(after.at("[Content_Types].xml").data.find("sheet.macroEnabled.main+xml"), std::string::npos);
 
     const pugi::xml_document sheet = parse(after.at(kDetailedPart).data);
-    std::vector<std::pair<unsigned, std::string>> order; // row, then column by length and name
-    for (pugi::xml_node row : sheet.document_element().child("sheetData").children("row")) {
-        for (pugi::xml_node cell : row.children("c")) {
-            std::string name = cell.attribute("r").value();
-            name = name.substr(0, name.find_first_of("0123456789"));
-            order.emplace_back(row.attribute("r").as_uint(), std::to_string(name.size()) + name);
-        }
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> order; // row and column of each cell, as stored
+    for (const pugi::xpath_node cell : sheet.select_nodes("//*[local-name()='row']/*[local-name()='c']")) {
+        const auto at = parseCell(cell.node().attribute("r").value()).value_or(CellRef {});
+        order.emplace_back(at.row, at.column);
     }
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
     EXPECT_EQ(std::adjacent_find(order.begin(), order.end()), order.end());
-    EXPECT_EQ(order.back().first, 200u);
+    EXPECT_EQ(std::pair(order.front(), order.back()), std::pair(std::pair(1u, 1u), std::pair(200u, 5u)));
     EXPECT_STREQ(sheet.document_element().child("dimension").attribute("ref").value(), "A1:AD200");
 
     EXPECT_EQ(std::filesystem::status(copy).permissions(), std::filesystem::perms(0644));
