@@ -32,31 +32,24 @@ grep -q '"lEmailsAnalysed": *[1-9]' <<<"$installed" || fail "nothing analysed: $
 
 "$cli" --export "$prefix/results.xlsm" "$prefix/share/brisk/sample-store" >/dev/null 2>&1 ||
   fail "export from the installed program"
-/usr/bin/python3 - "$prefix/results.xlsm" <<'PY' || fail "the exported workbook is not a workbook"
-import sys, zipfile
-with zipfile.ZipFile(sys.argv[1]) as book:
-    names = book.namelist()
-    assert "xl/workbook.xml" in names and any(n.startswith("xl/worksheets/") for n in names), names
-PY
+/usr/bin/python3 -c 'import sys, zipfile; n = zipfile.ZipFile(sys.argv[1]).namelist()
+assert "xl/workbook.xml" in n and any(x.startswith("xl/worksheets/") for x in n), n' "$prefix/results.xlsm" ||
+  fail "the exported workbook is not a workbook"
 
-if command -v desktop-file-validate >/dev/null; then
-  out=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) || fail "desktop-file-validate: $out"
-  [[ -z "$out" ]] || fail "desktop-file-validate: $out"
-else
-  echo "SKIP: desktop-file-validate is not installed (desktop-file-utils)"
+# Whether the validator is there; a message saying what is skipped when not.
+has() { command -v "$1" >/dev/null || { echo "SKIP: $1 is not installed ($2)"; false; }; }
+if has desktop-file-validate desktop-file-utils; then
+  out=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) && [[ -z "$out" ]] ||
+    fail "desktop-file-validate: $out"
 fi
-if command -v appstreamcli >/dev/null; then
+if has appstreamcli appstream; then
   appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null ||
     fail "appstreamcli: $(appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" 2>&1)"
-else
-  echo "SKIP: appstreamcli is not installed (appstream)"
 fi
-if command -v groff >/dev/null; then
+if has groff "the manual pages were not formatted"; then
   for page in brisk brisk-cli; do
     warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/$page.1" 2>&1)
     [[ -z "$warnings" ]] || fail "$page.1: $warnings"
   done
-else
-  echo "SKIP: groff is not installed, the manual pages were not formatted"
 fi
 echo "installed into $prefix and checked"

@@ -18,11 +18,11 @@ namespace brisk::test {
 
 using Lines = std::vector<std::string>;
 
-// A minimal message whose subject identifies it.
+// A minimal message whose subject identifies it, also in its Message-ID.
 inline std::string message(const std::string& subject, const std::string& body = "Hello\n")
 {
-    return "From: Alice <alice@example.com>\nTo: bob@example.com\nSubject: " + subject
-        + "\nDate: Mon, 1 Mar 2021 10:00:00 +0000\n\n" + body;
+    return "From: Alice <alice@example.com>\nTo: bob@example.com\nSubject: " + subject + "\nMessage-ID: <" + subject
+        + "@x>\nDate: Mon, 1 Mar 2021 10:00:00 +0000\n\n" + body;
 }
 
 // One message of an mbox file: its "From " line, the message, a blank line.
@@ -76,12 +76,13 @@ inline void eachFolder(MailFolder& folder, const std::function<void(MailFolder&)
         eachFolder(*child, visit);
 }
 
-// "path (count)" of every folder, depth-first; the root by its name.
+// "path (count)" of every folder, depth-first, the root by its name; the trash marked " trash".
 inline Lines outline(MailFolder& root)
 {
     Lines lines;
     eachFolder(root, [&](MailFolder& f) {
-        lines.push_back((f.parent() ? f.path() : f.name()) + " (" + std::to_string(f.itemCount()) + ")");
+        lines.push_back((f.parent() ? f.path() : f.name()) + " (" + std::to_string(f.itemCount()) + ")"
+                        + (f.isTrash() ? " trash" : ""));
     });
     return lines;
 }

@@ -88,11 +88,10 @@ TEST(HostileStore, LinkedFoldersAreNotFollowedSoLoopsEndAndNothingCountsTwice)
 {
     TempDir dir;
     const fs::path root = dir / "store";
-    makeMaildir(root / "Sent", {"one", "two"});
-    writeFile(root / "Inbox", mboxOf({"inbox"}));
+    buildStore(dir.path(), {{Kind::Maildir, "store/Sent", {"one", "two"}}, {Kind::Mbox, "store/Inbox", {"inbox"}},
+                            {Kind::Maildir, "outside", {"stranger"}}});
     fs::create_directory_symlink(".", root / "Inbox.sbd");
     fs::create_directory_symlink("..", root / "Sent" / "Loop");
-    makeMaildir(dir / "outside", {"stranger"});
     fs::create_directory_symlink(dir / "outside", root / "Elsewhere");
     fs::create_symlink(root / "Sent" / "cur" / "1.eml", root / "Sent" / "cur" / "3.eml");
     EXPECT_EQ(outline(openMailStore(root)->root()), (Lines{"store (0)", "Inbox (1)", "Sent (2)"}));
@@ -140,8 +139,7 @@ TEST(HostileStore, UnreadableFoldersAreShownAndTheirErrorNamesThePathAndCause)
         GTEST_SKIP() << "root reads every folder";
     TempDir dir;
     const fs::path root = dir / "store";
-    makeMaildir(root / "Sent", {"one"});
-    makeMaildir(root / "Locked", {"two"});
+    buildStore(root, {{Kind::Maildir, "Sent", {"one"}}, {Kind::Maildir, "Locked", {"two"}}});
     fs::permissions(root / "Sent" / "cur", fs::perms::none);
     fs::permissions(root / "Locked", fs::perms::none);
     auto store = openMailStore(root);

@@ -54,10 +54,7 @@ std::string streamedBy(const Feed& feed)
 TEST(MailText, ToUtf8WholeAndStreamed)
 {
     ensureGMime();
-    struct Case {
-        std::string bytes, charset, expected;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = { // bytes, charset, UTF-8
         {"plain", "", "plain"}, {"\xE9t\xE9", "", "\xC3\xA9t\xC3\xA9"},
         {std::string("\xFF\xFEh\0i\0", 6), "utf-16", "hi"}, {"\xC4\xE3\xBA\xC3", "gb2312", "\xE4\xBD\xA0\xE5\xA5\xBD"},
         {"\x1B$B$3$s", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93"},
@@ -71,11 +68,11 @@ TEST(MailText, ToUtf8WholeAndStreamed)
         {std::string("nul\0byte \xE9", 10), "", "nul\xEF\xBF\xBD" "byte \xEF\xBF\xBD"},
         {"\x1B$B$3$s$K$A$O\x1B(B ok", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF ok"},
     };
-    for (const Case& c : cases)
-        expectWholeAndStreamed(c.bytes, c.expected, [&](const std::string& b) { return toUtf8(b, c.charset); },
+    for (const auto& [bytes, charset, expected] : cases)
+        expectWholeAndStreamed(bytes, expected, [&](const std::string& b) { return toUtf8(b, charset); },
                                [&](const auto& feed) {
                                    std::string out;
-                                   streamUtf8([&](const TextSink& sink) { return feed(sink), true; }, c.charset,
+                                   streamUtf8([&](const TextSink& sink) { return feed(sink), true; }, charset,
                                               [&](std::string_view text) { out.append(text); });
                                    return out;
                                });
@@ -115,11 +112,8 @@ TEST(MailText, CrLfWholeAndStreamed)
 
 TEST(MailText, MboxIndex)
 {
-    struct Case {
-        std::string mbox;
-        std::vector<std::pair<std::int64_t, std::int64_t>> expected; // offset, length
-    };
-    const Case cases[] = {
+    using Ranges = std::vector<std::pair<std::int64_t, std::int64_t>>; // offset, length
+    const std::pair<std::string, Ranges> cases[] = {
         {"", {}}, {"not an mbox\n", {}},
         {"From a\nX\n\nFrom b\nY\n\n", {{7, 2}, {17, 2}}},     // trailing separator line dropped
         {"From a\nX\nFrom b\nY", {{7, 10}}},                   // "From " not after a blank line
@@ -127,11 +121,11 @@ TEST(MailText, MboxIndex)
         {"From a\nX\n\n>From b\nY\n", {{7, 13}}},              // quoted line is body
         {"From a\n\nFrom b\n", {{7, 0}, {15, 0}}},
     };
-    for (const Case& c : cases) {
-        std::vector<std::pair<std::int64_t, std::int64_t>> got;
-        for (const MboxMessage& m : indexMbox(c.mbox))
+    for (const auto& [mbox, expected] : cases) {
+        Ranges got;
+        for (const MboxMessage& m : indexMbox(mbox))
             got.emplace_back(m.offset, m.length);
-        EXPECT_EQ(got, c.expected) << c.mbox;
+        EXPECT_EQ(got, expected) << mbox;
     }
 }
 
