@@ -26,12 +26,7 @@ PerItemArrays itemsWith(const std::vector<Slot>& slots)
 
 TEST(ResponsePercentilesTest, NearestRankOverTheResponseTimesThatExist)
 {
-    struct Case {
-        const char* what;
-        std::vector<Slot> slots;
-        std::optional<ResponsePercentiles> expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<Slot>, std::optional<ResponsePercentiles>> cases[] = {
         {"n = 1", {{42}}, ResponsePercentiles{42, 42, 42, 42}},
         {"n = 2", {{20}, {10}}, ResponsePercentiles{10, 10, 20, 20}},
         {"n = 4, unsorted", {{40}, {10}, {30}, {20}}, ResponsePercentiles{10, 20, 30, 40}},
@@ -42,26 +37,21 @@ TEST(ResponsePercentilesTest, NearestRankOverTheResponseTimesThatExist)
         {"no response time", {{-1, false}}, std::nullopt},
         {"no slots", {}, std::nullopt},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(responsePercentiles(sortedResponseMinutes(itemsWith(c.slots))), c.expected) << c.what;
+    for (const auto& [what, slots, expected] : cases)
+        EXPECT_EQ(responsePercentiles(sortedResponseMinutes(itemsWith(slots))), expected) << what;
 }
 
 TEST(AnsweredWithinTest, SharesAtTheHourDayAndWeekBoundaries)
 {
-    struct Case {
-        std::vector<Slot> slots;
-        double hour, day, week;
+    const std::pair<std::vector<Slot>, std::array<double, 3>> cases[] = {
+        {{{60}}, {1, 1, 1}},      {{{61}}, {0, 1, 1}},    {{{1440}}, {0, 1, 1}},
+        {{{1441}}, {0, 0, 1}},    {{{10080}}, {0, 0, 1}}, {{{10081}}, {0, 0, 0}},
+        {{{-5}, {0}}, {1, 1, 1}}, {{{30}, {61}, {1441}, {10081}}, {0.25, 0.5, 0.75}},
+        {{{59}, {9000, false}, {20000}}, {0.5, 0.5, 0.5}},
     };
-    const Case cases[] = {
-        {{{60}}, 1, 1, 1},       {{{61}}, 0, 1, 1},      {{{1440}}, 0, 1, 1},
-        {{{1441}}, 0, 0, 1},     {{{10080}}, 0, 0, 1},   {{{10081}}, 0, 0, 0},
-        {{{-5}, {0}}, 1, 1, 1},  {{{30}, {61}, {1441}, {10081}}, 0.25, 0.5, 0.75},
-        {{{59}, {9000, false}, {20000}}, 0.5, 0.5, 0.5},
-    };
-    for (const Case& c : cases) {
-        const auto got = answeredWithin(sortedResponseMinutes(itemsWith(c.slots))).value();
-        EXPECT_EQ((std::array{got.hour, got.day, got.week}), (std::array{c.hour, c.day, c.week}))
-            << c.slots.front().minutes;
+    for (const auto& [slots, shares] : cases) {
+        const auto got = answeredWithin(sortedResponseMinutes(itemsWith(slots))).value();
+        EXPECT_EQ((std::array{got.hour, got.day, got.week}), shares) << slots.front().minutes;
     }
     EXPECT_FALSE(answeredWithin({}));
 }
@@ -69,22 +59,16 @@ TEST(AnsweredWithinTest, SharesAtTheHourDayAndWeekBoundaries)
 TEST(WorkingTimeSetting, TextFormsAndTheirErrors)
 {
     using Days = std::array<bool, 7>;
-    struct DaysCase {
-        const char* text;
-        Days days;
-        const char* shown;
-    };
-    const DaysCase days[] = {
+    const std::tuple<const char*, Days, const char*> days[] = {
         {"Mon-Fri", Days{1, 1, 1, 1, 1, 0, 0}, "Mon-Fri"},
         {"sun-THU", Days{1, 1, 1, 1, 0, 0, 1}, "Mon-Thu, Sun"},
         {"Mon, Wed ,Fri", Days{1, 0, 1, 0, 1, 0, 0}, "Mon, Wed, Fri"},
         {"Sat-Sat", Days{0, 0, 0, 0, 0, 1, 0}, "Sat"},
         {"Fri-Mon,Wed", Days{1, 0, 1, 0, 1, 1, 1}, "Mon, Wed, Fri-Sun"},
     };
-    for (const DaysCase& c : days) {
-        EXPECT_EQ(parseWorkingDays(c.text), c.days) << c.text;
-        EXPECT_EQ(formatWorkingDays(c.days), c.shown) << c.text;
-    }
+    for (const auto& [text, parsed, shown] : days)
+        EXPECT_EQ(std::tuple(parseWorkingDays(text), formatWorkingDays(parsed)),
+                  std::tuple(std::optional(parsed), shown)) << text;
     for (const char* refused : {"", "Mon-", "Monday", "Mon-Fri,", "Mon;Tue"})
         EXPECT_FALSE(parseWorkingDays(refused)) << refused;
     const std::pair<const char*, std::array<int, 2>> hours[] = {
@@ -102,12 +86,7 @@ TEST(WorkingTimeSetting, TextFormsAndTheirErrors)
 // Items analysed by the message analysis, as a run stores them.
 class InsightsOfAnalysedItems : public ::testing::Test, public test::Analysed {
 protected:
-    void feedAt(DateValue received, const std::string& type = "MailItem")
-    {
-        test::MemoryItem data = test::mail(received);
-        data.typeName = type;
-        feed(data);
-    }
+    void feedAt(DateValue at, const char* type = "MailItem") { feed({.typeName = type, .receivedTime = at}); }
     // The local time in `zone` the store gives for a time in UTC.
     DateValue utc(int year, int month, int day, int hour, int minute) const
     {
@@ -144,13 +123,7 @@ TEST_F(InsightsOfAnalysedItems, MapKeysAtMidnightAndAcrossDaylightSavingChanges)
 TEST_F(InsightsOfAnalysedItems, WorkingHoursAtTheirEdges)
 {
     // 13 June 2011 is a Monday.
-    struct Case {
-        const char* days;
-        const char* hours;
-        DateValue received;
-        bool inWorkingTime;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, DateValue, bool> cases[] = {
         {"Mon-Fri", "09:00-18:00", makeDate(2011, 6, 13, 8, 59, 59), false},
         {"Mon-Fri", "09:00-18:00", makeDate(2011, 6, 13, 9, 0, 0), true},
         {"Mon-Fri", "09:00-18:00", makeDate(2011, 6, 17, 17, 59, 59), true},
@@ -163,19 +136,19 @@ TEST_F(InsightsOfAnalysedItems, WorkingHoursAtTheirEdges)
         {"Mon-Sun", "00:00-24:00", makeDate(2011, 6, 19, 23, 59, 59), true},
         {"Mon-Sun", "00:00-24:00", makeDate(2011, 6, 20, 0, 0, 0), true},
     };
-    for (const Case& c : cases) {
+    for (const auto& [days, hours, received, inWorkingTime] : cases) {
         resetStatistics(state);
         PrepareAnalysisArrays(state, 4);
-        feedAt(c.received);
-        EXPECT_EQ(computeInsights(state, parseWorkingTime(c.days, c.hours).value()).workingHoursShare,
-                  c.inWorkingTime ? 1.0 : 0.0) << c.days << ' ' << c.hours << ' ' << formatIsoTimestamp(c.received);
+        feedAt(received);
+        EXPECT_EQ(computeInsights(state, parseWorkingTime(days, hours).value()).workingHoursShare,
+                  inWorkingTime ? 1.0 : 0.0) << days << ' ' << hours << ' ' << formatIsoTimestamp(received);
     }
     // Several items: the share is of all items in the map.
     resetStatistics(state);
     PrepareAnalysisArrays(state, 4);
     EXPECT_FALSE(computeInsights(state, WorkingTime{}).workingHoursShare) << "no item, no share";
     for (int i = 0; i < 5; ++i)
-        feedAt(cases[i].received);
+        feedAt(std::get<2>(cases[i]));
     EXPECT_DOUBLE_EQ(*computeInsights(state, WorkingTime{}).workingHoursShare, 2.0 / 5);
 }
 

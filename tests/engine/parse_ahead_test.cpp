@@ -49,11 +49,6 @@ fs::path writeBrokenStore(const fs::path& root)
     return root;
 }
 
-test::CliRun runWithThreads(const fs::path& store, const std::string& threads)
-{
-    return test::runCliCaptured({"--json", "--threads", threads, store.string()});
-}
-
 class ParseAheadTest : public ::testing::Test {
 protected:
     test::TempDir dir;
@@ -63,10 +58,13 @@ protected:
 TEST_F(ParseAheadTest, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorkers)
 {
     for (const fs::path& store : storesToCompare(broken)) {
-        const test::CliRun alone = runWithThreads(store, "0");
+        const auto run = [&](const char* threads) {
+            return test::runCliCaptured({"--json", "--threads", threads, store.string()});
+        };
+        const test::CliRun alone = run("0");
         ASSERT_NE(alone.out.find("\"lEmailsAnalysed\":"), std::string::npos) << store << alone.err;
         for (const char* threads : {"1", "3"}) {
-            const test::CliRun ahead = runWithThreads(store, threads);
+            const test::CliRun ahead = run(threads);
             EXPECT_EQ(std::tie(ahead.status, ahead.out, ahead.err), std::tie(alone.status, alone.out, alone.err))
                 << store << " threads " << threads;
         }
@@ -79,20 +77,13 @@ TEST_F(ParseAheadTest, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorke
 
 // One run of a store's default folder, paused after item `pauseAt` and
 // resumed, on `threads` workers.
-struct OpenedStore {
-    std::unique_ptr<MailStore> store;
-};
-
-struct PausedRun : OpenedStore, test::EngineRun {
-    PausedRun(const fs::path& storePath, unsigned threads, std::int32_t pauseAt) : OpenedStore{openMailStore(storePath)}
+struct PausedRun : test::StoreFirst<std::unique_ptr<MailStore>>, test::EngineRun {
+    PausedRun(const fs::path& storePath, unsigned threads, std::int32_t pauseAt)
+        : StoreFirst{openMailStore(storePath)}, test::EngineRun(nullptr, pauseAt)
     {
         window.controller().setParseThreads(threads);
         pick(store->defaultFolder());
-        onItem = [this, pauseAt] {
-            maxHeld = std::max(maxHeld, window.controller().parseAhead().held());
-            if (processed() == pauseAt)
-                click();
-        };
+        onItem = [this] { maxHeld = std::max(maxHeld, window.controller().parseAhead().held()); };
         click();
         paused = position();
         heldWhilePaused = window.controller().parseAhead().held();

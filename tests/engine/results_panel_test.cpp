@@ -11,48 +11,36 @@ using test::MemoryFolder;
 using test::MemoryItem;
 
 // Ten mails over four calendar days (12 to 15 June 2011), four of them
-// replies quoted 150, 100, 50 and 20 minutes before they were sent, one of
-// them in a subfolder, and a meeting item.
+// replies quoted 150, 100, 50 and 20 minutes before they were sent (median
+// 75), one of them in a subfolder, and a meeting item: 10 mails a day on
+// average over 4 days (2.5 to even), 34 words and 25 KB over 10 mails.
 TEST(Panel, AKnownRunShowsEveryFigure)
 {
     test::MemoryStore store;
     MemoryFolder& sent = store.top().add("Sent Items");
-    sent.addItem(test::mail(makeDate(2011, 6, 12, 23), "one two three four"));
-    sent.items[0].size = 3000;
+    sent.addItem(
+        {.receivedTime = makeDate(2011, 6, 12, 23), .body = "one two three four", .size = 3000});
     for (const std::string quoted : {"09:30", "10:20", "11:10", "11:40"}) // five words each
-        sent.addItem(test::mail(makeDate(2011, 6, 15, 12), "Sent: 15 June 2011 " + quoted + "\r\n", "RE: x"));
-    MemoryItem meeting;
-    meeting.typeName = "MeetingItem";
-    sent.addItem(meeting);
+        sent.addItem({.receivedTime = makeDate(2011, 6, 15, 12), .subject = "RE: x",
+                      .body = "Sent: 15 June 2011 " + quoted + "\r\n"});
+    sent.addItem({.typeName = "MeetingItem"});
     for (int i = 0; i < 4; ++i)
-        sent.addItem(test::mail(makeDate(2011, 6, 13, 9, i, 0)));
-    MemoryItem wide = test::mail(makeDate(2011, 6, 14, 10, 0, 0), "one two");
-    wide.recipients = {"Bob", "Bob"};
-    wide.size = 6000;
-    sent.add("Sub").addItem(wide);
+        sent.addItem({.receivedTime = makeDate(2011, 6, 13, 9, i, 0)});
+    sent.add("Sub").addItem({.receivedTime = makeDate(2011, 6, 14, 10), .body = "one two",
+                             .size = 6000, .recipients = {"Bob", "Bob"}});
     test::EngineRun run(&sent);
-    EXPECT_EQ(run.box(PanelBox::ProgressNumMaxLabel), "10");
-    EXPECT_EQ(run.box(PanelBox::NumValidEmailsLabel), "(0 email messages found)");
-    EXPECT_EQ(run.box(PanelBox::PickedFolderLabel), "Sent Items");
-    EXPECT_EQ(run.box(PanelBox::CurtMsgLabel), "<none>");
-    EXPECT_EQ(run.box(PanelBox::MedianResponseHrLabel), "");
-    EXPECT_EQ(run.box(PanelBox::DailyEmailsAvgLabel), "0");
+    using Boxes = std::vector<std::string>;
+    EXPECT_EQ(run.boxes(),
+              (Boxes{"0", "10", "0", "0", "0", "0", "0", "0", "", "", "(0 email messages found)",
+                     "Sent Items", "<none>", "<none>"}));
     run.click();
-
-    EXPECT_EQ(run.box(PanelBox::ProgressNumLabel), "11");
-    EXPECT_DOUBLE_EQ(run.window.panel.progress, 1.1); // subfolders take the bar past its end
-    EXPECT_EQ(run.box(PanelBox::NumValidEmailsLabel), "(10 email messages found)");
-    EXPECT_EQ(run.box(PanelBox::DailyEmailsAvgLabel), "2"); // 10 / 4 days, 2.5 to even
-    EXPECT_EQ(run.box(PanelBox::DailyEmailsMaxLabel), "4");
-    EXPECT_EQ(run.box(PanelBox::MedianResponseHrLabel), "1"); // median of 150, 100, 50, 20: 75
-    EXPECT_EQ(run.box(PanelBox::MedianResponseMinLabel), "15");
-    EXPECT_EQ(run.box(PanelBox::ReAndFwdPercentLabel), "40");
-    EXPECT_EQ(run.box(PanelBox::EmailLgtWordsLabel), "3"); // 34 / 10
-    EXPECT_EQ(run.box(PanelBox::EmailSizeKBLabel), "2");   // 25 / 10, 2.5 to even
-    EXPECT_EQ(run.box(PanelBox::OneToOneEmailPCLabel), "90");
-    EXPECT_DOUBLE_EQ(run.app.analysis.vWeekdayPercent(3), 40.0); // 15 June 2011 was a Wednesday
-    EXPECT_DOUBLE_EQ(run.app.analysis.vWeekdayPercent(1), 40.0);
-    EXPECT_TRUE(run.prompts.shown.empty());
+    EXPECT_EQ(run.boxes(),
+              (Boxes{"11", "10", "2", "4", "3", "2", "40", "90", "1", "15",
+                     "(10 email messages found)", "Sent Items", "Sub", "Hello"}));
+    // Subfolders take the bar past its end; 15 June 2011 was a Wednesday.
+    EXPECT_EQ(std::tuple(run.window.panel.progress, run.app.analysis.vWeekdayPercent(3),
+                         run.app.analysis.vWeekdayPercent(1), run.prompts.shown.size()),
+              std::tuple(1.1, 40.0, 40.0, 0u));
 }
 
 TEST(Panel, MediansRoundHalfToEvenAndErrorsAreReported)
@@ -101,18 +89,14 @@ TEST(TopLists, TenMostFrequentByCountThenNameDescendingCutAndPadded)
     test::RecordingPrompts prompts;
     UpdateSenderReceiverList(s, tables, lists, prompts);
     EXPECT_EQ(lists.lines[0], (std::vector<std::string>{"A              |43%", "C              |29%", "B              |29%"}));
-    EXPECT_EQ(lists.texts[0], "A              |43%");
-    EXPECT_EQ(tables.vTopSenderCounts[0], 3);
-    EXPECT_DOUBLE_EQ(*tables.vTopSenderShares[0], 0.43);
-    EXPECT_EQ(tables.vTopSenderNames[5], "");
-    EXPECT_FALSE(tables.vTopSenderCounts[3].has_value());
+    EXPECT_EQ(std::tuple(lists.texts[0], tables.vTopSenderCounts[0], tables.vTopSenderShares[0],
+                         tables.vTopSenderNames[5], tables.vTopSenderCounts[3], lists.enabled),
+              std::tuple("A              |43%", 3, 0.43, "", std::nullopt, true));
     ASSERT_EQ(lists.lines[1].size(), 10u);
-    EXPECT_EQ(tables.vTopReceiverNames[0], "name11");
-    EXPECT_EQ(tables.vTopReceiverNames[7], "name4");
     EXPECT_EQ(lists.lines[1][8], "J\xC3\xBCrgen M\xC3\xBCller-S|71%");
-    EXPECT_EQ(tables.vTopReceiverNames[9], "name3");
-    EXPECT_EQ(tables.vTopReceiverNames[10], "");
-    EXPECT_TRUE(lists.enabled);
+    const auto& receivers = tables.vTopReceiverNames;
+    EXPECT_EQ((std::array{receivers[0], receivers[7], receivers[9], receivers[10]}),
+              (std::array<std::string, 4>{"name11", "name4", "name3", ""}));
     EXPECT_EQ(topListLine("abcdefghijklmnopqrst", 0.07), "abcdefghijklmno|7%");
 
     ResetSenderReceiverList(lists);
