@@ -23,8 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-std::string store() { return sampleStoreDir().string(); }
-
 void makeMaildirWith(const fs::path& dir, const std::vector<std::string>& raws)
 {
     for (const char* sub : {"cur", "new", "tmp"})
@@ -36,20 +34,13 @@ void makeMaildirWith(const fs::path& dir, const std::vector<std::string>& raws)
 const std::string kGood = "From: Ann <ann@example.com>\nTo: bob@example.com\nSubject: fine\n"
                           "Date: Mon, 1 Mar 2010 10:00:00 +0000\n\nHello\n";
 
-class CliSampleStore : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(fs::exists(sampleStoreDir() / ".complete")) << "build the sample_store target";
-    }
-};
-
 // Bad arguments exit with 2 and a one-line message, help and version in the
 // GNU form with 0 wherever they stand; a store read in part exits with 1 and
 // still prints its figures, with a line naming each file and its cause; the
 // JSON and text forms of a run, and one item.
-TEST_F(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
+TEST(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
 {
+    ASSERT_TRUE(fs::exists(sampleStoreDir() / ".complete")) << "build the sample_store target";
     TempDir dir;
     // A header that never ends is an item no reader can take.
     const std::string endless = "Subject: endless\nX-Long: " + std::string(std::size_t{5} << 20, 'x') + "\n";
@@ -59,7 +50,7 @@ TEST_F(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
     makeMaildirWith(dir / "escape" / "Sent\x1b[31m", {kGood});
     makeMaildirWith(dir / "empty" / "Sent Items", {});
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    const std::string s = store(), d = dir.path().string();
+    const std::string s = sampleStoreDir().string(), d = dir.path().string();
     const std::string zeros = json(std::vector<std::vector<int>>(7, std::vector<int>(24, 0))).dump();
     const std::string usage = "Usage: brisk-cli [OPTION]... STORE\n  or:  brisk-cli --list-folders STORE\n";
     const CliCase cases[] = {

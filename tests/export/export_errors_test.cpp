@@ -78,21 +78,18 @@ TEST_F(HandMadeTemplate, NoResponseTimeAtAllLeavesTheOverallMediansSilently)
 
 TEST(BucketMedian, OnlyTheBucketsResponseTimesInHours)
 {
-    const struct {
-        std::vector<std::int8_t> keys;
-        std::vector<std::int32_t> minutes; // -1 fills a slot without a response
-        std::vector<bool> responded;
-        int key;
-        std::optional<double> hours;
-    } cases[] = {{{1, 1, 1, 1, 2}, {150, 30, 210, 90, 600}, {true, true, true, true, true}, 1, 2.0},
-                 {{1, 1, 1}, {-1, -1, 60}, {false, false, true}, 1, 1.0},
-                 {{1}, {-1}, {true}, 1, -1.0 / 60}, // a real -1 minute counts
-                 {{4, 1}, {-1, 30}, {false, true}, 4, std::nullopt}};
-    for (const auto& c : cases) {
+    // The items' keys, minutes (-1 fills a slot without a response) and
+    // responded flags, the key asked for and its median.
+    using Case = std::tuple<std::vector<std::int8_t>, std::vector<std::int32_t>, std::vector<bool>, int,
+                            std::optional<double>>;
+    const Case cases[] = {{{1, 1, 1, 1, 2}, {150, 30, 210, 90, 600}, {true, true, true, true, true}, 1, 2.0},
+                          {{1, 1, 1}, {-1, -1, 60}, {false, false, true}, 1, 1.0},
+                          {{1}, {-1}, {true}, 1, -1.0 / 60}, // a real -1 minute counts
+                          {{4, 1}, {-1, 30}, {false, true}, 4, std::nullopt}};
+    for (const auto& [keys, minutes, responded, key, hours] : cases) {
         PerItemArrays items;
-        items.vItemResponseMinutes = c.minutes;
-        items.responded = c.responded;
-        EXPECT_EQ(bucketMedianHours(items, c.keys, c.key), c.hours) << c.keys.size();
+        std::tie(items.vItemResponseMinutes, items.responded) = std::tie(minutes, responded);
+        EXPECT_EQ(bucketMedianHours(items, keys, key), hours) << keys.size();
     }
 }
 

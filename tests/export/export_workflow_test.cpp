@@ -74,13 +74,9 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
     MemoryItem meeting;
     meeting.typeName = "MeetingItem";
     MemoryFolder& noMail = store.top().add("Meetings").addItem(meeting);
-    const struct {
-        const char* what;
-        std::function<void()> arrange; // after the known store's analysis
-        std::string message; // the message's start, "" for none
-        int asked;
-        std::vector<bool> busy;
-    } cases[] = {
+    // What stands in the way, arranged after the known store's analysis; the
+    // message's start ("" for none), the dialogs asked and the hourglass calls.
+    const std::tuple<const char*, std::function<void()>, std::string, int, std::vector<bool>> cases[] = {
         {"template missing", [&] { std::filesystem::remove(appTemplate()); },
          "Template file missing! Make sure the file %%BRISK Vezoriv Analysis Template%%.xlsm is in the same folder "
          "as the application.", 1, {}},
@@ -91,8 +87,8 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
          saveFailed, 1, {true, false}},
         {"no analysed mail", [&] { analyse(noMail); }, "No records to show!", 0, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, arrange, message, asked, busy] : cases) {
+        SCOPED_TRACE(what);
         std::filesystem::copy_file(builtTemplatePath(), appTemplate(),
                                    std::filesystem::copy_options::overwrite_existing);
         app.settings = settings;
@@ -102,18 +98,16 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
         log.entries.clear();
         prompts.shown.clear();
         analyse(knownFolder());
-        c.arrange();
+        arrange();
         EXPECT_FALSE(exportNow());
-        ASSERT_EQ(prompts.shown.size(), c.message.empty() ? 0u : 1u) << ::testing::PrintToString(prompts.texts());
-        if (!c.message.empty()) {
-            EXPECT_EQ(prompts.shown[0].text.rfind(c.message, 0), 0u) << prompts.shown[0].text;
-            EXPECT_GT(prompts.shown[0].text.size(), c.message == saveFailed ? saveFailed.size() : 0u);
+        ASSERT_EQ(prompts.shown.size(), message.empty() ? 0u : 1u) << ::testing::PrintToString(prompts.texts());
+        if (!message.empty()) {
+            EXPECT_EQ(prompts.shown[0].text.rfind(message, 0), 0u) << prompts.shown[0].text;
+            EXPECT_GT(prompts.shown[0].text.size(), message == saveFailed ? saveFailed.size() : 0u);
             EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rizovave");
         }
-        EXPECT_EQ(view.asked, c.asked);
-        EXPECT_EQ(view.busyCalls, c.busy);
-        EXPECT_EQ(log.entries, std::vector<std::string>{"results"});
-        EXPECT_TRUE(desktop.files.empty());
+        EXPECT_EQ(std::tuple(view.asked, view.busyCalls, log.entries, desktop.files.size()),
+                  std::tuple(asked, busy, std::vector<std::string>{"results"}, 0u));
         EXPECT_LE(entryCount(appDir), 1) << "the template at most";
     }
 }

@@ -243,11 +243,8 @@ TEST_F(UsageFixture, TheReportCommandPrintsTheReportPathOrRefusesWithOneLine)
     ScopedEnv home("HOME", dir.path().string());
     ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
     const fs::path one = dir / "new" / "one";
-    const struct {
-        Texts args;
-        int code;
-        fs::path out;
-    } cases[] = {
+    // The arguments, the exit status and the folder the report goes to.
+    const std::tuple<Texts, int, fs::path> cases[] = {
         {{"--usage-report", "--shared-folder", shared.string(), "--out", one.string()}, 0, one},
         {{"--out=" + (dir / "two").string(), "--shared-folder=" + shared.string()}, 0, dir / "two"},
         {{"--shared-folder", shared.string()}, 0, dir / "Documents"},
@@ -257,18 +254,18 @@ TEST_F(UsageFixture, TheReportCommandPrintsTheReportPathOrRefusesWithOneLine)
         {{"--usage-report", "stray"}, 2, {}},
         {{"--shared-folder", (dir / "missing").string(), "--out", reports.string()}, 2, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [args, code, folder] : cases) {
         std::ostringstream out, err;
-        EXPECT_EQ(usageReportCommand(c.args, out, err), c.code) << c.args.back();
+        EXPECT_EQ(usageReportCommand(args, out, err), code) << args.back();
         const std::string line = err.str();
-        if (c.code != 0) {
+        if (code != 0) {
             EXPECT_TRUE(out.str().empty() && line.starts_with("brisk-cli --usage-report: ")
                         && std::count(line.begin(), line.end(), '\n') == 1) << line;
             continue;
         }
         ASSERT_TRUE(out.str().ends_with(".csv\n")) << out.str();
         const fs::path printed = out.str().substr(0, out.str().size() - 1);
-        EXPECT_EQ(printed.parent_path(), c.out);
+        EXPECT_EQ(printed.parent_path(), folder);
         EXPECT_TRUE(printed.filename().string().starts_with("BMAusageAsOn"));
         EXPECT_TRUE(readFile(printed).ends_with(owner + ",0,05-12-26 09:08:12,launch,\r\n"));
         EXPECT_EQ(line, "");

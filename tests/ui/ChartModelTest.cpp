@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <tuple>
 
 namespace brisk::chart {
 namespace {
@@ -17,28 +19,22 @@ TEST(ChartModel, EachModeShowsItsDistributionUnderItsLabels)
     state.vHourPercent(10) = 25;   // 09-10
     state.vWeekdayPercent(7) = 40; // Sunday
     state.vMonthPercent(1) = 60;   // January
-    struct Case {
-        ChartMode mode;
-        std::size_t columns;
-        const char* first;
-        const char* last;
-        std::size_t set;
-        double value;
-    };
-    for (const Case& c : {Case{ChartMode::TimeOfDay, 24, "00-01", "23-24", 9, 25},
-                          Case{ChartMode::DayOfWeek, 7, "MON", "SUN", 6, 40},
-                          Case{ChartMode::MonthOfYear, 12, "JAN", "DEC", 0, 60}}) {
-        const std::vector<double> values = chartPercentages(state, c.mode);
-        ASSERT_EQ(values.size(), c.columns);
-        ASSERT_EQ(chartCategories(c.mode).size(), c.columns);
-        EXPECT_EQ(chartCategories(c.mode).front() + chartCategories(c.mode).back(), std::string(c.first) + c.last);
-        EXPECT_EQ(values[c.set], c.value) << c.first;
-        EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), static_cast<long>(c.columns - 1)) << c.first;
+    // The columns, the first and last labels, the column set and its value.
+    const std::tuple<ChartMode, std::size_t, const char*, const char*, std::size_t, double> cases[] = {
+        {ChartMode::TimeOfDay, 24, "00-01", "23-24", 9, 25},
+        {ChartMode::DayOfWeek, 7, "MON", "SUN", 6, 40},
+        {ChartMode::MonthOfYear, 12, "JAN", "DEC", 0, 60}};
+    for (const auto& [mode, columns, first, last, set, value] : cases) {
+        const std::vector<double> values = chartPercentages(state, mode);
+        ASSERT_EQ(values.size(), columns);
+        ASSERT_EQ(chartCategories(mode).size(), columns);
+        EXPECT_EQ(chartCategories(mode).front() + chartCategories(mode).back(), std::string(first) + last);
+        EXPECT_EQ(values[set], value) << first;
+        EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), static_cast<long>(columns - 1)) << first;
     }
     // Day of week wins, then month of year, else time of day.
-    EXPECT_EQ(chartModeOf(true, true), ChartMode::DayOfWeek);
-    EXPECT_EQ(chartModeOf(false, true), ChartMode::MonthOfYear);
-    EXPECT_EQ(chartModeOf(false, false), ChartMode::TimeOfDay);
+    EXPECT_EQ((std::array{chartModeOf(true, true), chartModeOf(false, true), chartModeOf(false, false)}),
+              (std::array{ChartMode::DayOfWeek, ChartMode::MonthOfYear, ChartMode::TimeOfDay}));
 }
 
 TEST(ChartModel, WritesGoToTheSelectedColumnAndOnlyTheShownOneRedraws)
