@@ -66,22 +66,17 @@ TEST(CliIndependent, PstFiguresEqualThoseOfTheSameMessagesAsMaildir)
     if (!fs::is_directory(pst))
         GTEST_SKIP() << "../shared/corpora/pst is absent";
     const std::string script = readFile(sourceDir() / "scripts" / "pst-to-maildir");
-    const struct {
-        const char* file;
-        const char* folder;
-        long analysed;
-    } cases[] = {{"tika/testPST.pst", "", 7},
-                 {"aspose-net/Outlook.pst", "Sent Items", 6},
-                 {"aspose-net/Outlook.pst", "Inbox", 8},
-                 {"aspose-net/Chunks_Test_part1.pst", "Sent Items", 31},
-                 {"hughbe-PstReader/backup.pst", "Inbox", 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.file) + " " + c.folder);
+    // The file, the folder and the messages it holds.
+    const std::tuple<const char*, const char*, long> cases[] = {
+        {"tika/testPST.pst", "", 7}, {"aspose-net/Outlook.pst", "Sent Items", 6}, {"aspose-net/Outlook.pst", "Inbox", 8},
+        {"aspose-net/Chunks_Test_part1.pst", "Sent Items", 31}, {"hughbe-PstReader/backup.pst", "Inbox", 1}};
+    for (const auto& [name, folder, analysed] : cases) {
+        SCOPED_TRACE(std::string(name) + " " + folder);
         TempDir dir;
-        const std::string file = (pst / c.file).string();
-        runPython(script, {file, c.folder, (dir / "box").string()});
-        const json a = jsonRun({"--json", "--folder", c.folder, file}), b = jsonRun({"--json", (dir / "box").string()});
-        EXPECT_EQ(a["lEmailsAnalysed"], c.analysed);
+        const std::string file = (pst / name).string();
+        runPython(script, {file, folder, (dir / "box").string()});
+        const json a = jsonRun({"--json", "--folder", folder, file}), b = jsonRun({"--json", (dir / "box").string()});
+        EXPECT_EQ(a["lEmailsAnalysed"], analysed);
         for (const char* key : {"lEmailsProcessed", "lEmailsAnalysed", "lResponseCount", "lOneToOneEmails",
                                 "lTotalChars", "lTotalWords", "dFirstEmailDate", "dLastEmailDate", "vHourCount",
                                 "vWeekdayCount", "vMonthCount", "topSenders", "topReceivers"})

@@ -27,12 +27,9 @@ using HandMadeTemplate = ExportFixture;
 
 TEST_F(HandMadeTemplate, EachFailingWriteBeforeTheMediansShowsTheMessageAndTheExportCompletes)
 {
-    const struct {
-        const char* what;
-        std::string pattern, with;
-        std::size_t messages;
-        CellTable cells; // what the saved file holds
-    } cases[] = {
+    // What is wrong, the pattern replaced in workbook.xml and by what, the
+    // messages shown and what the saved file holds.
+    const std::tuple<const char*, std::string, std::string, std::size_t, CellTable> cases[] = {
         {"a label missing", "<definedName name=\"OutputMailboxLabel\">[^<]*</definedName>", "", 1,
          {{"Summary!C5", ""}, {"label:OutputUsernameLabel", kUserName}, {"DetailedResults!H3", 1.5}}},
         // The labels still point at "Summary": twenty writes fail, the user
@@ -43,19 +40,19 @@ TEST_F(HandMadeTemplate, EachFailingWriteBeforeTheMediansShowsTheMessageAndTheEx
          {{"label:OutputValidEmailsCountLabel", 10}, {"Details!B10", ""}}},
         {"no Insights sheet", "<sheet name=\"Insights\"", "<sheet name=\"Notes\"", 0,
          {{"DetailedResults!B10", 10}, {"Notes!B5", ""}, {"Notes!B29", ""}}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, pattern, with, messages, cells] : cases) {
+        SCOPED_TRACE(what);
         std::filesystem::remove(appTemplate());
-        runPython(kEditWorkbookXml, {builtTemplatePath().string(), appTemplate().string(), c.pattern, c.with});
+        runPython(kEditWorkbookXml, {builtTemplatePath().string(), appTemplate().string(), pattern, with});
         prompts.shown.clear();
         analyse(knownFolder());
         const auto saved = exportNow();
-        EXPECT_EQ(prompts.texts(), std::vector<std::string>(c.messages, kGeneric));
+        EXPECT_EQ(prompts.texts(), std::vector<std::string>(messages, kGeneric));
         for (const auto& shown : prompts.shown)
             EXPECT_EQ(shown.title, "Brisk Vezoriv Rireviru");
         ASSERT_TRUE(saved);
         EXPECT_EQ(desktop.files.back(), *saved);
-        expectCells(*saved, c.cells);
+        expectCells(*saved, cells);
         clock.advanceSeconds(1);
     }
 }

@@ -45,8 +45,8 @@ TEST(FileProcedures, DoesFolderExistAndWriteToFileAppendingCodePageLinesOrShowin
         RecordingPrompts prompts;
         WriteToFile(path, "line", prompts);
         ASSERT_EQ(prompts.texts(), std::vector<std::string>{"BRISK Vezoriv Rizovave: Error writing to file: " + path});
-        EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rireviru");
-        EXPECT_FALSE(prompts.shown[0].question);
+        EXPECT_EQ(std::pair(prompts.shown[0].title, prompts.shown[0].question),
+                  std::pair(std::string("Brisk Vezoriv Rireviru"), false));
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
     EXPECT_EQ(readFile(dir / "victim"), "kept");

@@ -89,11 +89,10 @@ TEST(DesignMetrics, MissingFontsFallBackToTheSameKindAndScalingMovesEveryControl
     inner->setGeometry(8, 24, 41, 19);
     combo->setGeometry(110, 10, 80, 22);
     scaleDesign(root, 1.5);
-    EXPECT_EQ(root.size(), QSize(300, 150));
-    EXPECT_EQ(root.minimumSize(), root.maximumSize());
-    EXPECT_EQ(frame->geometry(), QRect(12, 24, 150, 90));
-    EXPECT_EQ(inner->geometry(), QRect(12, 36, 62, 29));
-    EXPECT_EQ(combo->geometry(), QRect(165, 15, 120, 33));
+    EXPECT_EQ((std::array{root.size(), root.minimumSize(), root.maximumSize()}),
+              (std::array{QSize(300, 150), QSize(300, 150), QSize(300, 150)}));
+    EXPECT_EQ((std::array{frame->geometry(), inner->geometry(), combo->geometry()}),
+              (std::array{QRect(12, 24, 150, 90), QRect(12, 36, 62, 29), QRect(165, 15, 120, 33)}));
 }
 
 } // namespace

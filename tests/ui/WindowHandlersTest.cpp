@@ -186,30 +186,27 @@ TEST_F(MainWindowTest, EachChartModeButtonTitlesAndDrawsItsDistributionWithWhole
     launch();
     clickStart();
     LiveChartView& view = window->chartView();
-    struct Case {
-        QRadioButton* button;
-        const char* title;
-        int columns, index;
-        const char* tip;
-    };
-    for (const Case& c : {Case{ui.TimeOfDayOptionButton, "%Emails in different hours", 24, 9, "09-10: 50%"},
-                          Case{ui.MonthOfYearOptionButton, "%Emails in different months", 12, 5, "JUN: 100%"},
-                          Case{ui.DayOfWeekOptionButton, "%Emails on different days", 7, 2, "WED: 100%"}}) {
-        click(c.button);
-        EXPECT_EQ(ui.ChartTitleLabel->text().toStdString(), c.title);
-        ASSERT_EQ(view.barSet()->count(), c.columns) << c.title;
-        EXPECT_EQ(view.categoryAxis()->categories().size(), c.columns);
+    // The button, the chart's title, its columns, a hovered column and its tip.
+    const std::tuple<QRadioButton*, const char*, int, int, const char*> cases[] = {
+        {ui.TimeOfDayOptionButton, "%Emails in different hours", 24, 9, "09-10: 50%"},
+        {ui.MonthOfYearOptionButton, "%Emails in different months", 12, 5, "JUN: 100%"},
+        {ui.DayOfWeekOptionButton, "%Emails on different days", 7, 2, "WED: 100%"}};
+    for (const auto& [button, title, columns, hovered, tip] : cases) {
+        click(button);
+        EXPECT_EQ(ui.ChartTitleLabel->text().toStdString(), title);
+        ASSERT_EQ(view.barSet()->count(), columns) << title;
+        EXPECT_EQ(view.categoryAxis()->categories().size(), columns);
         QApplication::processEvents();
         const QList<QRectF> labels = view.categoryLabelRects();
-        ASSERT_EQ(labels.size(), c.columns);
+        ASSERT_EQ(labels.size(), columns);
         const QRectF plot = ui.BRISKChartOLE->chart()->plotArea();
         for (int i = 0; i < labels.size(); ++i) {
-            EXPECT_GE(labels[i].top(), plot.bottom()) << c.title << i;
-            EXPECT_TRUE(QRectF(QPointF(0, 0), ui.BRISKChartOLE->size()).contains(labels[i])) << c.title << i;
-            EXPECT_LE(i > 0 ? labels[i - 1].right() : 0.0, labels[i].left()) << c.title << i;
+            EXPECT_GE(labels[i].top(), plot.bottom()) << title << i;
+            EXPECT_TRUE(QRectF(QPointF(0, 0), ui.BRISKChartOLE->size()).contains(labels[i])) << title << i;
+            EXPECT_LE(i > 0 ? labels[i - 1].right() : 0.0, labels[i].left()) << title << i;
         }
-        emit view.barSet()->hovered(true, c.index);
-        EXPECT_EQ(QToolTip::text().toStdString(), c.tip);
+        emit view.barSet()->hovered(true, hovered);
+        EXPECT_EQ(QToolTip::text().toStdString(), tip);
     }
 }
 
