@@ -126,7 +126,9 @@ PerItemArrays itemsWith(const std::vector<Slot>& slots)
     return items;
 }
 
-TEST(ResponsePercentilesTest, NearestRankOverTheResponseTimesThatExist)
+// Nearest-rank percentiles over the response times that exist, and the
+// shares answered within an hour, a day and a week at their boundaries.
+TEST(ResponseTimes, NearestRankPercentilesAndSharesAnsweredWithinAnHourADayAndAWeek)
 {
     const std::tuple<const char*, std::vector<Slot>, std::optional<ResponsePercentiles>> cases[] = {
         {"n = 1", {{42}}, ResponsePercentiles{42, 42, 42, 42}},
@@ -141,19 +143,15 @@ TEST(ResponsePercentilesTest, NearestRankOverTheResponseTimesThatExist)
     };
     for (const auto& [what, slots, expected] : cases)
         EXPECT_EQ(responsePercentiles(sortedResponseMinutes(itemsWith(slots))), expected) << what;
-}
-
-TEST(AnsweredWithinTest, SharesAtTheHourDayAndWeekBoundaries)
-{
-    const std::pair<std::vector<Slot>, std::array<double, 3>> cases[] = {
+    const std::pair<std::vector<Slot>, std::array<double, 3>> shares[] = {
         {{{60}}, {1, 1, 1}},      {{{61}}, {0, 1, 1}},    {{{1440}}, {0, 1, 1}},
         {{{1441}}, {0, 0, 1}},    {{{10080}}, {0, 0, 1}}, {{{10081}}, {0, 0, 0}},
         {{{-5}, {0}}, {1, 1, 1}}, {{{30}, {61}, {1441}, {10081}}, {0.25, 0.5, 0.75}},
         {{{59}, {9000, false}, {20000}}, {0.5, 0.5, 0.5}},
     };
-    for (const auto& [slots, shares] : cases) {
+    for (const auto& [slots, within] : shares) {
         const auto got = answeredWithin(sortedResponseMinutes(itemsWith(slots))).value();
-        EXPECT_EQ((std::array{got.hour, got.day, got.week}), shares) << slots.front().minutes;
+        EXPECT_EQ((std::array{got.hour, got.day, got.week}), within) << slots.front().minutes;
     }
     EXPECT_FALSE(answeredWithin({}));
 }

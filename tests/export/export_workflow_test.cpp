@@ -74,9 +74,7 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
 {
     const std::string saveFailed = "The results file could not be saved: ";
     const Settings settings = app.settings;
-    MemoryItem meeting;
-    meeting.typeName = "MeetingItem";
-    MemoryFolder& noMail = store.top().add("Meetings").addItem(meeting);
+    MemoryFolder& noMail = store.top().add("Meetings").addItem({.typeName = "MeetingItem"});
     // What stands in the way, arranged after the known store's analysis; the
     // message's start ("" for none), the dialogs asked and the hourglass calls.
     const std::tuple<const char*, std::function<void()>, std::string, int, std::vector<bool>> cases[] = {

@@ -29,7 +29,7 @@ TEST(CompareCells, FollowsTheKindRulesBothWays)
     EXPECT_THROW(Array(1, 7).at(8), std::out_of_range);
 }
 
-TEST(ArrayArithmetic, SumsScalesAndDividesKeepingBoundsWithEmptyCellsAsZero)
+TEST(ArrayArithmetic, SumsScalesDividesAndMediansKeepingBoundsWithEmptyCellsAsZero)
 {
     EXPECT_EQ(SumArray(Array(0, 5)), 0);
     const Array week = numbers(1, {1, 0, 1, 0, 0, 2, 0});
@@ -43,10 +43,7 @@ TEST(ArrayArithmetic, SumsScalesAndDividesKeepingBoundsWithEmptyCellsAsZero)
     EXPECT_TRUE(SortArray(numbers(0, {1, 2, 3, 4, 5, 6}), false, &companion, report).isEmptyResult());
     EXPECT_EQ(companion, Array(0, 4, "c"));
     EXPECT_EQ(reports, (std::vector<std::string>{"Array lengths dont match", "Array lengths dont match"}));
-}
-
-TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCellsFromTheLowerBound)
-{
+    // The median takes the middle of the first n cells from the lower bound.
     const Array sorted = numbers(0, {9, 7, 4, 1});
     EXPECT_EQ((std::array{MedianOfSorted(sorted, 4), MedianOfSorted(sorted, 3), MedianOfSorted(sorted, 1),
                           MedianOfSorted(numbers(1, {9, 7, 4, 1}), 2)}), (std::array{5.5, 7.0, 9.0, 8.0}));

@@ -81,8 +81,7 @@ TEST_F(MainWindowTest, StartRunsAQueuedPauseStopsAndResumeEndsWithEveryFigureSho
     EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.texts());
 
     // The same folder again with nothing analysed: the lists end empty.
-    sent.items.resize(1);
-    sent.items[0].receivedTime = makeDate(1985, 1, 1, 12, 0, 0);
+    sent.items = {{.receivedTime = makeDate(1985, 1, 1, 12)}};
     clickStart();
     EXPECT_EQ(std::tuple(lines(*ui.TopSendersCombo), ui.TopReceiversCombo->currentText().toStdString(),
                          ui.TopReceiversCombo->isEnabled()),
