@@ -221,8 +221,11 @@ TEST(CliIndependent, PstFiguresEqualThoseOfTheSameMessagesAsMaildir)
     const std::string script = readFile(sourceDir() / "scripts" / "pst-to-maildir");
     // The file, the folder and the messages it holds.
     const std::tuple<const char*, const char*, long> cases[] = {
-        {"tika/testPST.pst", "", 7}, {"aspose-net/Outlook.pst", "Sent Items", 6}, {"aspose-net/Outlook.pst", "Inbox", 8},
-        {"aspose-net/Chunks_Test_part1.pst", "Sent Items", 31}, {"hughbe-PstReader/backup.pst", "Inbox", 1}};
+        {"tika/testPST.pst", "", 7},
+        {"aspose-net/Outlook.pst", "Sent Items", 6},
+        {"aspose-net/Outlook.pst", "Inbox", 8},
+        {"aspose-net/Chunks_Test_part1.pst", "Sent Items", 31},
+        {"hughbe-PstReader/backup.pst", "Inbox", 1}};
     for (const auto& [name, folder, analysed] : cases) {
         SCOPED_TRACE(std::string(name) + " " + folder);
         TempDir dir;
