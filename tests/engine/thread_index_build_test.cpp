@@ -124,12 +124,11 @@ protected:
     {
         before.click();
         const AnalysisState& s = before.app.analysis;
-        ASSERT_EQ(s.lEmailsAnalysed, kItems);
-        ASSERT_EQ(s.responseSources, (std::array<std::int32_t, 3>{1, 3, 3}));
-        ASSERT_EQ(test::first(s.items.vItemResponseMinutes, kItems),
-                  (std::vector<int>{-1, 180, 60, 150, 30, 30, -1, -1, 30, 1440}));
-        ASSERT_EQ(before.waiting, std::vector<int>(kItems, 0));
-        ASSERT_TRUE(before.prompts.shown.empty());
+        ASSERT_EQ(std::tuple(s.lEmailsAnalysed, s.responseSources, test::first(s.items.vItemResponseMinutes, kItems),
+                             before.waiting, before.prompts.shown.size()),
+                  std::tuple(kItems, std::array<std::int32_t, 3>{1, 3, 3},
+                             std::vector<int>{-1, 180, 60, 150, 30, 30, -1, -1, 30, 1440},
+                             std::vector<int>(kItems, 0), 0u));
     }
 
     IndexedRun before{false};
@@ -173,9 +172,8 @@ TEST_F(ThreadIndexBuildTest, NoScanUntilAReplyNeedsTheIndex)
 {
     IndexedRun inbox(true, -1, -1, "Inbox");
     inbox.click();
-    EXPECT_EQ(inbox.app.analysis.lEmailsAnalysed, 2);
-    EXPECT_FALSE(inbox.gate->started);
-    EXPECT_FALSE(inbox.index().active());
+    EXPECT_EQ(std::tuple(inbox.app.analysis.lEmailsAnalysed, inbox.gate->started.load(), inbox.index().active()),
+              std::tuple(2, false, false));
 
     IndexedRun sent(true, 1);
     sent.click();
@@ -208,18 +206,16 @@ TEST_F(ThreadIndexBuildTest, AbandoningARunStopsAndJoinsTheScan)
     IndexedRun picked(true, 4);
     picked.click();
     picked.window.controller().abandonRun();
-    EXPECT_TRUE(picked.gate->sawStop);
-    EXPECT_FALSE(picked.index().active());
-    EXPECT_EQ(picked.index().waiting(), 0u);
-    EXPECT_EQ(picked.app.analysis.responseSources, (std::array<std::int32_t, 3>{1, 0, 0}));
+    EXPECT_EQ(std::tuple(picked.gate->sawStop.load(), picked.index().active(), picked.index().waiting(),
+                         picked.app.analysis.responseSources),
+              std::tuple(true, false, 0u, std::array<std::int32_t, 3>{1, 0, 0}));
 
     // The window closed from inside the walk.
     IndexedRun closed(true);
     closed.exitAt = 3;
     closed.click();
-    EXPECT_TRUE(closed.window.controller().terminated());
-    EXPECT_TRUE(closed.gate->sawStop);
-    EXPECT_FALSE(closed.index().active());
+    EXPECT_EQ(std::tuple(closed.window.controller().terminated(), closed.gate->sawStop.load(), closed.index().active()),
+              std::tuple(true, true, false));
 
     // A paused run dropped with its scan going: the thread is stopped and
     // joined (a thread left joinable would end the process).
