@@ -28,11 +28,8 @@ struct CliRun {
 inline CliRun runCliCaptured(const std::vector<std::string>& args)
 {
     std::ostringstream out, err;
-    CliRun run;
-    run.status = brisk::runCli(args, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    const int status = brisk::runCli(args, out, err);
+    return {status, out.str(), err.str()};
 }
 
 // A run's exit status, texts its output holds (none: it is empty) and a

@@ -1,6 +1,7 @@
 #pragma once
-// What the engine tests share: mail made from a few fields, one item analysed
-// as the walk analyses it, and a whole run through the window without a screen.
+// What the engine tests share: one item analysed as the walk analyses it, and
+// a whole run through the window without a screen. Mail is made from a few
+// fields with designated initialisers: MemoryItem{.subject = "Re: x"}.
 
 #include "engine/MessageAnalysis.h"
 #include "engine/ThreadIndex.h"
@@ -10,25 +11,8 @@
 #include "tests/support/TestSupport.h"
 
 #include <functional>
-#include <tuple>
 
 namespace brisk::test {
-
-inline MemoryItem mail(DateValue received, std::string body = "Hi there\r\n", std::string subject = "Hello",
-                       std::vector<std::string> inReplyTo = {}, std::vector<std::string> references = {})
-{
-    MemoryItem item;
-    std::tie(item.receivedTime, item.body, item.subject, item.inReplyTo, item.references) =
-        std::tie(received, body, subject, inReplyTo, references);
-    return item;
-}
-
-inline MemoryItem original(const char* messageId, DateValue received)
-{
-    MemoryItem item = mail(received);
-    item.messageId = messageId;
-    return item;
-}
 
 // The first n values, as ints.
 template <class Values>
@@ -52,19 +36,23 @@ struct Analysed {
 };
 
 // A base put before the run: its store outlives the run, as a store outlives the window.
+template <class Store = MemoryStore>
 struct StoreFirst {
-    MemoryStore store;
+    Store store;
 };
 
 // A run of the picked folder on 6 December 2026 09:00; `onItem` is called
-// after every item.
+// after every item, then Start (Pause) is clicked after item `pauseAt`.
 template <class Window = HeadlessWindow>
 struct BasicRun {
-    explicit BasicRun(MailFolder* picked = nullptr) : window(app, prompts, log, clock)
+    explicit BasicRun(MailFolder* picked = nullptr, std::int32_t pause = -1)
+        : window(app, prompts, log, clock), pauseAt(pause)
     {
         window.onYield = [this] {
             if (onItem)
                 onItem();
+            if (processed() == pauseAt)
+                click();
         };
         if (picked)
             pick(*picked);
@@ -77,6 +65,14 @@ struct BasicRun {
     void click() { window.controller().StartButton_Click(); }
     std::int32_t processed() const { return app.analysis.lEmailsProcessed; }
     std::string box(PanelBox b) const { return window.panel.boxText(b); }
+    // Every box of the panel, in PanelBox order.
+    std::vector<std::string> boxes() const
+    {
+        std::vector<std::string> all;
+        for (int b = 0; b < kPanelBoxCount; ++b)
+            all.push_back(box(static_cast<PanelBox>(b)));
+        return all;
+    }
 
     AppState app;
     RecordingPrompts prompts;
@@ -84,6 +80,7 @@ struct BasicRun {
     FakeClock clock{makeDate(2026, 12, 6, 9, 0, 0)};
     Window window;
     std::function<void()> onItem;
+    std::int32_t pauseAt;
 };
 using EngineRun = BasicRun<>;
 

@@ -11,7 +11,6 @@ namespace brisk {
 namespace {
 
 using test::first;
-using test::mail;
 using test::MemoryItem;
 
 class AnalysisTest : public ::testing::Test, public test::Analysed {};
@@ -19,19 +18,13 @@ class AnalysisTest : public ::testing::Test, public test::Analysed {};
 TEST_F(AnalysisTest, EachItemFillsItsSlotBucketsTotalsAndNames)
 {
     EXPECT_GT(state.dFirstEmailDate, state.dLastEmailDate);
-    MemoryItem meeting;
-    meeting.typeName = "MeetingItem";
-    feed(meeting);
-    MemoryItem sunday = mail(makeDate(2011, 6, 19, 23, 30), "one two three\r\nFrom: x\r\n"); // a Sunday
-    sunday.recipients = {"Bob", "Carol"};
-    sunday.attachments = 2;
-    sunday.size = 2500;
+    feed({.typeName = "MeetingItem"});
+    const MemoryItem sunday{.receivedTime = makeDate(2011, 6, 19, 23, 30), // a Sunday
+                            .body = "one two three\r\nFrom: x\r\n", .size = 2500, .attachments = 2,
+                            .recipients = {"Bob", "Carol"}};
     feed(sunday);
     feed(MemoryItem{}); // Wednesday 15 June 2011 10:00, to Bob alone
-    MemoryItem nobody;
-    nobody.recipients = {};
-    nobody.sender = "";
-    feed(nobody);
+    feed({.recipients = {}, .sender = ""});
 
     EXPECT_EQ(std::pair(state.lEmailsProcessed, state.lEmailsAnalysed), std::pair(4, 3));
     const PerItemArrays& items = state.items;
@@ -61,11 +54,8 @@ TEST_F(AnalysisTest, EachItemFillsItsSlotBucketsTotalsAndNames)
 
 TEST_F(AnalysisTest, WordsCharactersOfTheOwnTextAndSizesRoundedHalfToEven)
 {
-    struct Case {
-        const char* body;
-        std::int64_t bytes;
-        int words, chars, kb;
-    } cases[] = {
+    // The body, the size in bytes, the words, own characters and kilobytes.
+    const std::tuple<const char*, std::int64_t, int, int, int> cases[] = {
         {"two  words", 999, 3, 10, 1},
         {" two words ", 499, 2, 11, 0},
         {"two\r\nwords", 1500, 1, 10, 2},
@@ -75,13 +65,12 @@ TEST_F(AnalysisTest, WordsCharactersOfTheOwnTextAndSizesRoundedHalfToEven)
         {"\xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80", 2000, 2, 6, 2}, // été + emoji: 3 + 1 + 2 UTF-16 units
         {"", 2000, 0, 0, 2},
     };
-    for (const auto& c : cases) {
-        const std::int32_t chars = state.lTotalChars, kb = state.lTotalSizeKB;
-        MemoryItem item = mail(makeDate(2011, 6, 15, 10), c.body);
-        item.size = c.bytes;
-        const std::size_t slot = feed(item);
-        EXPECT_EQ(std::tuple(state.items.vItemWords[slot], state.lTotalChars - chars, state.items.vItemSizeKB[slot],
-                             state.lTotalSizeKB - kb), std::tuple(c.words, c.chars, c.kb, c.kb)) << c.body << c.bytes;
+    for (const auto& [body, bytes, words, chars, kb] : cases) {
+        const std::int32_t charsBefore = state.lTotalChars, kbBefore = state.lTotalSizeKB;
+        const std::size_t slot = feed({.body = body, .size = bytes});
+        EXPECT_EQ(std::tuple(state.items.vItemWords[slot], state.lTotalChars - charsBefore,
+                             state.items.vItemSizeKB[slot], state.lTotalSizeKB - kbBefore),
+                  std::tuple(words, chars, kb, kb)) << body << bytes;
     }
 }
 
@@ -92,12 +81,9 @@ TEST(AnalysisWindow, FilterAndWindowBoundsAdmitExactlyTheirDays)
     const DateFilter june = DateFilter::fromState({true, "01/06/2011", "30/06/2011"});
     const DateFilter wide = DateFilter::fromState({true, "01/01/1980", "01/01/2030"});
     const DateValue today = makeDate(2026, 12, 6, 9, 0, 0), before2021 = makeDate(2019, 5, 1, 9, 0, 0);
-    struct Case {
-        DateValue runStart; // 0: no run window set
-        const DateFilter& filter;
-        DateValue received;
-        bool analysed;
-    } cases[] = {
+    // The run's start (0: no run window set), the filter, the item's time and
+    // whether it is analysed.
+    const std::tuple<DateValue, DateFilter, DateValue, bool> cases[] = {
         {0, june, makeDate(2011, 6, 30, 9, 0, 0), false},
         {0, june, makeDate(2011, 6, 30), true},
         {0, june, makeDate(2011, 6, 1), true},
@@ -112,15 +98,15 @@ TEST(AnalysisWindow, FilterAndWindowBoundsAdmitExactlyTheirDays)
         {before2021, {}, makeDate(2021, 1, 1), true},
         {before2021, {}, makeDate(2021, 1, 1, 0, 0, 1), false},
     };
-    for (const auto& c : cases) {
-        const std::string where = formatIsoTimestamp(c.received);
+    for (const auto& [runStart, filter, received, analysed] : cases) {
+        const std::string where = formatIsoTimestamp(received);
         test::Analysed a;
-        if (c.runStart != 0)
-            setRunWindow(a.state, c.runStart);
-        a.feed(mail(c.received), c.filter);
+        if (runStart != 0)
+            setRunWindow(a.state, runStart);
+        a.feed({.receivedTime = received}, filter);
         // The window's last day has its cell: no error, and it is counted.
         EXPECT_EQ(std::tuple(a.state.lEmailsAnalysed, a.state.dayCountMax, a.prompts.shown.size()),
-                  std::tuple(c.analysed ? 1 : 0, c.analysed ? 1 : 0, 0u)) << where;
+                  std::tuple(analysed ? 1 : 0, analysed ? 1 : 0, 0u)) << where;
         EXPECT_EQ(a.state.vDayCount.size(),
                   static_cast<std::size_t>(daysBetween(a.state.vWindowStart, a.state.vWindowEnd) + 1));
     }
@@ -128,19 +114,14 @@ TEST(AnalysisWindow, FilterAndWindowBoundsAdmitExactlyTheirDays)
 
 TEST_F(AnalysisTest, AFailingStepIsReportedAndTheOtherStepsStillRun)
 {
-    MemoryItem size;
-    size.failingValue = "size";
-    size.attachments = 1;
-    feed(size);
+    feed({.attachments = 1, .failingValue = "size"});
     EXPECT_EQ(std::tuple(state.lEmailsAnalysed, state.lTotalSizeKB, state.vHourWithAtt(11)), std::tuple(1, 0, 1));
-
-    MemoryItem subject = mail(makeDate(2011, 6, 15, 10), "Sent: 15 June 2011 08:00\r\n");
-    subject.failingValue = "subject"; // a subject that cannot be read counts as a reply
-    feed(subject);
+    // A subject that cannot be read counts as a reply.
+    feed({.body = "Sent: 15 June 2011 08:00\r\n", .failingValue = "subject"});
     EXPECT_EQ(state.lResponseCount, 1);
     ProcessMessage(state, nullptr, {}, prompts); // the store could not deliver the item
     state.lTotalWords = INT32_MAX - 1;
-    feed(mail(makeDate(2011, 6, 15, 10), "a b c")); // an overflow is reported, not wrapped
+    feed({.body = "a b c"}); // an overflow is reported, not wrapped
     EXPECT_EQ(std::tuple(state.lTotalWords, state.lEmailsProcessed, state.lEmailsAnalysed),
               std::tuple(INT32_MAX - 1, 4, 3));
     const std::string error = "BRISK Vezoriv Rizovave: Error in ProcessMessage: lEmailsProcessed = ";
@@ -187,7 +168,8 @@ protected:
                               std::vector<std::string> references = {}, const char* subject = "Re: plan")
     {
         const auto before = state.responseSources;
-        const std::size_t slot = feed(mail(makeDate(2015, 1, 5, 10), body, subject, inReplyTo, references), {}, &index);
+        const std::size_t slot = feed({.receivedTime = makeDate(2015, 1, 5, 10), .subject = subject, .body = body,
+                                       .inReplyTo = inReplyTo, .references = references}, {}, &index);
         int rule = -1;
         for (std::size_t r = 0; r < 3; ++r)
             rule = state.responseSources[r] != before[r] ? static_cast<int>(r) : rule;
@@ -201,11 +183,9 @@ TEST_F(ReplyRulesTest, SentLineThenThreadingThenAttributionAndAbsurdDatesAreNoEv
     const std::string sent = "-----Original Message-----\r\nFrom: Ann\r\nSent: 5 January 2015 08:30\r\nTo: Al\r\n"
                              "From: Carol\r\nSent: 4 January 2015 08:30\r\n";
     const std::string attribution = "On 5 Jan 2015 at 09:45, Ann wrote:\r\n> hi\r\n";
-    struct Case {
-        std::string body;
-        std::vector<std::string> inReplyTo, references;
-        int minutes, rule;
-    } cases[] = {
+    // The body, In-Reply-To, References, the response minutes and the rule.
+    using Ids = std::vector<std::string>;
+    const std::tuple<std::string, Ids, Ids, int, int> cases[] = {
         {"ok\r\n" + sent + attribution, {"parent@x"}, {}, 90, 0},     // the first "Sent: " line
         {"ok\r\n" + attribution, {"parent@x"}, {}, 120, 1},
         {"ok\r\n" + attribution, {}, {}, 15, 2},
@@ -225,8 +205,8 @@ TEST_F(ReplyRulesTest, SentLineThenThreadingThenAttributionAndAbsurdDatesAreNoEv
         {"Sent:5 January 2015 08:30\r\n", {}, {}, -1, -1},
         {"Sent:\t5 January 2015 08:30\r\n", {}, {}, -1, -1},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(reply(c.body, c.inReplyTo, c.references), std::make_pair(c.minutes, c.rule)) << c.body;
+    for (const auto& [body, inReplyTo, references, minutes, rule] : cases)
+        EXPECT_EQ(reply(body, inReplyTo, references), std::make_pair(minutes, rule)) << body;
     EXPECT_EQ(state.items.vItemResponseHours[0], 2); // hour boundaries crossed from 08:30 to 10:00
     EXPECT_EQ(reply("ok\r\n", {"parent@x"}, {}, "plan"), std::make_pair(-1, -1)) << "only replies are timed";
     EXPECT_EQ(std::tuple(state.lResponseCount, state.responseSources, index.size(), prompts.shown.size()),

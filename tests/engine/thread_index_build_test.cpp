@@ -52,7 +52,8 @@ DateValue at(int day, int hour, int minute = 0) { return makeDate(2024, 3, day, 
 
 MemoryItem reply(std::vector<std::string> inReplyTo, std::string body = "ok\r\n", std::vector<std::string> refs = {})
 {
-    return test::mail(at(1, 12), std::move(body), "Re: plan", std::move(inReplyTo), std::move(refs));
+    return {.receivedTime = at(1, 12), .subject = "Re: plan", .body = body, .inReplyTo = inReplyTo,
+            .references = refs};
 }
 
 // Originals in a folder of the Inbox and in the trash, ten items in Sent
@@ -60,13 +61,11 @@ MemoryItem reply(std::vector<std::string> inReplyTo, std::string body = "ok\r\n"
 // 2, 4, 5, 6, 7 and 10).
 void buildStore(MemoryStore& store)
 {
-    store.top().add("Inbox").add("Lists").addItem(test::original("a@x", at(1, 9)))
-        .addItem(test::original("late@x", at(1, 13)));
-    MemoryFolder& trash = store.top().add("Trash").addItem(test::original("b@x", at(1, 9, 30)));
+    store.top().add("Inbox").add("Lists").addItem({.receivedTime = at(1, 9), .messageId = "a@x"})
+        .addItem({.receivedTime = at(1, 13), .messageId = "late@x"});
+    MemoryFolder& trash = store.top().add("Trash").addItem({.receivedTime = at(1, 9, 30), .messageId = "b@x"});
     trash.trash = true;
     const std::string attribution = "mine\r\nOn 1 Mar 2024 at 11:30, Ann wrote:\r\n> hi\r\n";
-    MemoryItem nextDay = reply({"a@x"});
-    nextDay.receivedTime = at(2, 9);
     store.top().add("Sent Items").addItems(1, "plain")
         .addItem(reply({"a@x"}))                                // threading, 180
         .addItem(reply({"a@x"}, "Sent: 1 March 2024 11:00\r\n")) // the "Sent: " line, 60
@@ -76,16 +75,16 @@ void buildStore(MemoryStore& store)
         .addItem(reply({"missing@x"}))                          // nothing
         .addItems(1, "plain")
         .addItem(reply({}, attribution))                        // attribution, at once
-        .addItem(nextDay);                                      // threading, 1440
+        .addItem({.receivedTime = at(2, 9), .subject = "Re: plan", .inReplyTo = {"a@x"}}); // 1440
 }
 
 constexpr int kItems = 10;
 
 // Opens the gate after item `openAt` (0: at once), pauses after `pauseAt`,
 // asks to exit after `exitAt`, and records the replies waiting after each item.
-struct IndexedRun : test::StoreFirst, test::EngineRun {
+struct IndexedRun : test::StoreFirst<>, test::EngineRun {
     explicit IndexedRun(bool job, std::int32_t pause = -1, std::int32_t open = -1, const char* picked = "Sent Items")
-        : openAt(open), pauseAt(pause)
+        : test::EngineRun(nullptr, pause), openAt(open)
     {
         buildStore(store);
         if (job)
@@ -96,8 +95,6 @@ struct IndexedRun : test::StoreFirst, test::EngineRun {
             waiting.push_back(static_cast<int>(index().waiting()));
             if (n == openAt || (openAt == 0 && n == 1))
                 openGate();
-            if (n == pauseAt)
-                click();
             if (n == exitAt)
                 app.position.vExitRequested = true;
         };
@@ -110,18 +107,15 @@ struct IndexedRun : test::StoreFirst, test::EngineRun {
     }
 
     std::shared_ptr<Gate> gate = std::make_shared<Gate>();
-    std::int32_t openAt, pauseAt, exitAt = -1;
+    std::int32_t openAt, exitAt = -1;
     std::vector<int> waiting;
 };
 
 // recordResponseTime sets its figures together: these stand for the rest.
-void expectSameReplies(const AnalysisState& got, const AnalysisState& want, const std::string& where)
+auto replies(const AnalysisState& s)
 {
-    EXPECT_EQ(got.lEmailsAnalysed, want.lEmailsAnalysed) << where;
-    EXPECT_EQ(got.responseSources, want.responseSources) << where;
-    EXPECT_EQ(got.items.vItemResponseMinutes, want.items.vItemResponseMinutes) << where;
-    EXPECT_EQ(got.items.responded, want.items.responded) << where;
-    EXPECT_EQ(got.lTotalWords, want.lTotalWords) << where;
+    return std::tuple(s.lEmailsAnalysed, s.responseSources, s.items.vItemResponseMinutes, s.items.responded,
+                      s.lTotalWords);
 }
 
 class ThreadIndexBuildTest : public ::testing::Test {
@@ -130,12 +124,11 @@ protected:
     {
         before.click();
         const AnalysisState& s = before.app.analysis;
-        ASSERT_EQ(s.lEmailsAnalysed, kItems);
-        ASSERT_EQ(s.responseSources, (std::array<std::int32_t, 3>{1, 3, 3}));
-        ASSERT_EQ(test::first(s.items.vItemResponseMinutes, kItems),
-                  (std::vector<int>{-1, 180, 60, 150, 30, 30, -1, -1, 30, 1440}));
-        ASSERT_EQ(before.waiting, std::vector<int>(kItems, 0));
-        ASSERT_TRUE(before.prompts.shown.empty());
+        ASSERT_EQ(std::tuple(s.lEmailsAnalysed, s.responseSources, test::first(s.items.vItemResponseMinutes, kItems),
+                             before.waiting, before.prompts.shown.size()),
+                  std::tuple(kItems, std::array<std::int32_t, 3>{1, 3, 3},
+                             std::vector<int>{-1, 180, 60, 150, 30, 30, -1, -1, 30, 1440},
+                             std::vector<int>(kItems, 0), 0u));
     }
 
     IndexedRun before{false};
@@ -164,7 +157,7 @@ TEST_F(ThreadIndexBuildTest, RepliesThatWaitGetTheFiguresOfAnIndexBuiltBeforeThe
                 run.click();
             }
             EXPECT_EQ(run.window.startCaption(), "Start") << where;
-            expectSameReplies(run.app.analysis, before.app.analysis, where);
+            EXPECT_EQ(replies(run.app.analysis), replies(before.app.analysis)) << where;
             EXPECT_TRUE(run.prompts.shown.empty()) << where;
             // Waiting grows until the seal and is empty after the next item.
             std::vector<int> waiting(kItems, 0);
@@ -179,9 +172,8 @@ TEST_F(ThreadIndexBuildTest, NoScanUntilAReplyNeedsTheIndex)
 {
     IndexedRun inbox(true, -1, -1, "Inbox");
     inbox.click();
-    EXPECT_EQ(inbox.app.analysis.lEmailsAnalysed, 2);
-    EXPECT_FALSE(inbox.gate->started);
-    EXPECT_FALSE(inbox.index().active());
+    EXPECT_EQ(std::tuple(inbox.app.analysis.lEmailsAnalysed, inbox.gate->started.load(), inbox.index().active()),
+              std::tuple(2, false, false));
 
     IndexedRun sent(true, 1);
     sent.click();
@@ -192,7 +184,7 @@ TEST_F(ThreadIndexBuildTest, NoScanUntilAReplyNeedsTheIndex)
     EXPECT_TRUE(sent.gate->started || sent.index().scanStarted());
     sent.openAt = kItems;
     sent.click();
-    expectSameReplies(sent.app.analysis, before.app.analysis, "scan started by item 2");
+    EXPECT_EQ(replies(sent.app.analysis), replies(before.app.analysis)) << "scan started by item 2";
 }
 
 TEST_F(ThreadIndexBuildTest, AnExportOfAPausedRunTimesTheRepliesThatWait)
@@ -205,7 +197,7 @@ TEST_F(ThreadIndexBuildTest, AnExportOfAPausedRunTimesTheRepliesThatWait)
     EXPECT_EQ(run.index().waiting(), 0u);
     EXPECT_EQ(run.app.analysis.responseSources, (std::array<std::int32_t, 3>{1, 2, 2}));
     run.click();
-    expectSameReplies(run.app.analysis, before.app.analysis, "resumed after the export");
+    EXPECT_EQ(replies(run.app.analysis), replies(before.app.analysis)) << "resumed after the export";
 }
 
 TEST_F(ThreadIndexBuildTest, AbandoningARunStopsAndJoinsTheScan)
@@ -214,18 +206,16 @@ TEST_F(ThreadIndexBuildTest, AbandoningARunStopsAndJoinsTheScan)
     IndexedRun picked(true, 4);
     picked.click();
     picked.window.controller().abandonRun();
-    EXPECT_TRUE(picked.gate->sawStop);
-    EXPECT_FALSE(picked.index().active());
-    EXPECT_EQ(picked.index().waiting(), 0u);
-    EXPECT_EQ(picked.app.analysis.responseSources, (std::array<std::int32_t, 3>{1, 0, 0}));
+    EXPECT_EQ(std::tuple(picked.gate->sawStop.load(), picked.index().active(), picked.index().waiting(),
+                         picked.app.analysis.responseSources),
+              std::tuple(true, false, 0u, std::array<std::int32_t, 3>{1, 0, 0}));
 
     // The window closed from inside the walk.
     IndexedRun closed(true);
     closed.exitAt = 3;
     closed.click();
-    EXPECT_TRUE(closed.window.controller().terminated());
-    EXPECT_TRUE(closed.gate->sawStop);
-    EXPECT_FALSE(closed.index().active());
+    EXPECT_EQ(std::tuple(closed.window.controller().terminated(), closed.gate->sawStop.load(), closed.index().active()),
+              std::tuple(true, true, false));
 
     // A paused run dropped with its scan going: the thread is stopped and
     // joined (a thread left joinable would end the process).

@@ -36,20 +36,16 @@ MemoryFolder& ExportFixture::knownFolder(const std::string& name)
 {
     MemoryFolder& folder = store.top().add(name);
     for (const KnownItem& k : knownItems()) {
-        MemoryItem& item = folder.addItem({}).items.back();
-        item.receivedTime = makeDate(k.year, k.month, k.day, k.hour, k.minute, 0);
-        item.subject = k.subject;
         // k.words words, then a reply's quoted header block: the own text ends at "From:".
-        item.body.clear();
+        std::string body;
         for (int w = 1; w <= k.words; ++w)
-            item.body += (w > 1 ? " w" : "w") + std::to_string(w);
-        item.body += "\r\n";
+            body += (w > 1 ? " w" : "w") + std::to_string(w);
+        body += "\r\n";
         if (!k.quotedSent.empty())
-            item.body += "From: Someone Else\r\nSent: " + k.quotedSent + "\r\nSubject: earlier\r\n\r\nolder text\r\n";
-        item.size = k.size;
-        item.attachments = k.attachments;
-        item.recipients = k.recipients;
-        item.sender = k.sender;
+            body += "From: Someone Else\r\nSent: " + k.quotedSent + "\r\nSubject: earlier\r\n\r\nolder text\r\n";
+        folder.addItem({.receivedTime = makeDate(k.year, k.month, k.day, k.hour, k.minute, 0),
+                        .subject = k.subject, .body = body, .size = k.size, .attachments = k.attachments,
+                        .recipients = k.recipients, .sender = k.sender});
     }
     return folder;
 }

@@ -1,11 +1,14 @@
 // The export's course: where the results file goes and under which name,
-// and what the user is told when something stands in the way.
+// and what the user is told when something stands in the way; and the same
+// export from brisk-cli.
 
+#include "shell/Cli.h"
 #include "tests/export/export_Support.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <iterator>
 #include <functional>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,16 +74,10 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
 {
     const std::string saveFailed = "The results file could not be saved: ";
     const Settings settings = app.settings;
-    MemoryItem meeting;
-    meeting.typeName = "MeetingItem";
-    MemoryFolder& noMail = store.top().add("Meetings").addItem(meeting);
-    const struct {
-        const char* what;
-        std::function<void()> arrange; // after the known store's analysis
-        std::string message; // the message's start, "" for none
-        int asked;
-        std::vector<bool> busy;
-    } cases[] = {
+    MemoryFolder& noMail = store.top().add("Meetings").addItem({.typeName = "MeetingItem"});
+    // What stands in the way, arranged after the known store's analysis; the
+    // message's start ("" for none), the dialogs asked and the hourglass calls.
+    const std::tuple<const char*, std::function<void()>, std::string, int, std::vector<bool>> cases[] = {
         {"template missing", [&] { std::filesystem::remove(appTemplate()); },
          "Template file missing! Make sure the file %%BRISK Vezoriv Analysis Template%%.xlsm is in the same folder "
          "as the application.", 1, {}},
@@ -91,8 +88,8 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
          saveFailed, 1, {true, false}},
         {"no analysed mail", [&] { analyse(noMail); }, "No records to show!", 0, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, arrange, message, asked, busy] : cases) {
+        SCOPED_TRACE(what);
         std::filesystem::copy_file(builtTemplatePath(), appTemplate(),
                                    std::filesystem::copy_options::overwrite_existing);
         app.settings = settings;
@@ -102,18 +99,16 @@ TEST_F(ExportWorkflow, AnExportThatEndsEarlyTellsWhyAndLeavesNoFile)
         log.entries.clear();
         prompts.shown.clear();
         analyse(knownFolder());
-        c.arrange();
+        arrange();
         EXPECT_FALSE(exportNow());
-        ASSERT_EQ(prompts.shown.size(), c.message.empty() ? 0u : 1u) << ::testing::PrintToString(prompts.texts());
-        if (!c.message.empty()) {
-            EXPECT_EQ(prompts.shown[0].text.rfind(c.message, 0), 0u) << prompts.shown[0].text;
-            EXPECT_GT(prompts.shown[0].text.size(), c.message == saveFailed ? saveFailed.size() : 0u);
+        ASSERT_EQ(prompts.shown.size(), message.empty() ? 0u : 1u) << ::testing::PrintToString(prompts.texts());
+        if (!message.empty()) {
+            EXPECT_EQ(prompts.shown[0].text.rfind(message, 0), 0u) << prompts.shown[0].text;
+            EXPECT_GT(prompts.shown[0].text.size(), message == saveFailed ? saveFailed.size() : 0u);
             EXPECT_EQ(prompts.shown[0].title, "Brisk Vezoriv Rizovave");
         }
-        EXPECT_EQ(view.asked, c.asked);
-        EXPECT_EQ(view.busyCalls, c.busy);
-        EXPECT_EQ(log.entries, std::vector<std::string>{"results"});
-        EXPECT_TRUE(desktop.files.empty());
+        EXPECT_EQ(std::tuple(view.asked, view.busyCalls, log.entries, desktop.files.size()),
+                  std::tuple(asked, busy, std::vector<std::string>{"results"}, 0u));
         EXPECT_LE(entryCount(appDir), 1) << "the template at most";
     }
 }
@@ -203,6 +198,44 @@ TEST_F(ExportWorkflow, UnwritableApplicationFolderSendsTheFileToTheDocumentsFold
         << "status " << status << ": 2 nothing saved, 3 saved elsewhere, 4 a message shown";
     EXPECT_TRUE(std::filesystem::is_regular_file(expected));
     EXPECT_FALSE(std::filesystem::exists(appDir / expected.filename()));
+}
+
+// brisk-cli --export over the sample store. The template is looked for
+// beside the running executable: the test executable's folder has none.
+TEST(ExportCli, ExportWritesAWorkbookOfTheRunAndNeverReplacesAFileNorWritesWithoutATemplate)
+{
+    ASSERT_TRUE(std::filesystem::exists(sampleStoreDir() / ".complete")) << "build the sample_store target";
+    TempDir dir;
+    std::string err;
+    // brisk-cli's exit status; its standard error in `err`.
+    auto run = [&](const std::vector<std::string>& args) {
+        std::string command = shellQuote((buildDir() / "app" / "brisk-cli").string());
+        for (const auto& a : args)
+            command += " " + shellQuote(a);
+        command += " " + shellQuote(sampleStoreDir().string()) + " >/dev/null 2>" + shellQuote((dir / "err").string());
+        const int status = std::system(command.c_str());
+        err = readFile(dir / "err");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const auto file = dir / "results.xlsm", anonymous = dir / "anonymous.xlsm", taken = dir / "taken.xlsm";
+    ASSERT_EQ(run({"--export", file.string()}), 0) << err;
+    EXPECT_NE(err.find("Results saved in " + file.string()), std::string::npos) << err;
+    ASSERT_EQ(run({"--export", anonymous.string(), "--anonymous"}), 0) << err;
+    // What the run found reaches the workbook; the cells themselves are the export tests'.
+    const auto v = readWorkbook(file, {"label:OutputUsernameLabel", "label:OutputValidEmailsCountLabel"});
+    EXPECT_NE(v.at("label:OutputUsernameLabel").text, "Anonymous");
+    EXPECT_GT(v.at("label:OutputValidEmailsCountLabel").number(), 2000);
+    expectCells(anonymous, {{"label:OutputUsernameLabel", "Anonymous"}});
+
+    writeFile(taken, "somebody's file");
+    EXPECT_EQ(run({"--export", taken.string()}), 2);
+    EXPECT_NE(err.find("brisk-cli: cannot write " + taken.string()), std::string::npos) << err;
+    EXPECT_EQ(readFile(taken), "somebody's file");
+
+    std::ostringstream out, errors;
+    EXPECT_EQ(runCli({"--export", (dir / "none.xlsm").string(), sampleStoreDir().string()}, out, errors), 2);
+    EXPECT_NE(errors.str().find("brisk-cli: cannot write " + (dir / "none.xlsm").string()), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.xlsm"));
 }
 
 } // namespace

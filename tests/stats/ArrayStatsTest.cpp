@@ -7,6 +7,7 @@
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace brisk {
@@ -16,23 +17,19 @@ Array numbers(long lower, std::vector<double> values) { return Array(lower, {val
 
 TEST(CompareCells, FollowsTheKindRulesBothWays)
 {
-    struct Case {
-        Cell a, b;
-        int expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<Cell, Cell, int>> cases = {
         {2.0, 10.0, -1}, {-1.0, Cell(), -1}, {Cell(), 0.0, 0}, {Cell(), Cell(), 0}, {Cell(), "", 0}, {Cell(), "a", -1},
         {"Z", "a", -1},  {"ab", "abc", -1},  {1e9, "", -1},    {"0", 5.0, 1},      {3.5, 3.5, 0},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(compareCells(c.a, c.b), c.expected) << c.a.text() << " vs " << c.b.text();
-        EXPECT_EQ(compareCells(c.b, c.a), -c.expected) << c.b.text() << " vs " << c.a.text();
+    for (const auto& [a, b, expected] : cases) {
+        EXPECT_EQ(compareCells(a, b), expected) << a.text() << " vs " << b.text();
+        EXPECT_EQ(compareCells(b, a), -expected) << b.text() << " vs " << a.text();
     }
     EXPECT_THROW(Cell("x").number(), std::invalid_argument);
     EXPECT_THROW(Array(1, 7).at(8), std::out_of_range);
 }
 
-TEST(ArrayArithmetic, SumsScalesAndDividesKeepingBoundsWithEmptyCellsAsZero)
+TEST(ArrayArithmetic, SumsScalesDividesAndMediansKeepingBoundsWithEmptyCellsAsZero)
 {
     EXPECT_EQ(SumArray(Array(0, 5)), 0);
     const Array week = numbers(1, {1, 0, 1, 0, 0, 2, 0});
@@ -46,10 +43,7 @@ TEST(ArrayArithmetic, SumsScalesAndDividesKeepingBoundsWithEmptyCellsAsZero)
     EXPECT_TRUE(SortArray(numbers(0, {1, 2, 3, 4, 5, 6}), false, &companion, report).isEmptyResult());
     EXPECT_EQ(companion, Array(0, 4, "c"));
     EXPECT_EQ(reports, (std::vector<std::string>{"Array lengths dont match", "Array lengths dont match"}));
-}
-
-TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCellsFromTheLowerBound)
-{
+    // The median takes the middle of the first n cells from the lower bound.
     const Array sorted = numbers(0, {9, 7, 4, 1});
     EXPECT_EQ((std::array{MedianOfSorted(sorted, 4), MedianOfSorted(sorted, 3), MedianOfSorted(sorted, 1),
                           MedianOfSorted(numbers(1, {9, 7, 4, 1}), 2)}), (std::array{5.5, 7.0, 9.0, 8.0}));
@@ -57,19 +51,22 @@ TEST(MedianOfSorted, TakesTheMiddleOfTheFirstNCellsFromTheLowerBound)
     EXPECT_THROW(MedianOfSorted(sorted, 5), std::out_of_range);
 }
 
-TEST(PadRight, FillsToTheWidthInUtf16UnitsAndNeverCuts)
+// PadRight fills to the width in UTF-16 units and never cuts; leftUtf16 takes
+// whole characters up to the unit count (never half a surrogate pair).
+TEST(Utf16Text, PadRightAndLeftCountUtf16UnitsAndKeepCharactersWhole)
 {
-    struct Case {
-        std::string text;
-        long width;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
+    const std::tuple<std::string, long, std::string> padded[] = {
         {"abc", 5, "abc.."},  {"abcdef", 5, "abcdef"}, {"abcde", 5, "abcde"}, {"x", -2, "x"},
         {"J\xC3\xBCrgen", 8, "J\xC3\xBCrgen.."},       {"\xF0\x9F\x98\x80", 3, "\xF0\x9F\x98\x80."},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(PadRight(c.text, ".", c.width), c.expected) << c.text;
+    for (const auto& [text, width, expected] : padded)
+        EXPECT_EQ(PadRight(text, ".", width), expected) << text;
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    const std::tuple<std::string, std::size_t, std::string> cut[] = {
+        {"abcdef", 3, "abc"}, {"abc", 15, "abc"}, {"abc", 0, ""}, {"J\xC3\xBCrgen", 2, "J\xC3\xBC"},
+        {"ab" + emoji + "c", 3, "ab"}, {"ab" + emoji + "c", 4, "ab" + emoji}, {"a\xFF" "bc", 2, "a\xFF"}};
+    for (const auto& [text, units, expected] : cut)
+        EXPECT_EQ(leftUtf16(text, units), expected) << text << " / " << units;
 }
 
 TEST(Rounding, HalvesGoToTheEvenNeighbourOnTheDecimalValue)
@@ -99,37 +96,16 @@ TEST(Utf16Text, LengthsAndOrderAreThoseOfUtf16)
         {"\U0001F600\u20AC", 3}};
     for (const auto& [text, units] : lengths)
         EXPECT_EQ(utf16Length(text), units) << text;
-    struct Case {
-        std::string a, b;
-        int expected;
-    };
     // A broken euro sign is not its prefix; a stray continuation byte.
-    const std::vector<Case> cases = {
+    const std::tuple<std::string, std::string, int> cases[] = {
         {"Z", "a", -1}, {"a\xFF", "a\xFE", 1}, {"\xE2\x82", "\xE2\x82\xAC", 1}, {"a\x80", "a\xC3\xA9", 1},
         {"\uE000", "\U0001F600", 1}, {"\uD7FF", "\U00010000", -1}, {"\U00010000", "\U0001F600", -1},
         {"x\U0001F600", "x\U0001F601", -1}, {"\u00E9", "\u00E9a", -1}, {"\u00E9", "\u20AC", -1},
         {"B\uFF21", "Ba", 1}, {"\u20AC", "\u20AC", 0}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(sign(compareUtf16(c.a, c.b)), c.expected) << c.a << " vs " << c.b;
-        EXPECT_EQ(sign(compareUtf16(c.b, c.a)), -c.expected) << c.b << " vs " << c.a;
+    for (const auto& [a, b, expected] : cases) {
+        EXPECT_EQ(sign(compareUtf16(a, b)), expected) << a << " vs " << b;
+        EXPECT_EQ(sign(compareUtf16(b, a)), -expected) << b << " vs " << a;
     }
-}
-
-TEST(LeftUtf16, TakesWholeCharactersUpToTheUnitCount)
-{
-    struct Case {
-        std::string text;
-        std::size_t units;
-        std::string expected;
-    };
-    const std::string emoji = "\xF0\x9F\x98\x80";
-    // The surrogate pair of the emoji is never split.
-    const std::vector<Case> cases = {{"abcdef", 3, "abc"},          {"abc", 15, "abc"},
-                                     {"abc", 0, ""},                {"J\xC3\xBCrgen", 2, "J\xC3\xBC"},
-                                     {"ab" + emoji + "c", 3, "ab"}, {"ab" + emoji + "c", 4, "ab" + emoji},
-                                     {"a\xFF" "bc", 2, "a\xFF"}};
-    for (const Case& c : cases)
-        EXPECT_EQ(leftUtf16(c.text, c.units), c.expected) << c.text << " / " << c.units;
 }
 
 } // namespace

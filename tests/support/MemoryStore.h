@@ -1,7 +1,8 @@
 #pragma once
 // A mail store held in memory, for tests of the analysis, the walk, the
 // window and the export: folders and items are built in a few lines, and an
-// item can be made to fail on any of its values.
+// item can be made to fail on any of its values. Every field has a default,
+// so an item is made from the fields that matter: {.subject = "Re: x"}.
 
 #include "engine/MailStore.h"
 #include "dates/DateValue.h"
@@ -21,14 +22,14 @@ struct MemoryItem {
     int attachments = 0;
     std::vector<std::string> recipients = {"Bob"};
     std::string sender = "Alice";
-    std::string messageId;
-    std::vector<std::string> inReplyTo, references;
+    std::string messageId{};
+    std::vector<std::string> inReplyTo{}, references{};
     // Makes the store's item(i) throw StoreError.
     bool unreadable = false;
     // Makes the store's item(i) throw StoreDisconnected (a server gone).
     bool disconnected = false;
     // Makes this value's accessor throw StoreError ("subject", "body", ...).
-    std::string failingValue;
+    std::string failingValue{};
 };
 
 class MemoryFolder : public MailFolder {

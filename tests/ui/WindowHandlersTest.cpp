@@ -22,17 +22,6 @@ constexpr bool on = true;
 constexpr bool off = false;
 using Lines = std::vector<std::string>;
 
-MemoryItem mail(DateValue received, const char* subject, std::vector<std::string> to = {"Bob"},
-               const char* sender = "Alice")
-{
-    MemoryItem item;
-    item.receivedTime = received;
-    item.subject = subject;
-    item.recipients = std::move(to);
-    item.sender = sender;
-    return item;
-}
-
 TEST_F(MainWindowTest, FormInitializeShowsTheIdleWindowForSentItemsAndLogsTheLaunch)
 {
     store.user = "admin user"; // not the administrator: names compare exactly
@@ -45,20 +34,21 @@ TEST_F(MainWindowTest, FormInitializeShowsTheIdleWindowForSentItemsAndLogsTheLau
               (Lines{"Start", "Top Senders List", "Sent Items", "3", "(0 email messages found)"}));
     EXPECT_EQ((window->windowTitle() + "|" + ui.ChartTitleLabel->text()).toStdString(),
               "Brisk Vezoriv Rizovave|% Emails during different days") << "the chart not retitled";
-    EXPECT_EQ(window->chartView().barSet()->count(), 7);
-    EXPECT_EQ(logActions(), Lines{"launch"});
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(std::tuple(window->chartView().barSet()->count(), logActions(), prompts.texts()),
+              std::tuple(7, Lines{"launch"}, Lines{}));
 }
 
 TEST_F(MainWindowTest, StartRunsAQueuedPauseStopsAndResumeEndsWithEveryFigureShown)
 {
     // Four e-mails on Monday 13, Wednesday 15 and Thursday 16 June 2011.
-    sent.addItem(mail(makeDate(2011, 6, 13, 9, 0, 0), "Plan"))
-        .addItem(mail(makeDate(2011, 6, 13, 15, 0, 0), "RE: Plan", {"Bob", "Carol"}))
-        .addItem(mail(makeDate(2011, 6, 15, 10, 0, 0), "Fw: report", {"Dave"}, "Bob"))
-        .addItem(mail(makeDate(2011, 6, 16, 11, 0, 0), "Lunch"));
+    sent.addItem({.receivedTime = makeDate(2011, 6, 13, 9), .subject = "Plan"})
+        .addItem({.receivedTime = makeDate(2011, 6, 13, 15), .subject = "RE: Plan",
+                  .recipients = {"Bob", "Carol"}})
+        .addItem({.receivedTime = makeDate(2011, 6, 15, 10), .subject = "Fw: report", .recipients = {"Dave"},
+                  .sender = "Bob"})
+        .addItem({.receivedTime = makeDate(2011, 6, 16, 11), .subject = "Lunch"});
     // Processed but outside the date window: the bar still ends in its frame.
-    sent.add("Old").addItem(mail(makeDate(1985, 1, 1, 12, 0, 0), "old"));
+    sent.add("Old").addItem({.receivedTime = makeDate(1985, 1, 1, 12), .subject = "old"});
     launch();
     std::vector<std::pair<std::string, Enabled>> stages;
     sent.onRead = [&](long index) {
@@ -91,12 +81,11 @@ TEST_F(MainWindowTest, StartRunsAQueuedPauseStopsAndResumeEndsWithEveryFigureSho
     EXPECT_TRUE(prompts.shown.empty()) << ::testing::PrintToString(prompts.texts());
 
     // The same folder again with nothing analysed: the lists end empty.
-    sent.items.resize(1);
-    sent.items[0].receivedTime = makeDate(1985, 1, 1, 12, 0, 0);
+    sent.items = {{.receivedTime = makeDate(1985, 1, 1, 12)}};
     clickStart();
-    EXPECT_TRUE(lines(*ui.TopSendersCombo).empty());
-    EXPECT_EQ(ui.TopReceiversCombo->currentText().toStdString(), "");
-    EXPECT_TRUE(ui.TopReceiversCombo->isEnabled());
+    EXPECT_EQ(std::tuple(lines(*ui.TopSendersCombo), ui.TopReceiversCombo->currentText().toStdString(),
+                         ui.TopReceiversCombo->isEnabled()),
+              std::tuple(Lines{}, "", true));
 }
 
 TEST_F(MainWindowTest, CloseDuringARunAsksAndYesEndsAfterTheItemWithTheEndEntry)
@@ -111,8 +100,8 @@ TEST_F(MainWindowTest, CloseDuringARunAsksAndYesEndsAfterTheItemWithTheEndEntry)
     clickStart();
     EXPECT_EQ(prompts.texts(), Lines{"Analysis is running. Sure to exit?"});
     EXPECT_TRUE(window->terminated() && !window->isVisible());
-    EXPECT_EQ(state.analysis.lEmailsProcessed, 5);
-    EXPECT_EQ(logActions(), (Lines{"launch", "Start", "end"}));
+    EXPECT_EQ(std::tuple(state.analysis.lEmailsProcessed, logActions()),
+              std::tuple(5, Lines{"launch", "Start", "end"}));
     window->close();
     EXPECT_EQ(prompts.shown.size(), 1u) << "shutdown asks nothing more";
 }
@@ -196,30 +185,27 @@ TEST_F(MainWindowTest, EachChartModeButtonTitlesAndDrawsItsDistributionWithWhole
     launch();
     clickStart();
     LiveChartView& view = window->chartView();
-    struct Case {
-        QRadioButton* button;
-        const char* title;
-        int columns, index;
-        const char* tip;
-    };
-    for (const Case& c : {Case{ui.TimeOfDayOptionButton, "%Emails in different hours", 24, 9, "09-10: 50%"},
-                          Case{ui.MonthOfYearOptionButton, "%Emails in different months", 12, 5, "JUN: 100%"},
-                          Case{ui.DayOfWeekOptionButton, "%Emails on different days", 7, 2, "WED: 100%"}}) {
-        click(c.button);
-        EXPECT_EQ(ui.ChartTitleLabel->text().toStdString(), c.title);
-        ASSERT_EQ(view.barSet()->count(), c.columns) << c.title;
-        EXPECT_EQ(view.categoryAxis()->categories().size(), c.columns);
+    // The button, the chart's title, its columns, a hovered column and its tip.
+    const std::tuple<QRadioButton*, const char*, int, int, const char*> cases[] = {
+        {ui.TimeOfDayOptionButton, "%Emails in different hours", 24, 9, "09-10: 50%"},
+        {ui.MonthOfYearOptionButton, "%Emails in different months", 12, 5, "JUN: 100%"},
+        {ui.DayOfWeekOptionButton, "%Emails on different days", 7, 2, "WED: 100%"}};
+    for (const auto& [button, title, columns, hovered, tip] : cases) {
+        click(button);
+        EXPECT_EQ(ui.ChartTitleLabel->text().toStdString(), title);
+        ASSERT_EQ(view.barSet()->count(), columns) << title;
+        EXPECT_EQ(view.categoryAxis()->categories().size(), columns);
         QApplication::processEvents();
         const QList<QRectF> labels = view.categoryLabelRects();
-        ASSERT_EQ(labels.size(), c.columns);
+        ASSERT_EQ(labels.size(), columns);
         const QRectF plot = ui.BRISKChartOLE->chart()->plotArea();
         for (int i = 0; i < labels.size(); ++i) {
-            EXPECT_GE(labels[i].top(), plot.bottom()) << c.title << i;
-            EXPECT_TRUE(QRectF(QPointF(0, 0), ui.BRISKChartOLE->size()).contains(labels[i])) << c.title << i;
-            EXPECT_LE(i > 0 ? labels[i - 1].right() : 0.0, labels[i].left()) << c.title << i;
+            EXPECT_GE(labels[i].top(), plot.bottom()) << title << i;
+            EXPECT_TRUE(QRectF(QPointF(0, 0), ui.BRISKChartOLE->size()).contains(labels[i])) << title << i;
+            EXPECT_LE(i > 0 ? labels[i - 1].right() : 0.0, labels[i].left()) << title << i;
         }
-        emit view.barSet()->hovered(true, c.index);
-        EXPECT_EQ(QToolTip::text().toStdString(), c.tip);
+        emit view.barSet()->hovered(true, hovered);
+        EXPECT_EQ(QToolTip::text().toStdString(), tip);
     }
 }
 
