@@ -124,8 +124,7 @@ TEST_F(DovecotStore, AWrongPasswordExitsWith2AndNoPasswordOpensNothing)
 TEST_F(DovecotStore, AStoppedServerPausesTheRunAndResumeGoesOnFromTheSameItem)
 {
     bool stopped = false, resumed = false;
-    imap::ImapOptions small;
-    small.batchBytes = 16 * 1024; // a few messages per round trip
+    const imap::ImapOptions small{.connection = {}, .batchBytes = 16 * 1024}; // a few messages per round trip
     const auto run = [&](std::unique_ptr<MailStore> store, bool interrupt) {
         auto app = std::make_unique<AppState>();
         app->session.oNameSpace = std::move(store);
@@ -171,9 +170,7 @@ TEST_F(DovecotStore, CertificatesAreVerifiedAndTlsCarriesTheWholeSession)
     Dovecot tls(corpus, kSent, kTrash, true);
     EXPECT_THAT([&] { imap::openImapStore(tls.tlsUrl(), prompts); },
                 ThrowsMessage<StoreError>(StartsWith("no trusted TLS connection to 127.0.0.1: ")));
-    imap::ImapOptions trusting;
-    trusting.connection.caFile = tls.certificate().string();
-    trusting.batchBytes = 64 * 1024;
+    const imap::ImapOptions trusting{.connection = {.caFile = tls.certificate().string()}, .batchBytes = 64 * 1024};
     auto overTls = imap::openImapStore(tls.tlsUrl(), prompts, trusting);
     EXPECT_EQ(itemValues(overTls->defaultFolder()), itemValues(*openMailStore(corpus)->findFolder(kSent)));
 }

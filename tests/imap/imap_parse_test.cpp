@@ -92,9 +92,7 @@ TEST(ImapResponse, ResponsesAndFaultsWholeAndInPieces)
         {"* " + std::string(300, 'x') + "\r\n", "!longer than 256 bytes"},
         {"* LIST " + std::string(20, '(') + "\r\n", "!nested too deeply"},
     };
-    ResponseLimits limits;
-    limits.maxLineBytes = 256;
-    limits.maxLiteralBytes = 64;
+    const ResponseLimits limits{.maxLineBytes = 256, .maxLiteralBytes = 64};
     for (const auto& [bytes, expected] : cases) {
         for (std::size_t step : {std::size_t(1), std::size_t(7), std::size_t(4096)}) {
             Pieces source(bytes, step);
