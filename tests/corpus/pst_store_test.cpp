@@ -182,8 +182,8 @@ TEST_F(PstCorpus, DamagedFilesGiveAClearMessage)
 // reads with per-item errors, or fails with a message naming the file.
 TEST_F(PstCorpus, TruncatedAndCorruptedCopiesNeverCrash)
 {
-    const std::string pstBytes = test::readFile(pst / "tika/testPST.pst");
-    const std::string ostBytes = test::readFile(pst / "aspose-net/SampleOstFile.ost");
+    const std::string pstBytes = test::readFile(pst / "tika/testPST.pst"),
+                      ostBytes = test::readFile(pst / "aspose-net/SampleOstFile.ost");
     test::TempDir dir;
     // Name, original, bytes kept from the start, where 64 bytes are overwritten (0: none).
     const std::tuple<const char*, const std::string&, std::size_t, std::size_t> damages[] = {
