@@ -36,14 +36,12 @@ using namespace workbook;
 constexpr const char* kSummaryPart = "xl/worksheets/sheet1.xml";
 constexpr const char* kDetailedPart = "xl/worksheets/sheet2.xml";
 
-// The template the build generates beside the executables.
 std::filesystem::path resultsTemplatePath() { return buildDir() / "app" / "%%BRISK Vezoriv Analysis Template%%.xlsm"; }
 
 struct RawEntry {
     std::string compressed, data; // the bytes stored in the file, and inflated (its CRC checked)
 };
 
-// Every entry of a zip file by name, read with libzip.
 std::map<std::string, RawEntry> zipEntries(const std::filesystem::path& file)
 {
     zip_t* archive = zip_open(file.c_str(), ZIP_RDONLY, nullptr);
