@@ -28,8 +28,7 @@
 namespace brisk::test {
 namespace {
 
-using ::testing::HasSubstr;
-using ::testing::ThrowsMessage;
+using ::testing::HasSubstr, ::testing::ThrowsMessage;
 using namespace workbook;
 
 // libxlsxwriter writes the sheets in the order they were added.
