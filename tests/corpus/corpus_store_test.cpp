@@ -38,8 +38,6 @@ TEST(CorpusStore, EveryEnronItemParsesCountsMatchTheFilesAndNothingChanges)
     EXPECT_TRUE(snapshot(corpora / "enron") == before);
 }
 
-// The folder tree's indentation is checked on the Enron tree above and by
-// the command line's --list-folders.
 TEST(InspectViews, ItemShowsEveryValue)
 {
     TempDir dir;

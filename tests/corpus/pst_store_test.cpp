@@ -182,16 +182,11 @@ TEST_F(PstCorpus, DamagedFilesGiveAClearMessage)
 // reads with per-item errors, or fails with a message naming the file.
 TEST_F(PstCorpus, TruncatedAndCorruptedCopiesNeverCrash)
 {
-    const std::string pstBytes = test::readFile(pst / "tika/testPST.pst");
-    const std::string ostBytes = test::readFile(pst / "aspose-net/SampleOstFile.ost");
+    const std::string pstBytes = test::readFile(pst / "tika/testPST.pst"),
+                      ostBytes = test::readFile(pst / "aspose-net/SampleOstFile.ost");
     test::TempDir dir;
-    struct Damage {
-        const char* name;
-        const std::string& original;
-        std::size_t keep;      // bytes kept from the start
-        std::size_t corruptAt; // where 64 bytes are overwritten (0: none)
-    };
-    const Damage damages[] = {
+    // Name, original, bytes kept from the start, where 64 bytes are overwritten (0: none).
+    const std::tuple<const char*, const std::string&, std::size_t, std::size_t> damages[] = {
         {"half.pst", pstBytes, pstBytes.size() / 2, 0},
         {"header-only.pst", pstBytes, 600, 0},
         {"tiny.pst", pstBytes, 3, 0},
@@ -202,19 +197,19 @@ TEST_F(PstCorpus, TruncatedAndCorruptedCopiesNeverCrash)
         // The root's subfolder index is cut off: finding Sent Items must not throw.
         {"cut.ost", ostBytes, 2778855, 0},
     };
-    for (const Damage& d : damages) {
-        SCOPED_TRACE(d.name);
-        std::string bytes = d.original.substr(0, d.keep);
-        if (d.corruptAt)
-            bytes.replace(d.corruptAt, 64, std::string(64, '\xA5'));
-        test::writeFile(dir / d.name, bytes);
+    for (const auto& [name, original, keep, corruptAt] : damages) {
+        SCOPED_TRACE(name);
+        std::string bytes = original.substr(0, keep);
+        if (corruptAt)
+            bytes.replace(corruptAt, 64, std::string(64, '\xA5'));
+        test::writeFile(dir / name, bytes);
         test::ReadTally tally;
         const std::string error = test::errorOf([&] {
-            const std::unique_ptr<MailStore> store = openMailStore(dir / d.name);
+            const std::unique_ptr<MailStore> store = openMailStore(dir / name);
             EXPECT_NO_THROW(store->defaultFolder());
             test::readEverything(store->root(), tally);
         });
-        EXPECT_TRUE(error == "no error" ? tally.items <= 81 : error.find(d.name) != std::string::npos) << error;
+        EXPECT_TRUE(error == "no error" ? tally.items <= 81 : error.find(name) != std::string::npos) << error;
     }
 }
 

@@ -112,8 +112,7 @@ inline std::string errorOf(const std::function<void()>& action)
 // Reads every value of every item below `folder`; what raises StoreError is
 // counted, folder by folder and item by item, and the walk goes on.
 struct ReadTally {
-    long items = 0;
-    long failures = 0;
+    long items = 0, failures = 0;
 };
 inline void readEverything(MailFolder& folder, ReadTally& tally)
 {
@@ -137,8 +136,7 @@ inline void readEverything(MailFolder& folder, ReadTally& tally)
 }
 
 // Every file's bytes and every entry's modification time below `root`.
-inline std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> snapshot(
-    const std::filesystem::path& root)
+inline auto snapshot(const std::filesystem::path& root)
 {
     std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> state;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root))

@@ -40,8 +40,7 @@ TEST(HostileStore, AHugeBodyIsSizedInSixtyFourBitsAndAHeaderThatNeverEndsIsRefus
     const std::int64_t hole = (std::int64_t{1} << 32) + 4096;
     writeSparseMbox(dir / "Huge", hole);
     writeSparseMbox(dir / "Endless", std::int64_t{256} << 20, true);
-    auto huge = openMailStore(dir / "Huge");
-    auto endless = openMailStore(dir / "Endless");
+    auto huge = openMailStore(dir / "Huge"), endless = openMailStore(dir / "Endless");
     ASSERT_EQ(std::pair(huge->root().itemCount(), endless->root().itemCount()), std::pair(2L, 2L));
     EXPECT_GT(huge->root().item(1)->size(), hole);
     EXPECT_EQ(std::tuple(huge->root().item(1)->subject(), huge->root().item(2)->body()),

@@ -47,8 +47,9 @@ TEST(PstRtf, PlainRtfIsStrippedToItsText)
 }
 
 // MS-OXRTFEX: HTML tags live in {\*\htmltag} groups, text between them is
-// HTML content, and \htmlrtf ... \htmlrtf0 marks RTF-only text.
-TEST(PstRtf, EncapsulatedHtmlIsRecovered)
+// HTML content, and \htmlrtf ... \htmlrtf0 marks RTF-only text. Hostile
+// nesting and cut-off control words stay bounded.
+TEST(PstRtf, EncapsulatedHtmlIsRecoveredAndHostileNestingStaysBounded)
 {
     const char* rtf = "{\\rtf1\\ansi\\ansicpg1252\\fromhtml1 \\deff0{\\fonttbl{\\f0 Arial;}}\n"
                       "{\\*\\htmltag19 <html>}{\\*\\htmltag50 <body>}\\htmlrtf \\ltrpar\\htmlrtf0 \n"
@@ -58,10 +59,6 @@ TEST(PstRtf, EncapsulatedHtmlIsRecovered)
     const RtfContent content = readRtf(rtf);
     EXPECT_TRUE(content.isHtml);
     EXPECT_EQ(content.text, "<html><body><div>Hej rätt</div>&lt;</body></html>");
-}
-
-TEST(PstRtf, HostileNestingStaysBounded)
-{
     const std::string deep = "{\\rtf1 " + std::string(100000, '{') + "x" + std::string(100000, '}') + "}";
     EXPECT_EQ(readRtf(deep).text, "x");
     EXPECT_EQ(readRtf("").text, "");
@@ -69,9 +66,9 @@ TEST(PstRtf, HostileNestingStaysBounded)
     EXPECT_EQ(readRtf("{\\rtf1 \\u99999999999999999999 \\bin-5 a}").text.back(), 'a');
 }
 
-// Prefixes match whole dot-separated segments in any case; unknown classes
-// keep their name.
-TEST(PstItemValues, MessageClassesGiveOutlooksItemTypes)
+// Message class prefixes match whole dot-separated segments in any case;
+// unknown classes keep their name.
+TEST(PstItemValues, MessageClassesCodePagesEntryIdsAndFiletimes)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"ipm.note", "MailItem"}, {"IPM.Note.SMIME.MultipartSigned", "MailItem"}, {"IPM.Notes", "IPM.Notes"},
@@ -81,10 +78,6 @@ TEST(PstItemValues, MessageClassesGiveOutlooksItemTypes)
     };
     for (const auto& [messageClass, type] : cases)
         EXPECT_EQ(itemTypeName(messageClass), type) << messageClass;
-}
-
-TEST(PstItemValues, CodePagesEntryIdsAndFiletimes)
-{
     const std::pair<std::uint32_t, const char*> pages[] = {
         {65001, "utf-8"}, {1250, "windows-1250"}, {28592, "iso-8859-2"}, {932, "shift_jis"}, {1249, ""}, {0, ""}};
     for (const auto& [codepage, charset] : pages)
