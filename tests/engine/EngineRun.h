@@ -65,7 +65,6 @@ struct BasicRun {
     void click() { window.controller().StartButton_Click(); }
     std::int32_t processed() const { return app.analysis.lEmailsProcessed; }
     std::string box(PanelBox b) const { return window.panel.boxText(b); }
-    // Every box of the panel, in PanelBox order.
     std::vector<std::string> boxes() const
     {
         std::vector<std::string> all;

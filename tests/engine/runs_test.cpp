@@ -20,10 +20,8 @@ namespace brisk {
 namespace {
 
 using test::MemoryFolder;
-using test::MemoryItem;
 using test::MemoryStore;
 
-// Records the subjects walked.
 struct WalkRun : test::EngineRun {
     explicit WalkRun(MailFolder& picked, std::int32_t pause = -1) : test::EngineRun(&picked, pause)
     {
@@ -205,8 +203,6 @@ std::vector<fs::path> storesToCompare(const fs::path& broken)
         for (const auto& user : fs::directory_iterator(*corpora / "enron"))
             if (user.is_directory())
                 stores.push_back(user.path());
-    } else {
-        std::cout << "../shared/corpora is absent: the Enron mailboxes are not compared\n";
     }
     return stores;
 }
@@ -254,8 +250,6 @@ TEST_F(ParseAheadTest, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorke
     }
 }
 
-// One run of a store's default folder, paused after item `pauseAt` and
-// resumed, on `threads` workers.
 struct PausedRun : test::StoreFirst<std::unique_ptr<MailStore>>, test::EngineRun {
     PausedRun(const fs::path& storePath, unsigned threads, std::int32_t pauseAt)
         : StoreFirst{openMailStore(storePath)}, test::EngineRun(nullptr, pauseAt)
@@ -302,8 +296,6 @@ TEST_F(ParseAheadTest, PausesFallOnTheSameItemsAndResumeEndsWithTheSameFigures)
             EXPECT_EQ(std::tuple(ahead.paused, ahead.position(), ahead.figures()),
                       std::tuple(alone.paused, alone.position(), alone.figures()))
                 << store << " pause after " << pauseAt;
-            // Nothing read ahead survives the pause; the walk never held more
-            // than the workers' depth.
             EXPECT_EQ(ahead.heldWhilePaused, 0u);
             EXPECT_LE(ahead.maxHeld, 3 * ParseAhead::kDepthPerThread);
             EXPECT_GT(ahead.maxHeld, 0u) << "nothing was read ahead of " << store;

@@ -138,7 +138,6 @@ protected:
 // paused there, or only at the end of a walk paused there.
 TEST_F(ThreadIndexBuildTest, RepliesThatWaitGetTheFiguresOfAnIndexBuiltBeforeTheWalk)
 {
-    // The replies waiting after each item while the index is not sealed.
     const std::vector<int> unsealed = {0, 1, 1, 2, 3, 4, 5, 5, 5, 6};
     enum Pause { None, SealedWhilePaused, SealedAtTheEnd };
     for (std::int32_t n = 0; n <= kItems; ++n) {
@@ -210,7 +209,6 @@ TEST_F(ThreadIndexBuildTest, AbandoningARunStopsAndJoinsTheScan)
                          picked.app.analysis.responseSources),
               std::tuple(true, false, 0u, std::array<std::int32_t, 3>{1, 0, 0}));
 
-    // The window closed from inside the walk.
     IndexedRun closed(true);
     closed.exitAt = 3;
     closed.click();

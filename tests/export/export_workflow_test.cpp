@@ -58,7 +58,6 @@ TEST_F(ExportWorkflow, ExportsInTheSameSecondGetNumberedNamesUnsafeNamesStayInsi
     EXPECT_EQ(std::filesystem::last_write_time(appTemplate()), templateTime);
     EXPECT_EQ(log.entries, std::vector<std::string>(3, "results"));
     EXPECT_TRUE(prompts.shown.empty());
-    // Unsafe folder names stay inside the output folder.
     for (const char* name : {"a/b\tc", "../../escape"}) {
         analyse(knownFolder(name));
         const auto saved = exportNow();
@@ -207,7 +206,6 @@ TEST(ExportCli, ExportWritesAWorkbookOfTheRunAndNeverReplacesAFileNorWritesWitho
     ASSERT_TRUE(std::filesystem::exists(sampleStoreDir() / ".complete")) << "build the sample_store target";
     TempDir dir;
     std::string err;
-    // brisk-cli's exit status; its standard error in `err`.
     auto run = [&](const std::vector<std::string>& args) {
         std::string command = shellQuote((buildDir() / "app" / "brisk-cli").string());
         for (const auto& a : args)

@@ -28,11 +28,9 @@ def cell(q, c):
 for q in sys.argv[2:]:
     kind, _, arg = q.partition(":")
     d = wb.defined_names.get(arg)
-    t = next(iter(d.destinations), None) if d is not None and kind in ("label", "ref") else None
-    if kind in ("label", "ref") and t is None:
+    t = next(iter(d.destinations), None) if d is not None and kind == "label" else None
+    if kind == "label" and t is None:
         out(q, "missing", "")
-    elif kind == "ref":
-        out(q, "str", t[0] + "!" + t[1])
     elif kind == "label":
         cell(q, wb[t[0]][t[1].replace("$", "")])
     elif kind == "name":

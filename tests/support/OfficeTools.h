@@ -21,11 +21,10 @@ struct ReadValue {
 };
 
 // Queries: "Sheet!B3" or "cell:Sheet!B3" (a cell), "label:Name" (the cell a
-// defined name points at), "ref:Name" (the name's sheet and cell), "name:Name"
-// (the name's formula text), "sheets:" (the sheet names joined by ","),
-// "active:" (the active sheet's title), "cf:Sheet" (its conditional formats
-// as "RANGE type" joined by ";"). Throws std::runtime_error with the reader's
-// message (openpyxl missing, file unreadable).
+// defined name points at), "name:Name" (the name's formula text), "sheets:"
+// (the sheet names joined by ","), "active:" (the active sheet's title),
+// "cf:Sheet" (its conditional formats as "RANGE type" joined by ";"). Throws
+// std::runtime_error with the reader's message (openpyxl missing, file unreadable).
 std::map<std::string, ReadValue> readWorkbook(const std::filesystem::path& file,
                                               const std::vector<std::string>& queries);
 

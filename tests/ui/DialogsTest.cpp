@@ -154,8 +154,6 @@ TEST(ChartModel, WritesGoToTheSelectedColumnAndOnlyTheShownOneRedraws)
     EXPECT_EQ(model.revision(), start + 2);
 }
 
-// The hover text tells a column's label and value; the value axis holds
-// every column in at most five whole steps.
 TEST(ChartModel, AHoveredColumnTellsItsLabelAndValueAndTheAxisHoldsEveryColumn)
 {
     ChartModel model;

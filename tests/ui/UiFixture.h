@@ -71,7 +71,6 @@ protected:
     void clickStart() { click(ui.StartButton); }
     std::string caption() const { return ui.StartButton->text().toStdString(); }
 
-    // What a value box or label shows on screen now.
     std::string shown(PanelBox box)
     {
         window->flushPanel();
@@ -118,7 +117,6 @@ protected:
         });
     }
 
-    // The action words of this launch's usage log.
     std::vector<std::string> logActions() const
     {
         std::vector<std::string> actions;
