@@ -66,7 +66,8 @@ TEST(MailText, ToUtf8WholeAndStreamed)
         {std::string("nul\0byte \xE9", 10), "", "nul\xEF\xBF\xBD" "byte \xEF\xBF\xBD"},
         {"\x1B$B$3$s$K$A$O\x1B(B ok", "iso-2022-jp", "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF ok"},
     };
-    for (const auto& [bytes, charset, expected] : cases)
+    for (const auto& [bytes, label, expected] : cases) {
+        const auto& charset = label; // clang 14 cannot capture a structured binding in a lambda
         expectWholeAndStreamed(bytes, expected, [&](const std::string& b) { return toUtf8(b, charset); },
                                [&](const auto& feed) {
                                    std::string out;
@@ -74,6 +75,7 @@ TEST(MailText, ToUtf8WholeAndStreamed)
                                               [&](std::string_view text) { out.append(text); });
                                    return out;
                                });
+    }
 }
 
 TEST(MailText, HtmlToTextWholeAndStreamed)
