@@ -35,11 +35,6 @@ std::string withoutSuffix(const std::string& name, size_t length)
     return name.substr(0, name.size() - length);
 }
 
-bool isMaildirDir(const std::filesystem::path& dir)
-{
-    return isDirectory(dir / "cur") || isDirectory(dir / "new");
-}
-
 // Maildir++ (Courier, Dovecot): subfolders are directories ".Sent",
 // ".Sent.Archive" in the root, "." separating the levels of the name.
 void addMaildirPlusFolders(StoreFolder& root, const std::filesystem::path& dir,
@@ -47,7 +42,7 @@ void addMaildirPlusFolders(StoreFolder& root, const std::filesystem::path& dir,
 {
     std::vector<std::string> names;
     for (const DirEntry& e : entries) {
-        if (e.isDir && e.name.size() > 1 && e.name[0] == '.' && e.name != ".." && isMaildirDir(dir / e.name))
+        if (e.isDir && e.name.size() > 1 && e.name[0] == '.' && e.name != ".." && isMaildir(dir / e.name))
             names.push_back(e.name);
     }
     std::sort(names.begin(), names.end());
@@ -128,7 +123,7 @@ FileList maildirMessages(const std::filesystem::path& dir)
 
 bool isMaildir(const std::filesystem::path& dir)
 {
-    return isMaildirDir(dir);
+    return isDirectory(dir / "cur") || isDirectory(dir / "new");
 }
 
 FileList emlMessages(const std::filesystem::path& dir)
