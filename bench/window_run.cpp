@@ -14,6 +14,7 @@
 
 #include "platform/mailstore/OpenStore.h"
 #include "platform/system/HostDateLocale.h"
+#include "platform/system/ParseProcess.h"
 #include "platform/system/SliceAllocator.h"
 #include "platform/system/SystemServices.h"
 #include "shell/StreamPrompts.h"
@@ -141,6 +142,7 @@ int main(int argc, char** argv)
     settings.dateLocale = brisk::hostDateLocale();
     brisk::AppState state;
     brisk::BRISKerUserForm window(brisk::UiServices{prompts, clock, desktop, settings}, state);
+    window.setParseProcesses(brisk::parseProcesses(BRISK_PARSER_PROGRAM));
     window.Form_Initialize(std::move(store));
     window.show();
     if (folder != nullptr) {

@@ -1,7 +1,6 @@
 #include "engine/BodyScanner.h"
 
 #include "engine/MailStore.h"
-#include "engine/ParseAhead.h"
 #include "stats/Utf8.h"
 
 namespace brisk {
@@ -213,7 +212,7 @@ BodyFacts BodyScanner::finish()
 BodyFacts scanBody(MailItem& item, const DateLocale& locale)
 {
     // An item read ahead of the walk was measured then.
-    if (auto* parsed = dynamic_cast<ParsedItem*>(&item))
+    if (auto* parsed = dynamic_cast<MeasuredItem*>(&item))
         return parsed->bodyFacts();
     BodyScanner scanner(locale);
     item.readBody([&](std::string_view chunk) { scanner.feed(chunk); });

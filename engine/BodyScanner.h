@@ -7,6 +7,7 @@
 // utf16Length) give for the same text.
 
 #include "dates/Attribution.h"
+#include "engine/MailStore.h"
 
 #include <cstdint>
 #include <deque>
@@ -15,8 +16,6 @@
 #include <string_view>
 
 namespace brisk {
-
-class MailItem;
 
 // What steps 9 and 10 need from a body.
 struct BodyFacts {
@@ -108,6 +107,13 @@ private:
     Line m_line;
     std::deque<Line> m_lines;
     std::optional<Attribution> m_attribution;
+};
+
+// An item whose body was measured when it was read, ahead of the walk.
+class MeasuredItem : public MailItem {
+public:
+    // The body's figures, or the error reading the body gave.
+    virtual BodyFacts bodyFacts() = 0;
 };
 
 // Streams the item's body through a scanner (MailItem::readBody).

@@ -66,6 +66,9 @@ public:
     // already fetched) and shares no handle with its store, so that another
     // thread may work it out while the walk goes on.
     virtual bool readableOnAnyThread() const { return false; }
+    // A self-contained description (a file, a byte range) from which a
+    // parser process reads the same item; empty where there is none.
+    virtual std::string recipe() const { return {}; }
 };
 
 class ThreadHeaderScan;

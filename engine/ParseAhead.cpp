@@ -66,6 +66,13 @@ ParsedItem::~ParsedItem()
         m_bin->put(m_item);
 }
 
+std::optional<BodyFacts> ParsedItem::measuredFacts() const
+{
+    if (m_bodyError)
+        std::rethrow_exception(m_bodyError);
+    return m_facts;
+}
+
 BodyFacts ParsedItem::bodyFacts()
 {
     if (m_bodyError)
@@ -104,6 +111,13 @@ void ParseAhead::setThreads(unsigned threads)
     m_threads = threads;
 }
 
+void ParseAhead::setProcesses(ParseChannelFactory processes)
+{
+    setThreads(m_threads);
+    m_processes = std::move(processes);
+    m_processDeaths = 0;
+}
+
 void ParseAhead::startWorkers()
 {
     while (m_workers.size() < m_threads)
@@ -116,6 +130,10 @@ void ParseAhead::startWorkers()
 
 void ParseAhead::work(const std::shared_ptr<WorkerBin>& bin)
 {
+    if (std::unique_ptr<ParseChannel> channel = m_processes ? m_processes() : nullptr) {
+        workRemote(std::move(channel), bin);
+        return;
+    }
     for (;;) {
         // Items this worker parsed and the walk has done with; at most the
         // depth read ahead waits here while the worker is idle.
@@ -129,18 +147,114 @@ void ParseAhead::work(const std::shared_ptr<WorkerBin>& bin)
             slot = std::move(m_jobs.front());
             m_jobs.pop_front();
         }
-        // The walk touches a queued slot only once it is done.
-        auto parsed = std::make_unique<ParsedItem>(std::move(slot->item), *slot->locale, bin);
-        bool awaited = false;
-        {
-            const std::lock_guard lock(m_mutex);
-            slot->item = std::move(parsed);
-            slot->done = true;
-            awaited = slot.get() == m_awaitedNext || slot.get() == m_awaitedLast;
+        // The walk touches a queued slot only once it is done. A slot the
+        // walk dropped meanwhile (a pause) is freed here.
+        parseHere(*slot, bin);
+    }
+}
+
+// Hands the worker's parser process a batch of the items farthest ahead of
+// the walk, which meanwhile parses the nearest ones itself: each wakes the
+// other once a batch, and the replies are there before the walk needs them.
+void ParseAhead::workRemote(std::unique_ptr<ParseChannel> channel, const std::shared_ptr<WorkerBin>& bin)
+{
+    std::deque<std::shared_ptr<Slot>> inFlight;
+    bool retried = false;
+    for (;;) {
+        if (inFlight.empty()) {
+            bin->empty();
+            Slots batch;
+            {
+                std::unique_lock lock(m_mutex);
+                // A batch, or what there is once the walk waits for it.
+                m_work.wait(lock, [this] {
+                    return m_quit || m_jobs.size() >= kProcessBatch / 2 || (m_awaitedNext && !m_jobs.empty());
+                });
+                if (m_quit)
+                    return;
+                const auto from = m_jobs.end() - static_cast<std::ptrdiff_t>(std::min(kProcessBatch, m_jobs.size()));
+                batch.assign(std::make_move_iterator(from), std::make_move_iterator(m_jobs.end()));
+                m_jobs.erase(from, m_jobs.end());
+            }
+            for (std::shared_ptr<Slot>& slot : batch) {
+                std::string recipe = channel ? slot->item->recipe() : std::string();
+                if (recipe.empty()) {
+                    parseHere(*slot, bin);
+                    continue;
+                }
+                // A process gone before it got this is found at its reply.
+                channel->send(encodeRequest({std::move(recipe), slot->locale->order, slot->locale->zone.id()}));
+                inFlight.push_back(std::move(slot));
+            }
+            continue;
         }
-        if (awaited)
-            m_ready.notify_one();
-        // A slot the walk dropped meanwhile (a pause) is freed here.
+        Slot& slot = *inFlight.front();
+        if (std::unique_ptr<MailItem> item = receive(*channel, slot)) {
+            publish(slot, std::move(item));
+            inFlight.pop_front();
+            retried = false;
+            continue;
+        }
+        replaceProcess(channel, inFlight, retried, bin);
+    }
+}
+
+// The worker's parser process ended, or answered with something that is no
+// reply. A new one is started and is sent what the old one had not
+// answered: the item it was reading goes first, for a second try; one that
+// ends a second process is given up as an error of that item. With no
+// process left the items are parsed here.
+void ParseAhead::replaceProcess(std::unique_ptr<ParseChannel>& channel, std::deque<std::shared_ptr<Slot>>& inFlight,
+                                bool& retried, const std::shared_ptr<WorkerBin>& bin)
+{
+    const std::string why = channel->whyGone();
+    channel.reset();
+    if (++m_processDeaths <= kMaxProcessDeaths)
+        channel = m_processes();
+    if (retried) {
+        publish(*inFlight.front(), nullptr,
+                std::make_exception_ptr(StoreError("the mail parser process stopped on this message: " + why)));
+        inFlight.pop_front();
+    }
+    retried = !retried;
+    for (const std::shared_ptr<Slot>& slot : inFlight) {
+        if (channel)
+            channel->send(encodeRequest({slot->item->recipe(), slot->locale->order, slot->locale->zone.id()}));
+        else
+            parseHere(*slot, bin);
+    }
+    if (!channel)
+        inFlight.clear();
+}
+
+void ParseAhead::publish(Slot& slot, std::unique_ptr<MailItem> item, std::exception_ptr error)
+{
+    bool awaited = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        slot.item = std::move(item);
+        slot.error = std::move(error);
+        slot.done = true;
+        awaited = &slot == m_awaitedNext || &slot == m_awaitedLast;
+    }
+    if (awaited)
+        m_ready.notify_one();
+}
+
+void ParseAhead::parseHere(Slot& slot, const std::shared_ptr<WorkerBin>& bin)
+{
+    publish(slot, std::make_unique<ParsedItem>(std::move(slot.item), *slot.locale, bin));
+}
+
+std::unique_ptr<MailItem> ParseAhead::receive(ParseChannel& channel, Slot& slot)
+{
+    const std::optional<std::string> reply = channel.receive();
+    if (!reply)
+        return nullptr;
+    try {
+        return decodeReply(*reply, slot.item, *slot.locale);
+    } catch (const StoreError&) {
+        return nullptr; // a damaged reply: the process is replaced
     }
 }
 
@@ -186,7 +300,7 @@ void ParseAhead::queue(std::vector<std::shared_ptr<Slot>> slots)
 // not for each one.
 void ParseAhead::fill()
 {
-    const std::size_t depth = kDepthPerThread * m_threads;
+    const std::size_t depth = (m_processes ? kProcessDepth : kDepthPerThread) * m_threads;
     if (m_window.size() > depth / 2)
         return;
     std::vector<std::shared_ptr<Slot>> batch;
@@ -260,7 +374,7 @@ std::unique_ptr<MailItem> ParseAhead::take(long index)
     {
         std::unique_lock lock(m_mutex);
         while (!slot->done) {
-            if (!m_jobs.empty()) {
+            if (m_walkHelps && !m_jobs.empty()) {
                 // Rather than wait for the workers, the walk parses the next
                 // queued item itself (and frees it, on its own thread).
                 const std::shared_ptr<Slot> job = std::move(m_jobs.front());
@@ -274,6 +388,8 @@ std::unique_ptr<MailItem> ParseAhead::take(long index)
             }
             m_awaitedNext = slot.get();
             m_awaitedLast = last.get();
+            if (!m_walkHelps)
+                m_work.notify_all(); // a worker may be waiting for a fuller batch
             m_ready.wait(lock, [&] { return slot->done && last->done; });
             m_awaitedNext = m_awaitedLast = nullptr;
         }

@@ -11,7 +11,9 @@
 
 #include "engine/BodyScanner.h"
 #include "engine/MailStore.h"
+#include "engine/RemoteParse.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -47,7 +49,7 @@ private:
 // its body measured. Every accessor answers as the store's item does (its
 // values and errors are those it kept); the body's figures come from the
 // scan done ahead.
-class ParsedItem final : public MailItem {
+class ParsedItem final : public MeasuredItem {
 public:
     // Reads every value the analysis asks for; never throws.
     // Quoted dates in the body are read in `locale`, which outlives the item.
@@ -58,8 +60,10 @@ public:
     ParsedItem(const ParsedItem&) = delete;
     ParsedItem& operator=(const ParsedItem&) = delete;
 
-    // The body's figures, or the error reading the body gave.
-    BodyFacts bodyFacts();
+    BodyFacts bodyFacts() override;
+    // The figures measured when the item was read: nullopt for an item that
+    // is no mail item; throws the error reading the body gave.
+    std::optional<BodyFacts> measuredFacts() const;
 
     const std::string& typeName() override { return m_item->typeName(); }
     double receivedTime() override { return m_item->receivedTime(); }
@@ -101,9 +105,20 @@ public:
     ParseAhead& operator=(const ParseAhead&) = delete;
     ~ParseAhead();
 
+    // Items a worker's parser process is sent at once, and items read ahead
+    // per worker that has one.
+    static constexpr std::size_t kProcessBatch = 16;
+    static constexpr std::size_t kProcessDepth = 64;
+    // Parser processes that may end before the workers stop starting new
+    // ones and parse on their own threads.
+    static constexpr int kMaxProcessDeaths = 8;
+
     // Workers for the next range; 0 reads every item on the walk's thread.
     void setThreads(unsigned threads);
     unsigned threads() const { return m_threads; }
+    // Each worker hands the items that have a recipe to a parser process
+    // of its own, started by `processes`; none parse on their own threads.
+    void setProcesses(ParseChannelFactory processes);
 
     // Starts a range: items `first` to `last` of `folder`, taken in order.
     void begin(MailFolder& folder, long first, long last, const DateLocale& locale);
@@ -113,6 +128,11 @@ public:
     // Ends the range: items read ahead and not taken are dropped; a worker
     // busy with one finishes and drops it. Never waits for a worker.
     void end();
+
+    // Whether the walk parses a queued item itself rather than wait for the
+    // workers (the default). Tests turn it off to have every item read by
+    // the workers.
+    void setWalkHelps(bool helps) { m_walkHelps = helps; }
 
     // Items of the range held ahead of the walk (tests of the bound).
     std::size_t held() const { return m_window.size(); }
@@ -129,13 +149,22 @@ private:
     };
     enum class Mode { Unknown, Direct, Ahead };
 
+    using Slots = std::vector<std::shared_ptr<Slot>>;
     void startWorkers();
     void work(const std::shared_ptr<WorkerBin>& bin);
+    void publish(Slot& slot, std::unique_ptr<MailItem> item, std::exception_ptr error = nullptr);
+    void parseHere(Slot& slot, const std::shared_ptr<WorkerBin>& bin);
+    void workRemote(std::unique_ptr<ParseChannel> channel, const std::shared_ptr<WorkerBin>& bin);
+    void replaceProcess(std::unique_ptr<ParseChannel>& channel, std::deque<std::shared_ptr<Slot>>& inFlight,
+                        bool& retried, const std::shared_ptr<WorkerBin>& bin);
+    static std::unique_ptr<MailItem> receive(ParseChannel& channel, Slot& slot);
     void fill();
     void queue(std::vector<std::shared_ptr<Slot>> slots);
     std::unique_ptr<MailItem> first(long index);
 
     unsigned m_threads;
+    bool m_walkHelps = true;
+    ParseChannelFactory m_processes;
     MailFolder* m_folder = nullptr;
     const DateLocale* m_locale = nullptr;
     long m_next = 0;
@@ -150,6 +179,7 @@ private:
     std::condition_variable m_ready;
     std::deque<std::shared_ptr<Slot>> m_jobs;
     bool m_quit = false;
+    std::atomic<int> m_processDeaths = 0;
     // The slots the walk is waiting for, if it is: the next and the last
     // of its batch. A worker wakes it only on finishing one of them.
     const Slot* m_awaitedNext = nullptr;

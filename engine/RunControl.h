@@ -111,7 +111,10 @@ public:
     // Threads that read items ahead of the walk (0: the walk reads them);
     // the figures are the same with any number.
     void setParseThreads(unsigned threads) { m_ahead.setThreads(threads); }
+    // Parser processes for those threads to hand items to (see RemoteParse.h).
+    void setParseProcesses(ParseChannelFactory processes) { m_ahead.setProcesses(std::move(processes)); }
     const ParseAhead& parseAhead() const { return m_ahead; }
+    ParseAhead& parseAhead() { return m_ahead; }
 
 private:
     void start();

@@ -5,6 +5,7 @@
 #include "dates/DateText.h"
 #include "platform/imap/ImapUrl.h"
 #include "platform/mailstore/OpenStore.h"
+#include "platform/system/ParseProcess.h"
 #include "platform/system/SystemServices.h"
 #include "shell/CliAnalysis.h"
 #include "shell/StreamPrompts.h"
@@ -54,6 +55,9 @@ constexpr const char* kHelp =
     "      --dump N             print what the analysis reads of the Nth item\n"
     "      --threads N          parse the mail on N threads beside the analysis\n"
     "                             (default: one fewer than the cores; 0: none)\n"
+    "      --parser PATH        each of those threads hands the mail to a process\n"
+    "                             of PATH (default: this installation's brisk-parse);\n"
+    "                             none: the threads parse it themselves\n"
     "      --usage-report       summarise the usage logs of the shared folder\n"
     "      --shared-folder DIR  with --usage-report, read the logs in DIR\n"
     "      --out DIR            with --usage-report, write the report into DIR\n"
@@ -73,6 +77,7 @@ struct Options {
     bool listFolders = false;
     std::optional<long> dump;
     std::optional<unsigned> threads;
+    std::optional<std::string> parser;
 };
 
 // The word after option `i`, into `target`; false when there is none.
@@ -129,6 +134,11 @@ std::string parseWord(const std::vector<std::string>& args, std::size_t& i, Opti
         return takeValue(args, i, v) ? parseDump(v, o) : "--dump needs an item number";
     else if (a == "--threads")
         return takeValue(args, i, v) ? parseThreads(v, o) : "--threads needs a number of threads from 0 to 999";
+    else if (a == "--parser") {
+        if (!takeValue(args, i, v))
+            return "--parser needs a program, or none";
+        o.parser = v;
+    }
     else if (!a.empty() && a[0] == '-')
         return "unknown option " + a;
     else if (o.store.empty())
@@ -277,6 +287,12 @@ int analyse(const Options& o, AppState& app, std::ostream& out, std::ostream& er
     HeadlessWindow window(app, prompts, log, clock);
     if (o.threads)
         window.controller().setParseThreads(*o.threads);
+    if (o.parser && *o.parser != "none" && ::access(o.parser->c_str(), X_OK) != 0) {
+        err << "brisk-cli: --parser: cannot run " << *o.parser << ": " << std::strerror(errno) << '\n';
+        return 2;
+    }
+    if (o.parser != "none")
+        window.controller().setParseProcesses(parseProcesses(o.parser ? std::filesystem::path(*o.parser) : parserBesideThisProgram()));
     if (!setPeriod(o, app, window, err))
         return 2;
     runWithProgress(window, *folder, app, err);

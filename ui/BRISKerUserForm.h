@@ -43,6 +43,8 @@ class BRISKerUserForm : public QWidget,
 public:
     BRISKerUserForm(const UiServices& services, AppState& app, QWidget* parent = nullptr);
     ~BRISKerUserForm() override;
+    // Parser processes for the workers that read ahead of the run.
+    void setParseProcesses(ParseChannelFactory processes) { m_controller.setParseProcesses(std::move(processes)); }
     BRISKerUserForm(const BRISKerUserForm&) = delete;
     BRISKerUserForm& operator=(const BRISKerUserForm&) = delete;
 

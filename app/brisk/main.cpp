@@ -4,6 +4,7 @@
 // clock and desktop.
 
 #include "platform/mailstore/OpenStore.h"
+#include "platform/system/ParseProcess.h"
 #include "platform/system/SliceAllocator.h"
 #include "platform/system/SystemServices.h"
 #include "shell/InstalledSettings.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv)
     brisk::QtDesktop desktop;
     brisk::AppState state;
     brisk::BRISKerUserForm window(brisk::UiServices{prompts, clock, desktop, settings}, state);
+    window.setParseProcesses(brisk::parseProcesses(brisk::parserBesideThisProgram()));
     prompts.setOwner(&window);
     window.Form_Initialize(std::move(store));
     window.show();

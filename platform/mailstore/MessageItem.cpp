@@ -8,6 +8,8 @@
 #include "platform/mailstore/TextConvert.h"
 
 #include <algorithm>
+#include <charconv>
+#include <sstream>
 #include <cstring>
 
 namespace brisk::mailstore {
@@ -89,6 +91,54 @@ MessageItem::MessageItem(ItemLocation where, TimeZone zone) : m_where(std::move(
 MessageItem::MessageItem(MemoryMessage message, TimeZone zone) : m_zone(std::move(zone)), m_memory(std::move(message))
 {
     m_size = m_memory->size;
+}
+
+// "<offset> <length or -> <quoted 0/1> <zone>\n<path>": the path last, as
+// it may hold any byte but NUL.
+std::string MessageItem::recipe() const
+{
+    if (m_memory)
+        return {};
+    std::string text = std::to_string(m_where.offset) + ' ';
+    text += m_where.length ? std::to_string(*m_where.length) : "-";
+    text += m_where.mboxQuoted ? " 1 " : " 0 ";
+    text += m_zone.id() + '\n';
+    return text + m_where.file.string();
+}
+
+std::unique_ptr<MessageItem> MessageItem::fromRecipe(std::string_view recipe)
+{
+    const auto bad = [] { return StoreError("not a message's recipe"); };
+    const auto newline = recipe.find('\n');
+    if (newline == std::string_view::npos)
+        throw bad();
+    std::istringstream fields{std::string(recipe.substr(0, newline))};
+    ItemLocation where;
+    std::string length, zoneId;
+    int quoted = 0;
+    if (!(fields >> where.offset >> length >> quoted >> zoneId) || where.offset < 0 || quoted < 0 || quoted > 1)
+        throw bad();
+    if (length != "-") {
+        std::int64_t bytes = -1;
+        const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), bytes);
+        if (error != std::errc() || end != length.data() + length.size() || bytes < 0)
+            throw bad();
+        where.length = bytes;
+    }
+    where.mboxQuoted = quoted == 1;
+    where.file = std::string(recipe.substr(newline + 1));
+    // A parser process reads every item of a folder in the same zone: the
+    // last one is kept, as making a zone reads the tz database.
+    thread_local std::optional<std::pair<std::string, TimeZone>> lastZone;
+    if (!lastZone || lastZone->first != zoneId) {
+        std::optional<TimeZone> zone = TimeZone::named(zoneId);
+        if (!zone)
+            throw bad();
+        lastZone.emplace(zoneId, std::move(*zone));
+    }
+    if (where.file.empty())
+        throw bad();
+    return std::make_unique<MessageItem>(std::move(where), lastZone->second);
 }
 
 std::string MessageItem::describe() const

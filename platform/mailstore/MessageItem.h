@@ -55,6 +55,12 @@ public:
     std::vector<std::string> references() override;
     // It reads its own file or bytes, never the folder's.
     bool readableOnAnyThread() const override { return true; }
+    // The file, its range and the zone, for a parser process; empty for a
+    // message held in memory, whose bytes would cost more to send than to
+    // parse.
+    std::string recipe() const override;
+    // The item a recipe describes; throws StoreError for a malformed one.
+    static std::unique_ptr<MessageItem> fromRecipe(std::string_view recipe);
 
     // Messages up to this size are read into memory in one go; larger ones
     // are parsed from the file so their attachments are never loaded.

@@ -70,6 +70,8 @@ TEST(CliSampleStore, EveryRunsExitStatusMessagesAndFigures)
         {{"--dump", "1x", s}, 2, {}, "brisk-cli: --dump needs an item number from 1, not 1x\n"},
         {{"--dump", "0", s}, 2, {}, "brisk-cli: --dump needs an item number from 1, not 0\n"},
         {{"--dump", "99999", s}, 2, {}, "brisk-cli: item 99999 of Sent Items: no such item, the folder holds 1800\n"},
+        {{"--parser", "/no/brisk-parse", s}, 2, {}, "brisk-cli: --parser: cannot run /no/brisk-parse: No such file or directory\n"},
+        {{s, "--parser"}, 2, {}, "brisk-cli: --parser needs a program, or none\n"},
         {{"-h"}, 0, {usage}, ""},
         {{"--json", "--help", "store"}, 0, {usage}, ""},
         {{"store", "--version"}, 0, {"brisk-cli (BRISK Vezoriv Rireviru) " BRISK_VERSION "\n"}, ""},

@@ -1,11 +1,12 @@
 // Whole runs through the run control: the walk's order and what it skips,
 // Pause and Resume wherever they fall, the close request, store errors, the
 // refresh schedule of the top lists and the window that ends with the run.
-// Reading ahead on worker threads changes nothing the run shows: on real
-// stores every figure, every error and every pause position is the one the
-// walk gives when it reads each item itself.
+// Reading ahead on worker threads, or in parser processes, changes nothing
+// the run shows: on real stores every figure, every error and every pause
+// position is the one the walk gives when it reads each item itself.
 
 #include "platform/mailstore/OpenStore.h"
+#include "platform/system/ParseProcess.h"
 #include "shell/Cli.h"
 #include "shell/CliAnalysis.h"
 #include "tests/cli/CliRun.h"
@@ -14,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
+#include <set>
 #include <sstream>
 
 namespace brisk {
@@ -230,18 +233,27 @@ protected:
     const fs::path broken = writeBrokenStore(dir / "broken");
 };
 
+const std::string kParser = (test::buildDir() / "app" / "brisk-parse").string();
+
 TEST_F(ParseAheadTest, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorkers)
 {
+    const std::vector<std::vector<std::string>> workers = {
+        {"--threads", "1", "--parser", "none"},
+        {"--threads", "3", "--parser", "none"},
+        {"--threads", "1", "--parser", kParser},
+        {"--threads", "2", "--parser", kParser},
+    };
     for (const fs::path& store : storesToCompare(broken)) {
-        const auto run = [&](const char* threads) {
-            return test::runCliCaptured({"--json", "--threads", threads, store.string()});
+        const auto run = [&](std::vector<std::string> args) {
+            args.insert(args.end(), {"--json", store.string()});
+            return test::runCliCaptured(args);
         };
-        const test::CliRun alone = run("0");
+        const test::CliRun alone = run({"--threads", "0"});
         ASSERT_NE(alone.out.find("\"lEmailsAnalysed\":"), std::string::npos) << store << alone.err;
-        for (const char* threads : {"1", "3"}) {
-            const test::CliRun ahead = run(threads);
-            EXPECT_EQ(std::tie(ahead.status, ahead.out, ahead.err), std::tie(alone.status, alone.out, alone.err))
-                << store << " threads " << threads;
+        for (const auto& ahead : workers) {
+            const test::CliRun run_ = run(ahead);
+            EXPECT_EQ(std::tie(run_.status, run_.out, run_.err), std::tie(alone.status, alone.out, alone.err))
+                << store << " " << ahead[1] << " " << ahead[3];
         }
         if (store == broken) { // it did report its files, at the same items both ways
             EXPECT_EQ(alone.status, 1);
@@ -251,13 +263,18 @@ TEST_F(ParseAheadTest, EveryStoreGivesTheSameFiguresAndErrorsWithAndWithoutWorke
 }
 
 struct PausedRun : test::StoreFirst<std::unique_ptr<MailStore>>, test::EngineRun {
-    PausedRun(const fs::path& storePath, unsigned threads, std::int32_t pauseAt)
+    PausedRun(const fs::path& storePath, unsigned threads, std::int32_t pauseAt, ParseChannelFactory processes = {},
+              bool walkHelps = true)
         : StoreFirst{openMailStore(storePath)}, test::EngineRun(nullptr, pauseAt)
     {
         window.controller().setParseThreads(threads);
+        window.controller().setParseProcesses(std::move(processes));
+        window.controller().parseAhead().setWalkHelps(walkHelps);
         pick(store->defaultFolder());
         onItem = [this] { maxHeld = std::max(maxHeld, window.controller().parseAhead().held()); };
         click();
+        if (pauseAt < 0)
+            return;
         paused = position();
         heldWhilePaused = window.controller().parseAhead().held();
         click();
@@ -292,16 +309,111 @@ TEST_F(ParseAheadTest, PausesFallOnTheSameItemsAndResumeEndsWithTheSameFigures)
     for (const fs::path& store : {test::sampleStoreDir(), broken}) {
         for (const std::int32_t pauseAt : {1, 2, 9, 14, 15, 40, 333}) {
             const PausedRun alone(store, 0, pauseAt);
-            const PausedRun ahead(store, 3, pauseAt);
-            EXPECT_EQ(std::tuple(ahead.paused, ahead.position(), ahead.figures()),
-                      std::tuple(alone.paused, alone.position(), alone.figures()))
-                << store << " pause after " << pauseAt;
-            EXPECT_EQ(ahead.heldWhilePaused, 0u);
-            EXPECT_LE(ahead.maxHeld, 3 * ParseAhead::kDepthPerThread);
-            EXPECT_GT(ahead.maxHeld, 0u) << "nothing was read ahead of " << store;
+            const PausedRun threads(store, 3, pauseAt);
+            const PausedRun processes(store, 2, pauseAt, parseProcesses(kParser));
+            for (const PausedRun* ahead : {&threads, &processes}) {
+                EXPECT_EQ(std::tuple(ahead->paused, ahead->position(), ahead->figures()),
+                          std::tuple(alone.paused, alone.position(), alone.figures()))
+                    << store << " pause after " << pauseAt;
+                EXPECT_EQ(ahead->heldWhilePaused, 0u);
+                EXPECT_GT(ahead->maxHeld, 0u) << "nothing was read ahead of " << store;
+            }
+            EXPECT_LE(threads.maxHeld, 3 * ParseAhead::kDepthPerThread);
+            EXPECT_LE(processes.maxHeld, 2 * ParseAhead::kProcessDepth);
             EXPECT_EQ(alone.maxHeld, 0u);
         }
     }
+}
+
+// Parser "processes" served in this one, read as brisk-parse reads: one ends
+// (as by a signal) on every item whose file name holds "crash", and on one
+// holding "once" the first time any reads it. `startable` of them start.
+struct FakeParsers {
+    class Channel : public ParseChannel {
+    public:
+        explicit Channel(FakeParsers& parsers) : m_parsers(parsers) {}
+        bool send(std::string_view request) override
+        {
+            m_pending.emplace_back(request);
+            return !m_dead;
+        }
+        std::optional<std::string> receive() override
+        {
+            if (m_dead || m_pending.empty())
+                return std::nullopt;
+            const std::string request = std::move(m_pending.front());
+            m_pending.pop_front();
+            const bool once = request.find("once") != std::string::npos;
+            m_dead = request.find("crash") != std::string::npos || (once && m_parsers.endedOnce.insert(request).second);
+            if (m_dead)
+                return std::nullopt;
+            return answerParseRequest(request);
+        }
+        std::string whyGone() override { return "it was ended by signal 11"; }
+
+    private:
+        FakeParsers& m_parsers;
+        std::deque<std::string> m_pending;
+        bool m_dead = false;
+    };
+
+    ParseChannelFactory factory()
+    {
+        return [this]() -> std::unique_ptr<ParseChannel> {
+            if (started == startable)
+                return nullptr;
+            ++started;
+            return std::make_unique<Channel>(*this);
+        };
+    }
+
+    int startable = 100;
+    int started = 0;
+    std::set<std::string> endedOnce;
+};
+
+TEST_F(ParseAheadTest, AnEndedParserIsReplacedAndOnlyAnItemThatEndsTwoIsGivenUp)
+{
+    const fs::path cur = dir / "ends" / "Sent Items" / "cur";
+    const std::string mail = test::readFile(*fs::directory_iterator(test::sourceDir() / "tests/corpora/threads/Sent/cur"));
+    for (const char* name : {"10", "11-once", "12", "13-crash", "14", "15-once", "16"})
+        test::writeFile(cur / (std::string(name) + ".eml"), mail);
+    const PausedRun alone(dir / "ends", 0, -1);
+    ASSERT_EQ(alone.app.analysis.lEmailsAnalysed, 7);
+    ASSERT_TRUE(alone.prompts.causes.empty());
+    const std::string stopped = "the mail parser process stopped on this message: it was ended by signal 11";
+    // Ends: "11-once" the first process; "13-crash" the next two (or the
+    // second, when no third starts: it is then parsed on the worker's thread).
+    struct Case {
+        int startable;
+        int started;       // processes started in all
+        bool crashGivenUp; // "13-crash" an error of its item
+    };
+    for (const Case c : {Case{100, 5, true}, Case{2, 2, false}, Case{1, 1, false}}) {
+        FakeParsers parsers;
+        parsers.startable = c.startable;
+        const PausedRun ends(dir / "ends", 1, -1, parsers.factory(), false);
+        EXPECT_EQ(parsers.started, c.started) << c.startable;
+        EXPECT_EQ(ends.app.analysis.lEmailsProcessed, 7);
+        EXPECT_EQ(ends.app.analysis.lEmailsAnalysed, c.crashGivenUp ? 6 : 7) << c.startable;
+        EXPECT_EQ(ends.prompts.causes, c.crashGivenUp ? std::vector<std::string>{stopped} : std::vector<std::string>{});
+        if (!c.crashGivenUp) {
+            EXPECT_EQ(ends.figures(), alone.figures());
+        }
+    }
+}
+
+TEST(ParseProcess, AProcessThatExitsSaysSoAndAMissingProgramStartsNone)
+{
+    const ParseChannelFactory start = parseProcesses(kParser);
+    const std::unique_ptr<ParseChannel> channel = start();
+    ASSERT_NE(channel, nullptr);
+    EXPECT_TRUE(channel->send("no request"));
+    EXPECT_EQ(channel->receive(), std::nullopt);
+    EXPECT_EQ(channel->whyGone(), "it exited with status 1");
+    EXPECT_FALSE(channel->send(encodeRequest({"0 - 0 UTC\n/x", DateOrder::DayFirst, "UTC"})));
+    EXPECT_EQ(parseProcesses("/nonexistent/brisk-parse")(), nullptr);
+    EXPECT_EQ(parseProcesses({}), nullptr);
 }
 
 } // namespace

@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 id=org.example.BriskVezoriv
-for file in bin/brisk bin/brisk-cli share/brisk/log.txt "share/brisk/%%BRISK Vezoriv Analysis Template%%.xlsm" \
+for file in bin/brisk bin/brisk-cli libexec/brisk/brisk-parse share/brisk/log.txt "share/brisk/%%BRISK Vezoriv Analysis Template%%.xlsm" \
             share/brisk/sample-store/Sent\ Items/cur share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
             share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \
             share/icons/hicolor/256x256/apps/$id.png share/man/man1/brisk.1 share/man/man1/brisk-cli.1; do

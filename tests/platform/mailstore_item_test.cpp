@@ -2,6 +2,7 @@
 // mail client shows, attachments, sender and recipients, threading ids.
 
 #include "dates/DateValue.h"
+#include "platform/mailstore/MessageItem.h"
 #include "tests/platform/mailstore_Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,33 @@ TEST(MailItem, ReceivedTimeIsConvertedToTheLocalZone)
 {
     OneMessage one("Date: Mon, 1 Mar 2021 10:00:00 -0800\n\nBody\n");
     EXPECT_EQ(formatIsoTimestamp(one.item(*TimeZone::named("Asia/Tokyo"))->receivedTime()), "2021-03-02 03:00:00");
+}
+
+// A parser process rebuilds an item from its recipe: every message of an
+// mbox (with ">From " lines to unquote) and of a Maildir whose path holds a
+// blank and a line end gives the same values, in the store's zone.
+TEST(MailItem, ARecipeGivesTheSameItemAndAMalformedOneNone)
+{
+    TempDir dir;
+    const std::string quoted = "Subject: quoted\n\n>From here\n";
+    writeFile(dir / "store" / "Sent", mboxEntry(quoted) + mboxEntry(message("second")));
+    makeMaildir(dir / "store" / "a b\nc", {"maildir"});
+    const TimeZone tokyo = *TimeZone::named("Asia/Tokyo");
+    const std::unique_ptr<MailStore> store = openMailStore((dir / "store").string(), tokyo);
+    int compared = 0;
+    eachFolder(store->root(), [&](MailFolder& folder) {
+        for (long i = 1; i <= folder.itemCount(); ++i, ++compared) {
+            const std::unique_ptr<MailItem> item = folder.item(i);
+            const std::unique_ptr<MailItem> rebuilt = mailstore::MessageItem::fromRecipe(item->recipe());
+            for (const Field field : {subject, body, received, names, ids})
+                EXPECT_EQ(field(*rebuilt), field(*item)) << folder.path() << " #" << i;
+            EXPECT_EQ(rebuilt->size(), item->size());
+        }
+    });
+    EXPECT_EQ(compared, 3);
+    for (const char* bad : {"", "0 - 0 UTC", "0 - 0 UTC\n", "-1 - 0 UTC\n/x", "0 -5 0 UTC\n/x", "0 5x 0 UTC\n/x",
+                            "0 - 2 UTC\n/x", "0 - 0 Mars/Olympus\n/x", "x - 0 UTC\n/x"})
+        EXPECT_THROW(mailstore::MessageItem::fromRecipe(bad), StoreError) << bad;
 }
 
 } // namespace

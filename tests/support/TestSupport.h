@@ -42,6 +42,11 @@ public:
         passwordQuestions.push_back(text);
         return password;
     }
+    void failure(const std::string& text, const std::string& cause) override
+    {
+        causes.push_back(cause);
+        Prompts::failure(text, cause);
+    }
     std::vector<std::string> texts() const
     {
         std::vector<std::string> out;
@@ -51,6 +56,7 @@ public:
     }
 
     std::vector<Shown> shown;
+    std::vector<std::string> causes;
     std::vector<std::string> actionsOffered;
     bool chooseAction = false;
     std::vector<bool> answers;
