@@ -24,15 +24,18 @@ std::string_view FileList::relative(std::size_t i) const
 
 void FileList::sortByName()
 {
-    auto baseName = [](std::string_view relative) {
-        const std::size_t slash = relative.rfind('/');
-        return slash == std::string_view::npos ? relative : relative.substr(slash + 1);
-    };
+    // Where each name's last component starts, found once rather than at
+    // every one of the sort's comparisons.
+    std::vector<std::uint32_t> base(m_starts.size());
+    for (std::uint32_t i = 0; i < base.size(); ++i) {
+        const std::size_t slash = relative(i).rfind('/');
+        base[i] = slash == std::string_view::npos ? 0 : static_cast<std::uint32_t>(slash + 1);
+    }
     std::vector<std::uint32_t> order(m_starts.size());
     std::iota(order.begin(), order.end(), 0u);
     std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
         const std::string_view left = relative(a), right = relative(b);
-        const int byName = baseName(left).compare(baseName(right));
+        const int byName = left.substr(base[a]).compare(right.substr(base[b]));
         return byName != 0 ? byName < 0 : left < right;
     });
     FileList sorted(m_dir);
