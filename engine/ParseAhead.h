@@ -106,9 +106,10 @@ public:
     ~ParseAhead();
 
     // Items a worker's parser process is sent at once, and items read ahead
-    // per worker that has one.
+    // per worker that has one: deep enough that the process always finds a
+    // batch beyond the items the walk parses itself.
     static constexpr std::size_t kProcessBatch = 16;
-    static constexpr std::size_t kProcessDepth = 64;
+    static constexpr std::size_t kProcessDepth = 256;
     // Parser processes that may end before the workers stop starting new
     // ones and parse on their own threads.
     static constexpr int kMaxProcessDeaths = 8;
