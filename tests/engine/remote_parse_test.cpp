@@ -66,10 +66,10 @@ TEST(RemoteParse, EveryValueAndErrorCrossesAsItLeft)
         data.failingValue = failing;
         folder.items = {data, MemoryItem{.typeName = "ReportItem", .failingValue = failing}};
         for (long index : {1L, 2L}) {
+            const DateLocale locale; // outlives the items, which keep a reference
             std::unique_ptr<MailItem> original = folder.item(index);
-            ParsedItem here(folder.item(index), DateLocale{});
-            const std::string reply = encodeReply(folder.item(index), DateLocale{});
-            const DateLocale locale;
+            ParsedItem here(folder.item(index), locale);
+            const std::string reply = encodeReply(folder.item(index), locale);
             const std::unique_ptr<MailItem> remote = decodeReply(reply, original, locale);
             EXPECT_EQ(original, nullptr) << "the store's item serves the body";
             EXPECT_EQ(answers(*remote), answers(here)) << failing << " item " << index;
