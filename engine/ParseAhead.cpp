@@ -183,7 +183,7 @@ void ParseAhead::workRemote(std::unique_ptr<ParseChannel> channel, const std::sh
                     continue;
                 }
                 // A process gone before it got this is found at its reply.
-                channel->send(encodeRequest({std::move(recipe), slot->locale->order, slot->locale->zone.id()}));
+                channel->send(request(*slot, std::move(recipe)));
                 inFlight.push_back(std::move(slot));
             }
             continue;
@@ -219,7 +219,7 @@ void ParseAhead::replaceProcess(std::unique_ptr<ParseChannel>& channel, std::deq
     retried = !retried;
     for (const std::shared_ptr<Slot>& slot : inFlight) {
         if (channel)
-            channel->send(encodeRequest({slot->item->recipe(), slot->locale->order, slot->locale->zone.id()}));
+            channel->send(request(*slot, slot->item->recipe()));
         else
             parseHere(*slot, bin);
     }
@@ -244,6 +244,11 @@ void ParseAhead::publish(Slot& slot, std::unique_ptr<MailItem> item, std::except
 void ParseAhead::parseHere(Slot& slot, const std::shared_ptr<WorkerBin>& bin)
 {
     publish(slot, std::make_unique<ParsedItem>(std::move(slot.item), *slot.locale, bin));
+}
+
+std::string ParseAhead::request(const Slot& slot, std::string recipe)
+{
+    return encodeRequest({std::move(recipe), slot.locale->order, slot.locale->zone.id()});
 }
 
 std::unique_ptr<MailItem> ParseAhead::receive(ParseChannel& channel, Slot& slot)

@@ -8,6 +8,10 @@
 // Only items that own what they read (MailItem::readableOnAnyThread) are read
 // ahead. For any other store each item is asked for when the walk needs it,
 // on the walk's thread, as if there were no workers.
+//
+// Given parser processes (RemoteParse.h), each worker hands its items to a
+// process of its own and only carries the replies: GMime on two threads of
+// one process contends for GObject's shared state, two processes do not.
 
 #include "engine/BodyScanner.h"
 #include "engine/MailStore.h"
@@ -118,7 +122,8 @@ public:
     void setThreads(unsigned threads);
     unsigned threads() const { return m_threads; }
     // Each worker hands the items that have a recipe to a parser process
-    // of its own, started by `processes`; none parse on their own threads.
+    // of its own, started by `processes`; without one (none given, none
+    // could be started) it parses them on its own thread.
     void setProcesses(ParseChannelFactory processes);
 
     // Starts a range: items `first` to `last` of `folder`, taken in order.
@@ -158,6 +163,7 @@ private:
     void workRemote(std::unique_ptr<ParseChannel> channel, const std::shared_ptr<WorkerBin>& bin);
     void replaceProcess(std::unique_ptr<ParseChannel>& channel, std::deque<std::shared_ptr<Slot>>& inFlight,
                         bool& retried, const std::shared_ptr<WorkerBin>& bin);
+    static std::string request(const Slot& slot, std::string recipe);
     static std::unique_ptr<MailItem> receive(ParseChannel& channel, Slot& slot);
     void fill();
     void queue(std::vector<std::shared_ptr<Slot>> slots);
