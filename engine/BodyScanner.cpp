@@ -60,6 +60,27 @@ void OwnTextCount::add(unsigned char byte)
     m_missing = lead.length - 1;
 }
 
+void OwnTextCount::addRun(std::string_view run)
+{
+    for (const char c : run) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || m_missing > 0) {
+            add(byte);
+            continue;
+        }
+        // ASCII outside a sequence: one unit, as add() counts it.
+        ++m_units;
+        if (byte == ' ') {
+            ++m_blanks;
+            ++m_trailingBlanks;
+            m_leadingBlanks += m_solid ? 0 : 1;
+        } else {
+            m_solid = true;
+            m_trailingBlanks = 0;
+        }
+    }
+}
+
 void OwnTextCount::closeSequence(std::uint32_t code)
 {
     if (!utf8::isWellFormed(code, m_minimum))
@@ -74,10 +95,51 @@ std::int64_t OwnTextCount::words() const
     return m_solid ? m_blanks - m_leadingBlanks - m_trailingBlanks + 1 : 1;
 }
 
+// Bytes at which some rule may act: a line's end, and the first letters of
+// "From:" and "Sent: ". Between them the scanner only copies and counts.
+bool startsSomething(char c)
+{
+    return c == '\n' || c == kFrom[0] || c == kSent[0];
+}
+
 void BodyScanner::feed(std::string_view chunk)
 {
-    for (const char c : chunk)
-        step(c);
+    std::size_t at = 0;
+    while (at < chunk.size()) {
+        // Byte by byte at a line's start, inside a match under way, and at
+        // a byte that may start or end one.
+        if (m_previous == '\n' || m_fromMatched != 0 || m_sentMatched != 0 || startsSomething(chunk[at])) {
+            step(chunk[at++]);
+            continue;
+        }
+        std::size_t end = at + 1;
+        while (end < chunk.size() && !startsSomething(chunk[end]))
+            ++end;
+        plainRun(chunk.substr(at, end - at));
+        at = end;
+    }
+}
+
+// A run of bytes none of which starts or ends a match or a line, inside a
+// line: what step() does for each of them, done for the run at once.
+void BodyScanner::plainRun(std::string_view run)
+{
+    if (m_sentState == SentState::Reading)
+        appendBounded(m_sentText, m_sentOverlong, run);
+    if (!m_attribution)
+        appendBounded(m_line.text, m_line.overlong, run);
+    if (!m_ownEnded)
+        m_count.addRun(run);
+    m_previous = run.back();
+    m_offset += run.size();
+}
+
+void BodyScanner::appendBounded(std::string& text, bool& overlong, std::string_view run)
+{
+    const std::size_t room = kMaxLine - std::min(text.size(), kMaxLine);
+    text.append(run.substr(0, room));
+    if (run.size() > room)
+        overlong = true;
 }
 
 void BodyScanner::step(char c)

@@ -34,6 +34,8 @@ struct BodyFacts {
 class OwnTextCount {
 public:
     void add(unsigned char byte);
+    // add() for each byte of the run.
+    void addRun(std::string_view run);
     std::int64_t words() const;
     // Bytes of a sequence cut short by the end count one unit each.
     std::int64_t utf16Length() const { return m_units + m_pending; }
@@ -74,6 +76,8 @@ private:
     };
 
     void step(char c);
+    void plainRun(std::string_view run);
+    static void appendBounded(std::string& text, bool& overlong, std::string_view run);
     void startLine();
     void endOwnText(std::uint64_t at, const OwnTextCount& count);
     void scanSentLine(char c);
