@@ -110,17 +110,22 @@ std::string toCrLf(std::string_view text)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 32);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
+    // Line by line: the text up to the next line end is copied whole.
+    const char* const data = text.data();
+    const std::size_t n = text.size();
+    std::size_t at = 0;
+    while (at < n) {
+        const auto* lf = static_cast<const char*>(std::memchr(data + at, '\n', n - at));
+        const std::size_t lineEnd = lf ? static_cast<std::size_t>(lf - data) : n;
+        const auto* cr = static_cast<const char*>(std::memchr(data + at, '\r', lineEnd - at));
+        const std::size_t end = cr ? static_cast<std::size_t>(cr - data) : lineEnd;
+        out.append(data + at, end - at);
+        if (end == n)
+            break;
+        out += "\r\n";
+        at = end + 1;
+        if (cr && at < n && data[at] == '\n')
+            ++at; // CR LF already
     }
     return out;
 }
