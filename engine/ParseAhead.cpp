@@ -306,7 +306,9 @@ void ParseAhead::queue(std::vector<std::shared_ptr<Slot>> slots)
 void ParseAhead::fill()
 {
     const std::size_t depth = (m_processes ? kProcessDepth : kDepthPerThread) * m_threads;
-    if (m_window.size() > depth / 2)
+    // With parser processes, topped up by a batch: the process takes its
+    // batches from the far end as soon as there is one.
+    if (m_window.size() > depth - (m_processes ? kProcessBatch : depth / 2))
         return;
     std::vector<std::shared_ptr<Slot>> batch;
     while (m_next <= m_last && m_window.size() < depth) {
