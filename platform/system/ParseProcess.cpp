@@ -61,20 +61,24 @@ public:
     std::optional<std::string> next()
     {
         while (!complete()) {
+            if (m_tooLong)
+                return std::nullopt;
             if (m_start > 0) {
-                m_buffer.erase(0, m_start);
+                std::memmove(m_buffer.data(), m_buffer.data() + m_start, m_end - m_start);
+                m_end -= m_start;
                 m_start = 0;
             }
-            const std::size_t had = m_buffer.size();
-            m_buffer.resize(had + kChunk);
-            const ssize_t n = ::read(m_fd, m_buffer.data() + had, kChunk);
-            m_buffer.resize(had + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+            // Grown only when short of room: a read never pays for zeroing.
+            if (m_buffer.size() - m_end < kChunk)
+                m_buffer.resize(m_end + kChunk);
+            const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0 || m_tooLong)
+            if (n <= 0)
                 return std::nullopt;
+            m_end += static_cast<std::size_t>(n);
         }
-        std::string frame = m_buffer.substr(m_start + 4, m_size);
+        std::string frame(m_buffer.data() + m_start + 4, m_size);
         m_start += 4 + m_size;
         return frame;
     }
@@ -82,19 +86,20 @@ public:
     // True when a whole frame is waiting in the buffer.
     bool complete()
     {
-        if (m_buffer.size() - m_start < 4)
+        if (m_end - m_start < 4)
             return false;
         const auto* length = reinterpret_cast<const unsigned char*>(m_buffer.data() + m_start);
         m_size = length[0] | length[1] << 8 | length[2] << 16 | std::uint32_t(length[3]) << 24;
         m_tooLong = m_size > kMaxFrame;
-        return !m_tooLong && m_buffer.size() - m_start - 4 >= m_size;
+        return !m_tooLong && m_end - m_start - 4 >= m_size;
     }
 
 private:
     static constexpr std::size_t kChunk = 64 * 1024;
     int m_fd;
     std::string m_buffer;
-    std::size_t m_start = 0;
+    std::size_t m_start = 0; // the first byte not yet handed out
+    std::size_t m_end = 0;   // the end of the bytes read
     std::uint32_t m_size = 0;
     bool m_tooLong = false;
 };

@@ -403,8 +403,20 @@ TEST_F(ParseAheadTest, AnEndedParserIsReplacedAndOnlyAnItemThatEndsTwoIsGivenUp)
     }
 }
 
-TEST(ParseProcess, AProcessThatExitsSaysSoAndAMissingProgramStartsNone)
+TEST(ParseProcess, AProcessThatEndsOrAnnouncesAnOverlongFrameSaysWhyAndAMissingProgramStartsNone)
 {
+    // A process that announces a frame over the limit is not waited for:
+    // it is killed, and says so.
+    test::TempDir dir;
+    const fs::path liar = dir / "liar";
+    test::writeFile(liar, "#!/bin/sh\nprintf '\\377\\377\\377\\377'\nexec sleep 600\n");
+    fs::permissions(liar, fs::perms::owner_all);
+    const std::unique_ptr<ParseChannel> lying = parseProcesses(liar)();
+    ASSERT_NE(lying, nullptr);
+    EXPECT_TRUE(lying->send("anything"));
+    EXPECT_EQ(lying->receive(), std::nullopt);
+    EXPECT_EQ(lying->whyGone(), "it was ended by signal 9 (Killed)");
+
     const ParseChannelFactory start = parseProcesses(kParser);
     const std::unique_ptr<ParseChannel> channel = start();
     ASSERT_NE(channel, nullptr);
