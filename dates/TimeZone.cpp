@@ -76,13 +76,20 @@ TimeZone TimeZone::utc()
 
 std::optional<TimeZone> TimeZone::named(std::string_view id)
 {
+    // A zone's rules never change once made, so the last zone made on this
+    // thread is handed out again: a parser process names the run's zone for
+    // every message it reads, and making one reads the tz database.
+    thread_local std::optional<TimeZone> last;
+    if (last && last->id() == id)
+        return last;
     const icu::UnicodeString name = icu::UnicodeString::fromUTF8(icu::StringPiece(id.data(), static_cast<std::int32_t>(id.size())));
     std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(name));
     icu::UnicodeString found;
     // An unknown name gives the "Etc/Unknown" zone (UCAL_UNKNOWN_ZONE_ID).
     if (!zone || zone->getID(found) == icu::UnicodeString(UCAL_UNKNOWN_ZONE_ID))
         return std::nullopt;
-    return TimeZone(makeRules(std::move(zone), std::string(id)));
+    last = TimeZone(makeRules(std::move(zone), std::string(id)));
+    return last;
 }
 
 const std::string& TimeZone::id() const { return m_rules->id; }

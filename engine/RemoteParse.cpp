@@ -3,10 +3,14 @@
 #include "engine/ParseAhead.h"
 
 #include <bit>
-#include <cstring>
 
 namespace brisk {
 namespace {
+
+StoreError damaged()
+{
+    return StoreError("damaged bytes on the line to a parser process");
+}
 
 // Little-endian fields: a byte, a 64-bit number, a string as its length and
 // bytes. Both ends are this program, but a reader never trusts a length.
@@ -81,7 +85,7 @@ private:
     void need(std::uint64_t bytes, bool exact = false) const
     {
         if (bytes > m_in.size() || (exact && m_in.size() != bytes))
-            throw StoreError("the parser process answered with a damaged reply");
+            throw damaged();
     }
     std::string_view m_in;
 };
@@ -231,7 +235,7 @@ private:
             facts.ownUtf16Length = static_cast<std::int64_t>(in.number());
             m_facts = facts;
         } else if (state != Facts::NotMeasured) {
-            throw StoreError("the parser process answered with a damaged reply");
+            throw damaged();
         }
     }
 
@@ -302,7 +306,7 @@ std::unique_ptr<MailItem> decodeReply(std::string_view bytes, std::unique_ptr<Ma
 {
     Reader in(bytes);
     if (in.byte() != kReplyTag)
-        throw StoreError("the parser process answered with a damaged reply");
+        throw damaged();
     auto item = std::make_unique<RemoteItem>(in, locale);
     item->setOriginal(std::move(original));
     return item;

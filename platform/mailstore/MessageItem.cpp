@@ -127,18 +127,10 @@ std::unique_ptr<MessageItem> MessageItem::fromRecipe(std::string_view recipe)
     }
     where.mboxQuoted = quoted == 1;
     where.file = std::string(recipe.substr(newline + 1));
-    // A parser process reads every item of a folder in the same zone: the
-    // last one is kept, as making a zone reads the tz database.
-    thread_local std::optional<std::pair<std::string, TimeZone>> lastZone;
-    if (!lastZone || lastZone->first != zoneId) {
-        std::optional<TimeZone> zone = TimeZone::named(zoneId);
-        if (!zone)
-            throw bad();
-        lastZone.emplace(zoneId, std::move(*zone));
-    }
-    if (where.file.empty())
+    std::optional<TimeZone> zone = TimeZone::named(zoneId);
+    if (!zone || where.file.empty())
         throw bad();
-    return std::make_unique<MessageItem>(std::move(where), lastZone->second);
+    return std::make_unique<MessageItem>(std::move(where), std::move(*zone));
 }
 
 std::string MessageItem::describe() const

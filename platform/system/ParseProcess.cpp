@@ -224,17 +224,11 @@ ParseChannelFactory parseProcesses(std::filesystem::path program)
 std::string answerParseRequest(std::string_view bytes)
 {
     const ParseRequest request = decodeRequest(bytes);
-    // One zone serves a whole run: the last is kept, as making one reads the
-    // tz database.
-    thread_local std::optional<DateLocale> locale;
-    if (!locale || locale->zone.id() != request.zone) {
-        std::optional<TimeZone> zone = TimeZone::named(request.zone);
-        if (!zone)
-            throw StoreError("unknown time zone " + request.zone);
-        locale = DateLocale{request.order, *zone};
-    }
-    locale->order = request.order;
-    return encodeReply(mailstore::MessageItem::fromRecipe(request.recipe), *locale);
+    std::optional<TimeZone> zone = TimeZone::named(request.zone);
+    if (!zone)
+        throw StoreError("unknown time zone " + request.zone);
+    const DateLocale locale{request.order, std::move(*zone)};
+    return encodeReply(mailstore::MessageItem::fromRecipe(request.recipe), locale);
 }
 
 int serveParseRequests(int in, int out)
