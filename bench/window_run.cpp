@@ -105,10 +105,10 @@ struct PauseProbe {
 
 } // namespace
 
+BRISK_SLICES_FROM_MALLOC
+
 int main(int argc, char** argv)
 {
-    // As app/brisk starts; the restart is before the time counted.
-    brisk::restartWithMallocSlices(argv);
     const auto entered = Clock::now();
     Options options;
     if (!parse(argc, argv, options)) {

@@ -13,13 +13,14 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+BRISK_SLICES_FROM_MALLOC
+
 int main(int argc, char** argv)
 {
     if (argc != 2 || std::strcmp(argv[1], "--serve") != 0) {
         std::cerr << "brisk-parse: the mail parser of brisk and brisk-cli; they start it themselves\n";
         return 2;
     }
-    brisk::restartWithMallocSlices(argv);
     // Ends with the program that started it, even one that was killed.
     if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() == 1)
         return 1;

@@ -58,9 +58,10 @@ std::unique_ptr<brisk::MailStore> openStore(const std::optional<std::string>& na
 
 } // namespace
 
+BRISK_SLICES_FROM_MALLOC
+
 int main(int argc, char** argv)
 {
-    brisk::restartWithMallocSlices(argv);
     QApplication app(argc, argv);
     const std::filesystem::path programFolder = QCoreApplication::applicationDirPath().toStdString();
     const brisk::Settings settings = brisk::installedSettings(programFolder);

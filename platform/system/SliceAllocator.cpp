@@ -2,21 +2,25 @@
 
 #include <glib.h>
 
-#include <cstdlib>
-#include <unistd.h>
+#include <cstring>
 
 namespace brisk {
 
-void restartWithMallocSlices(char** argv)
+void takeSlicesFromMalloc(int, char**, char** environment)
 {
     // NULL: the GLib in use is 2.76 or later.
-    if (!glib_check_version(2, 76, 0) || std::getenv("G_SLICE"))
+    if (!glib_check_version(2, 76, 0))
         return;
-    if (setenv("G_SLICE", "always-malloc", 1) != 0)
-        return;
-    execv("/proc/self/exe", argv);
-    // Not restarted (no /proc): GLib keeps its caches; only speed differs.
-    unsetenv("G_SLICE");
+    for (char** entry = environment; entry && *entry; ++entry) {
+        if (std::strncmp(*entry, "G_SLICE=", 8) == 0)
+            return;
+    }
+    // Deprecated since the slice allocator went, but it is the one switch
+    // GLib 2.74 offers besides the environment: it sets the default that
+    // the allocator copies when it makes its first block.
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    g_slice_set_config(G_SLICE_CONFIG_ALWAYS_MALLOC, TRUE);
+    G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
 } // namespace brisk
