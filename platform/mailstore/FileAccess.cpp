@@ -102,6 +102,7 @@ ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) : m_path(path)
         m_fd = -1;
         throwNotRegular(path);
     }
+    m_info = {static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec)};
 }
 
 ReadOnlyFile::~ReadOnlyFile()
@@ -115,16 +116,6 @@ int ReadOnlyFile::release()
     const int fd = m_fd;
     m_fd = -1;
     return fd;
-}
-
-FileInfo ReadOnlyFile::info() const
-{
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0)
-        throwCannotRead(m_path, errno);
-    if (S_ISDIR(st.st_mode))
-        throwCannotRead(m_path, EISDIR);
-    return {static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec)};
 }
 
 void ReadOnlyFile::readInto(char* data, std::int64_t offset, std::int64_t length) const

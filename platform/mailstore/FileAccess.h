@@ -60,13 +60,15 @@ public:
     int fd() const { return m_fd; }
     // Hands the descriptor over to a new owner.
     int release();
-    FileInfo info() const;
+    // Size and time when the file was opened.
+    const FileInfo& info() const { return m_info; }
     // Exactly `length` bytes from `offset`; throws on a short read.
     void readInto(char* buffer, std::int64_t offset, std::int64_t length) const;
 
 private:
     std::filesystem::path m_path;
     int m_fd = -1;
+    FileInfo m_info;
 };
 
 // True when the file's first line starts with "From " (an mbox file).

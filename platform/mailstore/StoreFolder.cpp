@@ -217,8 +217,7 @@ std::unique_ptr<StoreFolder> openRootFolder(const std::filesystem::path& path, c
             return nullptr;
         return std::make_unique<StoreFolder>(name, nullptr, FolderSource{FolderKind::Directory, clean, clean}, zone);
     }
-    ReadOnlyFile file(clean); // reports a missing or unreadable file
-    file.info();
+    ReadOnlyFile file(clean); // reports a missing, unreadable or special file
     if (!isMboxFile(clean, false))
         return nullptr;
     std::filesystem::path sbd = clean;
