@@ -3,38 +3,84 @@
 #include "platform/imap/ImapErrors.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <poll.h>
 
 #include <cerrno>
-#include <mutex>
+#include <string>
 
 namespace brisk::imap {
 namespace {
+
+// libcurl is loaded when the first connection is made, not when the
+// program starts: with the TLS, Kerberos, LDAP and SSH libraries it brings
+// it took 10 ms of every start's 25, and most runs read no IMAP account.
+struct CurlApi {
+    decltype(&curl_easy_init) init = nullptr;
+    decltype(&curl_easy_setopt) setopt = nullptr;
+    decltype(&curl_easy_perform) perform = nullptr;
+    decltype(&curl_easy_cleanup) cleanup = nullptr;
+    decltype(&curl_easy_getinfo) getinfo = nullptr;
+    decltype(&curl_easy_recv) recv = nullptr;
+    decltype(&curl_easy_send) send = nullptr;
+    decltype(&curl_easy_strerror) strerror = nullptr;
+    std::string missing; // why it could not be loaded
+};
+
+template <typename Function>
+bool find(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(::dlsym(library, name));
+    return function != nullptr;
+}
+
+CurlApi loadCurl()
+{
+    CurlApi api;
+    // Never unloaded: libcurl and the TLS library keep global state.
+    void* library = ::dlopen(BRISK_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    decltype(&curl_global_init) globalInit = nullptr;
+    if (!library || !find(library, "curl_global_init", globalInit) || !find(library, "curl_easy_init", api.init)
+        || !find(library, "curl_easy_setopt", api.setopt) || !find(library, "curl_easy_perform", api.perform)
+        || !find(library, "curl_easy_cleanup", api.cleanup) || !find(library, "curl_easy_getinfo", api.getinfo)
+        || !find(library, "curl_easy_recv", api.recv) || !find(library, "curl_easy_send", api.send)
+        || !find(library, "curl_easy_strerror", api.strerror)) {
+        const char* why = ::dlerror();
+        api.missing = why ? why : BRISK_CURL_LIBRARY;
+        return api;
+    }
+    if (const CURLcode code = globalInit(CURL_GLOBAL_DEFAULT); code != CURLE_OK)
+        api.missing = std::string("it could not be set up: ") + api.strerror(code);
+    return api;
+}
+
+// Loaded once, on whichever thread connects first.
+const CurlApi& curl()
+{
+    static const CurlApi api = loadCurl();
+    if (!api.missing.empty())
+        throw StoreError("cannot make IMAP connections without libcurl: " + api.missing);
+    return api;
+}
 
 CURL* handle(void* p)
 {
     return static_cast<CURL*>(p);
 }
 
-void initCurl()
+void set(CURL* handle, CURLoption option, long value)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    curl().setopt(handle, option, value);
 }
 
-void set(CURL* curl, CURLoption option, long value)
+void set(CURL* handle, CURLoption option, const std::string& value)
 {
-    curl_easy_setopt(curl, option, value);
-}
-
-void set(CURL* curl, CURLoption option, const std::string& value)
-{
-    curl_easy_setopt(curl, option, value.c_str());
+    curl().setopt(handle, option, value.c_str());
 }
 
 [[noreturn]] void connectFailed(const ImapUrl& url, CURLcode code, const char* detail)
 {
-    const std::string why = *detail ? detail : curl_easy_strerror(code);
+    const std::string why = *detail ? detail : curl().strerror(code);
     switch (code) {
     case CURLE_LOGIN_DENIED:
         throw StoreError("the server " + url.host + " refused the login of " + url.user
@@ -64,8 +110,7 @@ void set(CURL* curl, CURLoption option, const std::string& value)
 ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, const ConnectionOptions& options)
     : m_url(url), m_options(options), m_reader(*this)
 {
-    initCurl();
-    CURL* curl = curl_easy_init();
+    CURL* curl = imap::curl().init();
     if (!curl)
         throw StoreError("cannot set up a connection to " + url.host);
     m_curl = curl;
@@ -74,7 +119,7 @@ ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, 
     const std::string host = v6 ? "[" + url.host + "]" : url.host;
     set(curl, CURLOPT_URL, std::string(url.implicitTls ? "imaps://" : "imap://") + host + ":"
                                + std::to_string(url.port) + "/");
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "imap,imaps");
+    imap::curl().setopt(curl, CURLOPT_PROTOCOLS_STR, "imap,imaps");
     set(curl, CURLOPT_USERNAME, url.user);
     set(curl, CURLOPT_PASSWORD, password);
     // Certificates and host names are always verified; imap:// to another
@@ -90,12 +135,12 @@ ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, 
     set(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     set(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     set(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
-    const CURLcode code = curl_easy_perform(curl);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, "");
+    imap::curl().setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    const CURLcode code = imap::curl().perform(curl);
+    imap::curl().setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+    imap::curl().setopt(curl, CURLOPT_PASSWORD, "");
     if (code != CURLE_OK) {
-        curl_easy_cleanup(curl);
+        imap::curl().cleanup(curl);
         m_curl = nullptr;
         connectFailed(url, code, detail);
     }
@@ -104,7 +149,7 @@ ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, 
 ImapConnection::~ImapConnection()
 {
     if (m_curl)
-        curl_easy_cleanup(handle(m_curl));
+        curl().cleanup(handle(m_curl));
 }
 
 void ImapConnection::lost(const std::string& why)
@@ -115,7 +160,7 @@ void ImapConnection::lost(const std::string& why)
 void ImapConnection::waitFor(short events)
 {
     curl_socket_t socket = CURL_SOCKET_BAD;
-    if (curl_easy_getinfo(handle(m_curl), CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK || socket == CURL_SOCKET_BAD)
+    if (curl().getinfo(handle(m_curl), CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK || socket == CURL_SOCKET_BAD)
         lost("the socket is closed");
     pollfd p {socket, events, 0};
     const int ready = ::poll(&p, 1, m_options.readTimeoutSeconds * 1000);
@@ -129,13 +174,13 @@ std::size_t ImapConnection::readSome(char* buffer, std::size_t size)
 {
     while (true) {
         std::size_t got = 0;
-        const CURLcode code = curl_easy_recv(handle(m_curl), buffer, size, &got);
+        const CURLcode code = curl().recv(handle(m_curl), buffer, size, &got);
         if (code == CURLE_AGAIN) {
             waitFor(POLLIN);
             continue;
         }
         if (code != CURLE_OK)
-            lost(curl_easy_strerror(code));
+            lost(curl().strerror(code));
         if (got == 0)
             lost("the server closed it");
         return got;
@@ -149,13 +194,13 @@ std::string ImapConnection::send(const std::string& command)
     std::size_t done = 0;
     while (done < line.size()) {
         std::size_t sent = 0;
-        const CURLcode code = curl_easy_send(handle(m_curl), line.data() + done, line.size() - done, &sent);
+        const CURLcode code = curl().send(handle(m_curl), line.data() + done, line.size() - done, &sent);
         if (code == CURLE_AGAIN) {
             waitFor(POLLOUT);
             continue;
         }
         if (code != CURLE_OK)
-            lost(curl_easy_strerror(code));
+            lost(curl().strerror(code));
         done += sent;
     }
     return tag;
