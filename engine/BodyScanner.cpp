@@ -3,6 +3,9 @@
 #include "engine/MailStore.h"
 #include "stats/Utf8.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace brisk {
 namespace {
 
@@ -62,23 +65,51 @@ void OwnTextCount::add(unsigned char byte)
 
 void OwnTextCount::addRun(std::string_view run)
 {
-    for (const char c : run) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80 || m_missing > 0) {
-            add(byte);
+    std::size_t at = 0;
+    while (at < run.size()) {
+        // Inside a sequence, and at a byte that may begin one: byte by byte.
+        if (m_missing > 0 || static_cast<unsigned char>(run[at]) >= 0x80) {
+            add(static_cast<unsigned char>(run[at++]));
             continue;
         }
-        // ASCII outside a sequence: one unit, as add() counts it.
-        ++m_units;
-        if (byte == ' ') {
-            ++m_blanks;
-            ++m_trailingBlanks;
-            m_leadingBlanks += m_solid ? 0 : 1;
-        } else {
-            m_solid = true;
-            m_trailingBlanks = 0;
-        }
+        const std::size_t end = at + asciiPrefix(run.substr(at));
+        addAscii(run.substr(at, end - at));
+        at = end;
     }
+}
+
+std::size_t OwnTextCount::asciiPrefix(std::string_view text)
+{
+    // Eight bytes at a time while none has its high bit set.
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, 8);
+        if (word & kHighBits)
+            break;
+    }
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80)
+        ++at;
+    return at;
+}
+
+// ASCII outside a sequence: one unit a byte, blanks as add() counts them.
+void OwnTextCount::addAscii(std::string_view text)
+{
+    m_units += static_cast<std::int64_t>(text.size());
+    const auto blanks = std::count(text.begin(), text.end(), ' ');
+    m_blanks += blanks;
+    const std::size_t lastSolid = text.find_last_not_of(' ');
+    if (lastSolid == std::string_view::npos) {
+        m_trailingBlanks += blanks;
+        m_leadingBlanks += m_solid ? 0 : blanks;
+        return;
+    }
+    if (!m_solid)
+        m_leadingBlanks += static_cast<std::int64_t>(text.find_first_not_of(' '));
+    m_solid = true;
+    m_trailingBlanks = static_cast<std::int64_t>(text.size() - 1 - lastSolid);
 }
 
 void OwnTextCount::closeSequence(std::uint32_t code)

@@ -42,6 +42,9 @@ public:
 
 private:
     void closeSequence(std::uint32_t code);
+    // Bytes from the start of `text` below 0x80.
+    static std::size_t asciiPrefix(std::string_view text);
+    void addAscii(std::string_view text);
 
     std::int64_t m_units = 0;
     std::int64_t m_blanks = 0;

@@ -245,6 +245,7 @@ TEST(BodyScanner, AgreesWithTheWholeTextRulesForEveryChunking)
         "Le 5 janv. 2015 \xC3\xA0 10:00, Ann a \xC3\xA9" "crit :\xC2\xA0\r\n",
         "bad \xE2\x82 \xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80 \xFF\xF0\x9F\x98", "cut \xE2\x82" "From: z",
         "lone\rCR\r\r\nand LF\n\n>q", overlong + "\r\nFrom: x",
+        "            \xC3\xA9   more than eight bytes   \xF0\x9F\x98\x80\xE2\x82\xAC            ", "                ",
     };
     std::mt19937 random(11);
     for (const std::string& body : cases)
