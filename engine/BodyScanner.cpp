@@ -4,6 +4,7 @@
 #include "stats/Utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace brisk {
@@ -128,19 +129,46 @@ std::int64_t OwnTextCount::words() const
 
 // Bytes at which some rule may act: a line's end, and the first letters of
 // "From:" and "Sent: ". Between them the scanner only copies and counts.
+constexpr auto kStarts = [] {
+    std::array<bool, 256> starts {};
+    for (const char c : {'\r', '\n', kFrom[0], kSent[0]})
+        starts[static_cast<unsigned char>(c)] = true;
+    return starts;
+}();
+
 bool startsSomething(char c)
 {
-    return c == '\n' || c == kFrom[0] || c == kSent[0];
+    return kStarts[static_cast<unsigned char>(c)];
 }
 
 void BodyScanner::feed(std::string_view chunk)
 {
     std::size_t at = 0;
     while (at < chunk.size()) {
+        const char c = chunk[at];
+        // Lines end as toCrLf ends them: a lone CR or a lone LF is read
+        // as CR LF, so that offsets and counts are those of that text.
+        if (m_afterCr) {
+            m_afterCr = false;
+            step('\n');
+            if (c == '\n') {
+                ++at;
+                continue;
+            }
+        }
+        if (c == '\r' || c == '\n') {
+            step('\r');
+            if (c == '\n')
+                step('\n');
+            m_afterCr = c == '\r';
+            ++at;
+            continue;
+        }
         // Byte by byte at a line's start, inside a match under way, and at
         // a byte that may start or end one.
-        if (m_previous == '\n' || m_fromMatched != 0 || m_sentMatched != 0 || startsSomething(chunk[at])) {
-            step(chunk[at++]);
+        if (m_previous == '\n' || m_fromMatched != 0 || m_sentMatched != 0 || startsSomething(c)) {
+            step(c);
+            ++at;
             continue;
         }
         std::size_t end = at + 1;
@@ -283,6 +311,10 @@ void BodyScanner::tryAttribution()
 
 BodyFacts BodyScanner::finish()
 {
+    if (m_afterCr) {
+        m_afterCr = false;
+        step('\n');
+    }
     if (!m_attribution) {
         // The text after the last LF (empty when the body ends with one) is
         // a line too: a wrapped attribution may end there.

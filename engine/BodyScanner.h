@@ -4,7 +4,8 @@
 // "Sent: "), and the scanner keeps only a few lines of bounded length, so a
 // body of any size is measured in fixed memory. Its figures are those the
 // whole-text rules (quotedSentTime, findAttribution, ownText, countWords,
-// utf16Length) give for the same text.
+// utf16Length) give for the same text with every line ended by CR LF: a
+// lone CR or LF is read as CR LF, so a body needs no converted copy.
 
 #include "dates/Attribution.h"
 #include "engine/MailStore.h"
@@ -91,6 +92,9 @@ private:
     DateLocale m_locale;
     std::uint64_t m_offset = 0;
     char m_previous = '\n';
+    // The last byte fed was a CR: an LF next completes its line end, any
+    // other byte makes it a lone CR, read as CR LF.
+    bool m_afterCr = false;
 
     // The own text: counted until its first end is seen.
     OwnTextCount m_count;

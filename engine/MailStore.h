@@ -44,8 +44,10 @@ public:
     // Plain text as a mail client shows it, UTF-8, lines ended by CR LF.
     virtual const std::string& body() = 0;
     // The same text as body(), fed to `chunk` in order in pieces cut
-    // anywhere. Stores override it to decode a large body through a fixed
-    // buffer; this default hands over body() whole.
+    // anywhere, except that lines may end in a lone CR or LF where body()
+    // has CR LF (readers take either as CR LF). Stores override it to
+    // decode a large body through a fixed buffer, or to spare the
+    // conversion; this default hands over body() whole.
     using BodyChunkSink = std::function<void(std::string_view chunk)>;
     virtual void readBody(const BodyChunkSink& chunk) { chunk(body()); }
     // Bytes of the raw message as stored.

@@ -255,19 +255,32 @@ bool MessageItem::bodyIsLarge() const
 
 const std::string& MessageItem::body()
 {
+    return bodyText(true);
+}
+
+const std::string& MessageItem::bodyText(bool crLf)
+{
     ensureParsed();
-    if (m_bodyDone)
-        return m_body;
-    m_bodyDone = true;
-    if (!m_bodyPart)
-        return m_body;
-    if (!bodyIsLarge()) {
-        m_body = decodedText(m_bodyPart);
-        if (m_bodyIsHtml)
-            m_body = htmlToText(m_body);
-        makeCrLf(m_body);
-        return m_body;
+    if (!m_bodyDone) {
+        m_bodyDone = true;
+        if (!m_bodyPart)
+            m_bodyCrLf = true;
+        else if (!bodyIsLarge())
+            m_body = m_bodyIsHtml ? htmlToText(decodedText(m_bodyPart)) : decodedText(m_bodyPart);
+        else
+            readShownBody();
     }
+    if (crLf && !m_bodyCrLf) {
+        makeCrLf(m_body);
+        m_bodyCrLf = true;
+    }
+    return m_body;
+}
+
+// A large body as shown: streamed, its lines ended by CR LF, cut at the
+// shown limit.
+void MessageItem::readShownBody()
+{
     bool cut = false;
     streamBodyText(m_bodyPart, m_bodyIsHtml, [&](std::string_view text) {
         cut = cut || m_body.size() + text.size() > shownBodyLimit;
@@ -275,14 +288,15 @@ const std::string& MessageItem::body()
     });
     if (cut)
         m_body += "\r\n[... body cut at " + std::to_string(shownBodyLimit >> 20) + " MB ...]\r\n";
-    return m_body;
+    m_bodyCrLf = true;
 }
 
 void MessageItem::readBody(const BodyChunkSink& chunk)
 {
     ensureParsed();
+    // Line ends as decoded: the reader takes a lone CR or LF as CR LF.
     if (!bodyIsLarge())
-        return chunk(body());
+        return chunk(bodyText(false));
     // Streamed again even when body() was asked for: that one may be cut.
     streamBodyText(m_bodyPart, m_bodyIsHtml, chunk);
 }

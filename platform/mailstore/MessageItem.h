@@ -44,7 +44,8 @@ public:
     const std::string& subject() override;
     // For a large body part, the text up to shownBodyLimit and a note.
     const std::string& body() override;
-    // A large body part is decoded through fixed buffers, never held whole.
+    // A large body part is decoded through fixed buffers, never held whole;
+    // a small one is handed over with its line ends as decoded.
     void readBody(const BodyChunkSink& chunk) override;
     std::int64_t size() override;
     int attachmentCount() override;
@@ -75,6 +76,10 @@ private:
     void readHeaders();
     void scanParts();
     bool bodyIsLarge() const;
+    // The body's text, kept; its line ends made CR LF if `crLf`, else as
+    // decoded until body() is asked for.
+    const std::string& bodyText(bool crLf);
+    void readShownBody();
     std::string describe() const;
 
     ItemLocation m_where;
@@ -84,6 +89,7 @@ private:
     GMimeObject* m_bodyPart = nullptr; // owned by m_message
     bool m_bodyIsHtml = false;
     bool m_bodyDone = false;
+    bool m_bodyCrLf = false; // m_body's lines end in CR LF
     std::int64_t m_fileTime = 0;
     std::optional<std::int64_t> m_size;
 

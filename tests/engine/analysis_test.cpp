@@ -2,6 +2,7 @@
 // window and filter, the reply rules in their order, where the own text
 // ends, and how a failing step is reported while the analysis goes on.
 
+#include "platform/mailstore/TextConvert.h"
 #include "tests/engine/EngineRun.h"
 #include "tests/support/BodyFactsCheck.h"
 
@@ -246,12 +247,14 @@ TEST(BodyScanner, AgreesWithTheWholeTextRulesForEveryChunking)
         "bad \xE2\x82 \xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80 \xFF\xF0\x9F\x98", "cut \xE2\x82" "From: z",
         "lone\rCR\r\r\nand LF\n\n>q", overlong + "\r\nFrom: x",
         "            \xC3\xA9   more than eight bytes   \xF0\x9F\x98\x80\xE2\x82\xAC            ", "                ",
+        "Sent: 5 Jan 2015 10:00\rmine\nOn 5 Jan 2015 at 10:00, Bob\rwrote:\n> q\r", "\r\n\r\r\n\n\r",
     };
     std::mt19937 random(11);
     for (const std::string& body : cases)
         for (const std::size_t maxChunk : {std::size_t{1}, std::size_t{3}, std::size_t{17}, body.size() + 1})
             for (int round = 0; round < 8; ++round)
-                test::expectRulesAgree(body, test::scanInChunks(body, random, maxChunk), body.substr(0, 60));
+                test::expectRulesAgree(mailstore::toCrLf(body), test::scanInChunks(body, random, maxChunk),
+                                       body.substr(0, 60));
 }
 
 } // namespace
