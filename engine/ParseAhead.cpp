@@ -116,6 +116,28 @@ void ParseAhead::setProcesses(ParseChannelFactory processes)
     setThreads(m_threads);
     m_processes = std::move(processes);
     m_processDeaths = 0;
+    // Started now rather than at the first item: a process takes longer to
+    // load its libraries than the store takes to open and list the folder,
+    // and meanwhile the walk would parse alone.
+    const std::lock_guard lock(m_mutex);
+    m_startedProcesses.clear();
+    for (unsigned i = 0; m_processes && i < m_threads; ++i) {
+        if (std::unique_ptr<ParseChannel> channel = m_processes())
+            m_startedProcesses.push_back(std::move(channel));
+    }
+}
+
+std::unique_ptr<ParseChannel> ParseAhead::process()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_startedProcesses.empty()) {
+            std::unique_ptr<ParseChannel> channel = std::move(m_startedProcesses.back());
+            m_startedProcesses.pop_back();
+            return channel;
+        }
+    }
+    return m_processes ? m_processes() : nullptr;
 }
 
 void ParseAhead::startWorkers()
@@ -130,7 +152,7 @@ void ParseAhead::startWorkers()
 
 void ParseAhead::work(const std::shared_ptr<WorkerBin>& bin)
 {
-    if (std::unique_ptr<ParseChannel> channel = m_processes ? m_processes() : nullptr) {
+    if (std::unique_ptr<ParseChannel> channel = process()) {
         workRemote(std::move(channel), bin);
         return;
     }

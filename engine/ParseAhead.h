@@ -123,7 +123,8 @@ public:
     unsigned threads() const { return m_threads; }
     // Each worker hands the items that have a recipe to a parser process
     // of its own, started by `processes`; without one (none given, none
-    // could be started) it parses them on its own thread.
+    // could be started) it parses them on its own thread. One process for
+    // each worker is started at once.
     void setProcesses(ParseChannelFactory processes);
 
     // Starts a range: items `first` to `last` of `folder`, taken in order.
@@ -160,6 +161,8 @@ private:
     void work(const std::shared_ptr<WorkerBin>& bin);
     void publish(Slot& slot, std::unique_ptr<MailItem> item, std::exception_ptr error = nullptr);
     void parseHere(Slot& slot, const std::shared_ptr<WorkerBin>& bin);
+    // A process started ahead, else a new one; nullptr if none starts.
+    std::unique_ptr<ParseChannel> process();
     void workRemote(std::unique_ptr<ParseChannel> channel, const std::shared_ptr<WorkerBin>& bin);
     void replaceProcess(std::unique_ptr<ParseChannel>& channel, std::deque<std::shared_ptr<Slot>>& inFlight,
                         bool& retried, const std::shared_ptr<WorkerBin>& bin);
@@ -187,6 +190,8 @@ private:
     std::deque<std::shared_ptr<Slot>> m_jobs;
     bool m_quit = false;
     std::atomic<int> m_processDeaths = 0;
+    // Processes started before the workers that will take them.
+    std::vector<std::unique_ptr<ParseChannel>> m_startedProcesses;
     // The slots the walk is waiting for, if it is: the next and the last
     // of its batch. A worker wakes it only on finishing one of them.
     const Slot* m_awaitedNext = nullptr;
