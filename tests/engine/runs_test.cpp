@@ -378,6 +378,14 @@ TEST_F(ParseAheadTest, AnEndedParserIsReplacedAndOnlyAnItemThatEndsTwoIsGivenUp)
     const std::string mail = test::readFile(*fs::directory_iterator(test::sourceDir() / "tests/corpora/threads/Sent/cur"));
     for (const char* name : {"10", "11-once", "12", "13-crash", "14", "15-once", "16"})
         test::writeFile(cur / (std::string(name) + ".eml"), mail);
+    {
+        // One process a worker is started when they are set, before any
+        // item; the workers then take those (the counts below).
+        FakeParsers parsers;
+        ParseAhead ahead(2);
+        ahead.setProcesses(parsers.factory());
+        EXPECT_EQ(parsers.started, 2);
+    }
     const PausedRun alone(dir / "ends", 0, -1);
     ASSERT_EQ(alone.app.analysis.lEmailsAnalysed, 7);
     ASSERT_TRUE(alone.prompts.causes.empty());
