@@ -60,6 +60,42 @@ std::string addressOf(std::string_view token)
     return trim(token.substr(open + 1, close == std::string_view::npos ? close : close - open - 1));
 }
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Whether addressOf(token) is not empty, found without building it: the
+// first letter stripSyntax would keep that trim would not remove.
+bool hasAddress(std::string_view token)
+{
+    const auto open = token.find('<');
+    if (open != std::string_view::npos) {
+        const auto close = token.find('>', open);
+        const std::string_view inside = token.substr(open + 1, close == std::string_view::npos ? close : close - open - 1);
+        return inside.find_first_not_of(" \t\r\n") != std::string_view::npos;
+    }
+    bool quoted = false;
+    int comment = 0;
+    for (size_t i = 0; i < token.size(); ++i) {
+        const char c = token[i];
+        if (c == '\\' && i + 1 < token.size() && (quoted || comment)) {
+            if (!comment && !isBlank(token[i + 1]))
+                return true;
+            ++i;
+        } else if (c == '"' && !comment) {
+            quoted = !quoted;
+        } else if (c == '(' && !quoted) {
+            ++comment;
+        } else if (c == ')' && !quoted && comment) {
+            --comment;
+        } else if (!comment && !isBlank(c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Calls `entry` with each comma- or semicolon-separated token of a header,
 // group display names ("Team:") skipped.
 template <typename Entry>
@@ -151,7 +187,7 @@ std::vector<std::string> addressNames(GMimeMessage* message, const char* header)
         return names;
     // Counting first keeps the common case (GMime kept everything) cheap.
     size_t entries = 0;
-    forEachToken(raw, [&](std::string_view token) { entries += addressOf(token).empty() ? 0 : 1; });
+    forEachToken(raw, [&](std::string_view token) { entries += hasAddress(token) ? 1 : 0; });
     if (entries <= names.size())
         return names;
     std::vector<LooseAddress> loose = splitAddressesLoosely(raw);
