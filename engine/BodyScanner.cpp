@@ -279,18 +279,28 @@ void BodyScanner::addToLine(char c)
 
 void BodyScanner::endLine()
 {
-    m_lines.push_back(m_line);
+    // The line is moved, not copied, and the next one takes the buffer of a
+    // line already tried: no allocation a line once the first few are made.
+    m_lines.push_back(std::move(m_line));
+    m_line.text = std::move(m_spareText);
     // A line is tried once the two lines it may wrap onto are known.
     if (m_lines.size() == 3)
         tryAttribution();
 }
 
-// Tries the oldest kept line as an attribution's first line, joined with the
-// kept lines after it as they stand in the body.
 void BodyScanner::tryAttribution()
 {
-    const Line first = std::move(m_lines.front());
+    Line first = std::move(m_lines.front());
     m_lines.pop_front();
+    tryAttributionAt(first);
+    m_spareText = std::move(first.text);
+    m_spareText.clear();
+}
+
+// Tries `first`, the oldest kept line, as an attribution's first line,
+// joined with the kept lines after it as they stand in the body.
+void BodyScanner::tryAttributionAt(const Line& first)
+{
     if (first.overlong || first.text.empty() || first.text[0] == '>' || !opensAttribution(first.text))
         return;
     // Joined with it, a line over the bound makes the candidate too long.

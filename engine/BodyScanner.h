@@ -88,6 +88,7 @@ private:
     void addToLine(char c);
     void endLine();
     void tryAttribution();
+    void tryAttributionAt(const Line& first);
 
     DateLocale m_locale;
     std::uint64_t m_offset = 0;
@@ -117,6 +118,7 @@ private:
     // start of an attribution (which may wrap onto two more lines).
     Line m_line;
     std::deque<Line> m_lines;
+    std::string m_spareText; // a tried line's buffer, for the next line
     std::optional<Attribution> m_attribution;
 };
 
