@@ -11,9 +11,9 @@ set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "mail")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libcurl is loaded when an IMAP account is opened, so dpkg-shlibdeps does
-# not see it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
+# libcurl and libzip are loaded when an IMAP account is opened or a
+# workbook read or written, so dpkg-shlibdeps does not see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, libzip4")
 set(CPACK_STRIP_FILES ON)
 # The package installs where the build was configured to (its manual pages
 # name these paths): configure with -DCMAKE_INSTALL_PREFIX=/usr for a package.

@@ -1,7 +1,9 @@
 // What saving a workbook copy keeps, changes and refuses, seen in the zip
 // package itself and read back by an independent reader (openpyxl); and the
-// A1 addresses, cell texts and numbers, and part names it is built on.
+// A1 addresses, cell texts and numbers, and part names it is built on; and
+// the loading of libzip (and libcurl) when first needed.
 
+#include "platform/system/LoadedLibrary.h"
 #include "platform/workbook/CellAddress.h"
 #include "platform/workbook/CellText.h"
 #include "platform/workbook/PackageXml.h"
@@ -325,6 +327,24 @@ TEST(WorkbookPackageNames, RelationshipTargetsAndTypes)
     };
     EXPECT_EQ(findByType(rels, "/officeDocument"), &rels[1]);
     EXPECT_EQ(findByType(rels, "/worksheet"), nullptr);
+}
+
+// The libraries the program loads when first needed: a missing library or
+// function is found out and said, never called.
+TEST(LoadedLibraries, FunctionsAreFoundAndWhatIsMissingIsSaid)
+{
+    LoadedLibrary zipLibrary("libzip.so.4");
+    decltype(&zip_libzip_version) version = nullptr;
+    ASSERT_TRUE(zipLibrary.find("zip_libzip_version", version)) << zipLibrary.missing();
+    EXPECT_STREQ(version(), zip_libzip_version());
+    decltype(&zip_open) none = &zip_open;
+    EXPECT_FALSE(zipLibrary.find("zip_no_such_function", none));
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(zipLibrary.missing(), "zip_no_such_function is not in the library");
+
+    LoadedLibrary absent("libbrisk-no-such-library.so.1");
+    EXPECT_FALSE(absent.find("zip_open", none));
+    EXPECT_NE(absent.missing().find("libbrisk-no-such-library.so.1"), std::string::npos) << absent.missing();
 }
 
 } // namespace
