@@ -67,11 +67,15 @@ void RankedCounter::add(std::uint32_t id)
     if (id == kNoName)
         return;
     // The set is ordered by the counts, so take the entry out before its
-    // count changes and put it back after.
-    if (m_counts.at(id) > 0)
-        m_ranked.erase(id);
+    // count changes and put it back after, in the same node.
+    if (m_counts.at(id) == 0) {
+        ++m_counts[id];
+        m_ranked.insert(id);
+        return;
+    }
+    auto node = m_ranked.extract(id);
     ++m_counts[id];
-    m_ranked.insert(id);
+    m_ranked.insert(std::move(node));
 }
 
 std::vector<RankedCounter::Entry> RankedCounter::topK(std::size_t k) const
