@@ -15,29 +15,41 @@ std::string trim(std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
-// Removes quotes (keeping quoted-pair contents) and, unless keepComments,
-// "(comments)".
-std::string stripSyntax(std::string_view text, bool keepComments)
+// Calls `keep` with each character of `text` left once quotes are removed
+// (keeping quoted-pair contents) and, unless keepComments, "(comments)";
+// stops when `keep` returns false.
+template <typename Keep>
+void forEachKept(std::string_view text, bool keepComments, Keep keep)
 {
-    std::string out;
     bool quoted = false;
     int comment = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\\' && i + 1 < text.size() && (quoted || comment)) {
-            if (!comment || keepComments)
-                out += text[i + 1];
             ++i;
+            if ((!comment || keepComments) && !keep(text[i]))
+                return;
         } else if (c == '"' && !comment) {
             quoted = !quoted;
         } else if (c == '(' && !quoted) {
             ++comment;
         } else if (c == ')' && !quoted && comment) {
             --comment;
-        } else if (!comment || keepComments) {
-            out += c;
+        } else if ((!comment || keepComments) && !keep(c)) {
+            return;
         }
     }
+}
+
+// Removes quotes (keeping quoted-pair contents) and, unless keepComments,
+// "(comments)".
+std::string stripSyntax(std::string_view text, bool keepComments)
+{
+    std::string out;
+    forEachKept(text, keepComments, [&](char c) {
+        out += c;
+        return true;
+    });
     return trim(out);
 }
 
@@ -65,8 +77,8 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Whether addressOf(token) is not empty, found without building it: the
-// first letter stripSyntax would keep that trim would not remove.
+// Whether addressOf(token) is not empty, found without building it: a
+// letter stripSyntax would keep that trim would not remove.
 bool hasAddress(std::string_view token)
 {
     const auto open = token.find('<');
@@ -75,25 +87,12 @@ bool hasAddress(std::string_view token)
         const std::string_view inside = token.substr(open + 1, close == std::string_view::npos ? close : close - open - 1);
         return inside.find_first_not_of(" \t\r\n") != std::string_view::npos;
     }
-    bool quoted = false;
-    int comment = 0;
-    for (size_t i = 0; i < token.size(); ++i) {
-        const char c = token[i];
-        if (c == '\\' && i + 1 < token.size() && (quoted || comment)) {
-            if (!comment && !isBlank(token[i + 1]))
-                return true;
-            ++i;
-        } else if (c == '"' && !comment) {
-            quoted = !quoted;
-        } else if (c == '(' && !quoted) {
-            ++comment;
-        } else if (c == ')' && !quoted && comment) {
-            --comment;
-        } else if (!comment && !isBlank(c)) {
-            return true;
-        }
-    }
-    return false;
+    bool found = false;
+    forEachKept(token, false, [&](char c) {
+        found = !isBlank(c);
+        return !found;
+    });
+    return found;
 }
 
 // Calls `entry` with each comma- or semicolon-separated token of a header,
