@@ -32,12 +32,18 @@ GMimeParserOptions* parserOptions()
 GPtr<GMimeMessage> parseMessage(GMimeStream* stream, const std::string& where)
 {
     ensureGMime();
-    GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream));
+    // One parser a thread, set to each message's stream in turn: a parser
+    // made and freed for every message cost 3% of a run on one thread.
+    // Between messages it holds an empty stream, not the last message's.
+    thread_local GPtr<GMimeParser> parser(g_mime_parser_new());
+    thread_local GPtr<GMimeStream> nothing(g_mime_stream_mem_new());
+    g_mime_parser_init_with_stream(parser.get(), stream);
     // Part contents stay references into the stream instead of copies, so a
     // large attachment costs no memory unless someone decodes it.
     g_mime_parser_set_persist_stream(parser.get(), TRUE);
     g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
     GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), parserOptions()));
+    g_mime_parser_init_with_stream(parser.get(), nothing.get());
     if (!message)
         throw StoreError("cannot parse message: " + where);
     return message;
