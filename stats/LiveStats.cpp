@@ -40,13 +40,13 @@ void RunningMedian::clear()
     m_upper = {};
 }
 
-bool RankedCounter::RankOrder::operator()(std::uint32_t a, std::uint32_t b) const
+bool RankedCounter::before(std::uint32_t a, std::uint32_t b) const
 {
-    const std::uint32_t countA = owner->m_counts[a];
-    const std::uint32_t countB = owner->m_counts[b];
+    const std::uint32_t countA = m_counts[a];
+    const std::uint32_t countB = m_counts[b];
     if (countA != countB)
         return countA > countB;
-    return compareUtf16(owner->m_names[a], owner->m_names[b]) > 0;
+    return compareUtf16(m_names[a], m_names[b]) > 0;
 }
 
 std::uint32_t RankedCounter::intern(std::string_view name)
@@ -66,29 +66,50 @@ void RankedCounter::add(std::uint32_t id)
 {
     if (id == kNoName)
         return;
-    // The set is ordered by the counts, so take the entry out before its
-    // count changes and put it back after, in the same node.
-    if (m_counts.at(id) == 0) {
-        ++m_counts[id];
-        m_ranked.insert(id);
-        return;
+    if (m_counts.at(id)++ == 0)
+        ++m_distinct;
+    auto at = std::find(m_top.begin(), m_top.end(), id);
+    if (at == m_top.end()) {
+        // Outside the places kept: it enters only where there is room or
+        // by passing the last.
+        if (m_top.size() < kTracked) {
+            at = m_top.insert(m_top.end(), id);
+        } else if (before(id, m_top.back())) {
+            m_top.back() = id;
+            at = m_top.end() - 1;
+        } else {
+            return;
+        }
     }
-    auto node = m_ranked.extract(id);
-    ++m_counts[id];
-    m_ranked.insert(std::move(node));
+    // Its count rose: it moves up past those it now ranks before.
+    for (; at != m_top.begin() && before(*at, *(at - 1)); --at)
+        std::iter_swap(at, at - 1);
 }
 
 std::vector<RankedCounter::Entry> RankedCounter::topK(std::size_t k) const
 {
+    std::vector<std::uint32_t> ranked;
+    if (k <= kTracked) {
+        ranked.assign(m_top.begin(), m_top.begin() + static_cast<std::ptrdiff_t>(std::min(k, m_top.size())));
+    } else {
+        for (std::uint32_t id = 0; id < m_counts.size(); ++id)
+            if (m_counts[id] > 0)
+                ranked.push_back(id);
+        const auto last = ranked.begin() + static_cast<std::ptrdiff_t>(std::min(k, ranked.size()));
+        std::partial_sort(ranked.begin(), last, ranked.end(),
+                          [this](std::uint32_t a, std::uint32_t b) { return before(a, b); });
+        ranked.erase(last, ranked.end());
+    }
     std::vector<Entry> top;
-    for (auto it = m_ranked.begin(); it != m_ranked.end() && top.size() < k; ++it)
-        top.push_back({m_names[*it], m_counts[*it]});
+    for (const std::uint32_t id : ranked)
+        top.push_back({m_names[id], m_counts[id]});
     return top;
 }
 
 void RankedCounter::clear()
 {
-    m_ranked.clear();
+    m_top.clear();
+    m_distinct = 0;
     std::fill(m_counts.begin(), m_counts.end(), 0);
 }
 

@@ -141,6 +141,9 @@ TEST(RankedCounterEquivalence, TopTenMatchesTheRankingOfAllItemsAfterAnyInsert)
             items.push_back(names[at]);
             counter.add(ids[at]);
             ASSERT_EQ(counter.topK(10), rankedByDefinition(items, 10)) << round;
+            // Past the places kept up to date, the whole ranking.
+            ASSERT_EQ(counter.topK(16), rankedByDefinition(items, 16)) << round;
+            ASSERT_EQ(counter.distinct(), rankedByDefinition(items, names.size()).size()) << round;
         }
     }
 }
