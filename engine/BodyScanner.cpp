@@ -344,6 +344,29 @@ BodyFacts BodyScanner::finish()
     return facts;
 }
 
+void BodyMeasure::measure(MailItem& item, const DateLocale& locale)
+{
+    try {
+        m_facts = scanBody(item, locale);
+    } catch (...) {
+        m_error = std::current_exception();
+    }
+}
+
+const std::optional<BodyFacts>& BodyMeasure::kept() const
+{
+    if (m_error)
+        std::rethrow_exception(m_error);
+    return m_facts;
+}
+
+const BodyFacts& BodyMeasure::facts(MailItem& item, const DateLocale& locale)
+{
+    if (!m_facts && !m_error)
+        measure(item, locale);
+    return *kept();
+}
+
 BodyFacts scanBody(MailItem& item, const DateLocale& locale)
 {
     // An item read ahead of the walk was measured then.

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -120,6 +121,27 @@ private:
     std::deque<Line> m_lines;
     std::string m_spareText; // a tried line's buffer, for the next line
     std::optional<Attribution> m_attribution;
+};
+
+// A body's figures, measured once: when the item is read ahead of the walk,
+// or when first asked for. An error measuring gave is kept and raised again
+// at every ask, so that every step that needs the body fails alike.
+class BodyMeasure {
+public:
+    // Measures `item` now, keeping its figures or the error.
+    void measure(MailItem& item, const DateLocale& locale);
+    // Keeps figures or an error measured elsewhere.
+    void set(const BodyFacts& facts) { m_facts = facts; }
+    void fail(std::exception_ptr error) { m_error = std::move(error); }
+    // The figures kept: nullopt if the body was not measured; throws the
+    // error measuring gave.
+    const std::optional<BodyFacts>& kept() const;
+    // The figures, measured from `item` first if they were not.
+    const BodyFacts& facts(MailItem& item, const DateLocale& locale);
+
+private:
+    std::optional<BodyFacts> m_facts;
+    std::exception_ptr m_error;
 };
 
 // An item whose body was measured when it was read, ahead of the walk.

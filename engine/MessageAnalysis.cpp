@@ -47,25 +47,11 @@ class BodyReading {
 public:
     explicit BodyReading(const DateLocale& locale) : m_locale(locale) {}
 
-    const BodyFacts& facts(MailItem& item)
-    {
-        if (m_error)
-            std::rethrow_exception(m_error);
-        if (!m_facts) {
-            try {
-                m_facts = scanBody(item, m_locale);
-            } catch (...) {
-                m_error = std::current_exception();
-                throw;
-            }
-        }
-        return *m_facts;
-    }
+    const BodyFacts& facts(MailItem& item) { return m_measure.facts(item, m_locale); }
 
 private:
     const DateLocale& m_locale;
-    std::optional<BodyFacts> m_facts;
-    std::exception_ptr m_error;
+    BodyMeasure m_measure;
 };
 
 // Words (not for an empty body) and characters of the item's own text.

@@ -53,11 +53,7 @@ ParsedItem::ParsedItem(std::unique_ptr<MailItem> item, const DateLocale& locale,
     // Only a mail item's body is ever measured by the analysis.
     if (!mail)
         return;
-    try {
-        m_facts = scanBody(*m_item, m_locale);
-    } catch (...) {
-        m_bodyError = std::current_exception();
-    }
+    m_body.measure(*m_item, m_locale);
 }
 
 ParsedItem::~ParsedItem()
@@ -68,18 +64,12 @@ ParsedItem::~ParsedItem()
 
 std::optional<BodyFacts> ParsedItem::measuredFacts() const
 {
-    if (m_bodyError)
-        std::rethrow_exception(m_bodyError);
-    return m_facts;
+    return m_body.kept();
 }
 
 BodyFacts ParsedItem::bodyFacts()
 {
-    if (m_bodyError)
-        std::rethrow_exception(m_bodyError);
-    if (!m_facts)
-        m_facts = scanBody(*m_item, m_locale);
-    return *m_facts;
+    return m_body.facts(*m_item, m_locale);
 }
 
 unsigned ParseAhead::defaultThreads()

@@ -86,8 +86,7 @@ private:
     std::unique_ptr<MailItem> m_item;
     std::shared_ptr<WorkerBin> m_bin;
     const DateLocale& m_locale;
-    std::optional<BodyFacts> m_facts;
-    std::exception_ptr m_bodyError;
+    BodyMeasure m_body;
 };
 
 class ParseAhead {

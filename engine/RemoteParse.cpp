@@ -194,14 +194,7 @@ public:
 
     void setOriginal(std::unique_ptr<MailItem> original) { m_original = std::move(original); }
 
-    BodyFacts bodyFacts() override
-    {
-        if (m_factsError)
-            throw StoreError(*m_factsError);
-        if (!m_facts)
-            m_facts = scanBody(*m_original, m_locale);
-        return *m_facts;
-    }
+    BodyFacts bodyFacts() override { return m_body.facts(*m_original, m_locale); }
     const std::string& typeName() override { return m_typeName.get(); }
     double receivedTime() override { return m_receivedTime.get(); }
     const std::string& subject() override { return m_subject.get(); }
@@ -220,7 +213,7 @@ private:
     {
         const auto state = static_cast<Facts>(in.byte());
         if (state == Facts::Failed) {
-            m_factsError = in.text();
+            m_body.fail(std::make_exception_ptr(StoreError(in.text())));
         } else if (state == Facts::Measured) {
             BodyFacts facts;
             facts.empty = in.byte() == 1;
@@ -233,7 +226,7 @@ private:
             }
             facts.ownWords = static_cast<std::int64_t>(in.number());
             facts.ownUtf16Length = static_cast<std::int64_t>(in.number());
-            m_facts = facts;
+            m_body.set(facts);
         } else if (state != Facts::NotMeasured) {
             throw damaged();
         }
@@ -251,8 +244,7 @@ private:
     Answer<std::string> m_messageId;
     Answer<std::vector<std::string>> m_inReplyTo;
     Answer<std::vector<std::string>> m_references;
-    std::optional<BodyFacts> m_facts;
-    std::optional<std::string> m_factsError;
+    BodyMeasure m_body;
 };
 
 } // namespace
