@@ -3,6 +3,9 @@
 #include "platform/imap/ImapErrors.h"
 #include "platform/system/LoadedLibrary.h"
 
+// The functions are called through the table below, so curl's checking
+// macros (named as the functions) are left out.
+#define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
 #include <poll.h>
 
@@ -14,15 +17,21 @@ namespace {
 
 // libcurl is loaded when the first connection is made, not when the
 // program starts (LoadedLibrary.h).
+#define BRISK_CURL_FUNCTIONS(X) \
+    X(curl_global_init) \
+    X(curl_easy_init) \
+    X(curl_easy_setopt) \
+    X(curl_easy_perform) \
+    X(curl_easy_cleanup) \
+    X(curl_easy_getinfo) \
+    X(curl_easy_recv) \
+    X(curl_easy_send) \
+    X(curl_easy_strerror)
+
 struct CurlApi {
-    decltype(&curl_easy_init) init = nullptr;
-    decltype(&curl_easy_setopt) setopt = nullptr;
-    decltype(&curl_easy_perform) perform = nullptr;
-    decltype(&curl_easy_cleanup) cleanup = nullptr;
-    decltype(&curl_easy_getinfo) getinfo = nullptr;
-    decltype(&curl_easy_recv) recv = nullptr;
-    decltype(&curl_easy_send) send = nullptr;
-    decltype(&curl_easy_strerror) strerror = nullptr;
+#define BRISK_CURL_POINTER(name) decltype(&::name) name = nullptr;
+    BRISK_CURL_FUNCTIONS(BRISK_CURL_POINTER)
+#undef BRISK_CURL_POINTER
     std::string missing; // why it could not be loaded
 };
 
@@ -30,19 +39,17 @@ CurlApi loadCurl()
 {
     CurlApi api;
     LoadedLibrary library(BRISK_CURL_LIBRARY);
-    decltype(&curl_global_init) globalInit = nullptr;
-    if (!library.find("curl_global_init", globalInit) || !library.find("curl_easy_init", api.init)
-        || !library.find("curl_easy_setopt", api.setopt) || !library.find("curl_easy_perform", api.perform)
-        || !library.find("curl_easy_cleanup", api.cleanup) || !library.find("curl_easy_getinfo", api.getinfo)
-        || !library.find("curl_easy_recv", api.recv) || !library.find("curl_easy_send", api.send)
-        || !library.find("curl_easy_strerror", api.strerror)) {
+#define BRISK_CURL_FIND(name) library.find(#name, api.name) &&
+    if (!(BRISK_CURL_FUNCTIONS(BRISK_CURL_FIND) true)) {
         api.missing = library.missing();
         return api;
     }
-    if (const CURLcode code = globalInit(CURL_GLOBAL_DEFAULT); code != CURLE_OK)
-        api.missing = std::string("it could not be set up: ") + api.strerror(code);
+#undef BRISK_CURL_FIND
+    if (const CURLcode code = api.curl_global_init(CURL_GLOBAL_DEFAULT); code != CURLE_OK)
+        api.missing = std::string("it could not be set up: ") + api.curl_easy_strerror(code);
     return api;
 }
+#undef BRISK_CURL_FUNCTIONS
 
 // Loaded once, on whichever thread connects first.
 const CurlApi& curl()
@@ -60,17 +67,17 @@ CURL* handle(void* p)
 
 void set(CURL* handle, CURLoption option, long value)
 {
-    curl().setopt(handle, option, value);
+    curl().curl_easy_setopt(handle, option, value);
 }
 
 void set(CURL* handle, CURLoption option, const std::string& value)
 {
-    curl().setopt(handle, option, value.c_str());
+    curl().curl_easy_setopt(handle, option, value.c_str());
 }
 
 [[noreturn]] void connectFailed(const ImapUrl& url, CURLcode code, const char* detail)
 {
-    const std::string why = *detail ? detail : curl().strerror(code);
+    const std::string why = *detail ? detail : curl().curl_easy_strerror(code);
     switch (code) {
     case CURLE_LOGIN_DENIED:
         throw StoreError("the server " + url.host + " refused the login of " + url.user
@@ -100,7 +107,7 @@ void set(CURL* handle, CURLoption option, const std::string& value)
 ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, const ConnectionOptions& options)
     : m_url(url), m_options(options), m_reader(*this)
 {
-    CURL* curl = imap::curl().init();
+    CURL* curl = imap::curl().curl_easy_init();
     if (!curl)
         throw StoreError("cannot set up a connection to " + url.host);
     m_curl = curl;
@@ -109,7 +116,7 @@ ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, 
     const std::string host = v6 ? "[" + url.host + "]" : url.host;
     set(curl, CURLOPT_URL, std::string(url.implicitTls ? "imaps://" : "imap://") + host + ":"
                                + std::to_string(url.port) + "/");
-    imap::curl().setopt(curl, CURLOPT_PROTOCOLS_STR, "imap,imaps");
+    imap::curl().curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "imap,imaps");
     set(curl, CURLOPT_USERNAME, url.user);
     set(curl, CURLOPT_PASSWORD, password);
     // Certificates and host names are always verified; imap:// to another
@@ -125,12 +132,12 @@ ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, 
     set(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     set(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     set(curl, CURLOPT_NOSIGNAL, 1L);
-    imap::curl().setopt(curl, CURLOPT_ERRORBUFFER, detail);
-    const CURLcode code = imap::curl().perform(curl);
-    imap::curl().setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
-    imap::curl().setopt(curl, CURLOPT_PASSWORD, "");
+    imap::curl().curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    const CURLcode code = imap::curl().curl_easy_perform(curl);
+    imap::curl().curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+    imap::curl().curl_easy_setopt(curl, CURLOPT_PASSWORD, "");
     if (code != CURLE_OK) {
-        imap::curl().cleanup(curl);
+        imap::curl().curl_easy_cleanup(curl);
         m_curl = nullptr;
         connectFailed(url, code, detail);
     }
@@ -139,7 +146,7 @@ ImapConnection::ImapConnection(const ImapUrl& url, const std::string& password, 
 ImapConnection::~ImapConnection()
 {
     if (m_curl)
-        curl().cleanup(handle(m_curl));
+        curl().curl_easy_cleanup(handle(m_curl));
 }
 
 void ImapConnection::lost(const std::string& why)
@@ -150,7 +157,7 @@ void ImapConnection::lost(const std::string& why)
 void ImapConnection::waitFor(short events)
 {
     curl_socket_t socket = CURL_SOCKET_BAD;
-    if (curl().getinfo(handle(m_curl), CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK || socket == CURL_SOCKET_BAD)
+    if (curl().curl_easy_getinfo(handle(m_curl), CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK || socket == CURL_SOCKET_BAD)
         lost("the socket is closed");
     pollfd p {socket, events, 0};
     const int ready = ::poll(&p, 1, m_options.readTimeoutSeconds * 1000);
@@ -164,13 +171,13 @@ std::size_t ImapConnection::readSome(char* buffer, std::size_t size)
 {
     while (true) {
         std::size_t got = 0;
-        const CURLcode code = curl().recv(handle(m_curl), buffer, size, &got);
+        const CURLcode code = curl().curl_easy_recv(handle(m_curl), buffer, size, &got);
         if (code == CURLE_AGAIN) {
             waitFor(POLLIN);
             continue;
         }
         if (code != CURLE_OK)
-            lost(curl().strerror(code));
+            lost(curl().curl_easy_strerror(code));
         if (got == 0)
             lost("the server closed it");
         return got;
@@ -184,13 +191,13 @@ std::string ImapConnection::send(const std::string& command)
     std::size_t done = 0;
     while (done < line.size()) {
         std::size_t sent = 0;
-        const CURLcode code = curl().send(handle(m_curl), line.data() + done, line.size() - done, &sent);
+        const CURLcode code = curl().curl_easy_send(handle(m_curl), line.data() + done, line.size() - done, &sent);
         if (code == CURLE_AGAIN) {
             waitFor(POLLOUT);
             continue;
         }
         if (code != CURLE_OK)
-            lost(curl().strerror(code));
+            lost(curl().curl_easy_strerror(code));
         done += sent;
     }
     return tag;
